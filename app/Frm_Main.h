@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QPushButton;
+
+// The home window: opens every other window and ends the program, after asking.
+class Frm_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Frm_Main(QWidget *parent = nullptr);
+
+    void cmd_Cow_Click();
+    void cmd_Proseed_Click();
+    void cmd_Cost_Click();
+    void cmd_Print_Click();
+    void cmd_Year_Click();
+    void mnu_DataClr_Click();
+    void mnu_Rerese_Click();
+    void mnu_About_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Shows the window once; a second request brings the open one to the front.
+    template <typename Window>
+    void showOnce(QPointer<QWidget> &slot);
+
+    QPointer<QWidget> frmCowList_, frmProseed_, frmCost_, frmYear_;
+};

@@ -1,0 +1,34 @@
+#include "Help.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+QString Help::page(QString *error)
+{
+    const QString local = QDir::current().absoluteFilePath(QStringLiteral("help/index.htm"));
+    if (QFile::exists(local)) return local;
+
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help");
+    const QString copy = folder + QStringLiteral("/index.htm");
+    QFile carried(QStringLiteral(":/moriva/help/index.htm"));
+    QSaveFile out(copy);
+    if (QDir().mkpath(folder) && carried.open(QIODevice::ReadOnly) &&
+        out.open(QIODevice::WriteOnly) && out.write(carried.readAll()) >= 0 && out.commit())
+        return copy;
+    *error = QStringLiteral("ヘルプのページを用意できませんでした。\n%1").arg(out.errorString());
+    return {};
+}
+
+bool Help::open(QString *error)
+{
+    const QString path = page(error);
+    if (path.isEmpty()) return false;
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;
+    *error = QStringLiteral("ヘルプを表示するブラウザを起動できませんでした。\n%1").arg(path);
+    return false;
+}

@@ -1,0 +1,14 @@
+#include <QApplication>
+
+#include "Frm_Main.h"
+#include "StartUp.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Moriva"));
+    const auto main = StartUp();
+    if (!main) return 0;
+    main->show();
+    return QApplication::exec();
+}

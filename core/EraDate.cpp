@@ -1,0 +1,98 @@
+#include "EraDate.h"
+
+#include <QRegularExpression>
+#include <array>
+
+namespace {
+
+struct Era {
+    char letter;
+    QDate start;  // first day of the era, Gregorian
+};
+
+// Meiji starts where ICU's Japanese calendar starts it, so both name every day alike. Japan used
+// the Gregorian calendar only from 1873, so the first Meiji years merely need to be consistent.
+const std::array<Era, 5> &eras() {
+    static const std::array<Era, 5> table = {{
+        {'M', QDate(1868, 9, 8)},
+        {'T', QDate(1912, 7, 30)},
+        {'S', QDate(1926, 12, 25)},
+        {'H', QDate(1989, 1, 8)},
+        {'R', QDate(2019, 5, 1)},
+    }};
+    return table;
+}
+
+// Index into eras() of the era containing date, or -1 before the first era.
+int eraIndex(const QDate &date) {
+    if (!date.isValid()) return -1;
+    const auto &table = eras();
+    for (int i = int(table.size()) - 1; i >= 0; --i) {
+        if (date >= table[i].start) return i;
+    }
+    return -1;
+}
+
+// The era's end is the day before the next era starts; the last era has no end yet.
+bool withinEra(int index, const QDate &date) {
+    const auto &table = eras();
+    if (date < table[index].start) return false;
+    return index + 1 >= int(table.size()) || date < table[index + 1].start;
+}
+
+}  // namespace
+
+namespace EraDate {
+
+QString format(const QDate &date, QChar sep) {
+    if (!date.isValid()) return QString();
+    const int index = eraIndex(date);
+    const QString tail = sep + QString::number(date.month()) + sep + QString::number(date.day());
+    if (index < 0) return QString::number(date.year()) + tail;
+    return QLatin1Char(eras()[index].letter) + QString::number(eraYear(date)) + tail;
+}
+
+std::optional<QDate> parse(const QString &text) {
+    // [0-9] rather than \d: \d would also take digits of other scripts that NFKC leaves alone.
+    static const QRegularExpression eraForm(QRegularExpression::anchoredPattern(
+        QStringLiteral("([MTSHRmtshr])([0-9]{1,3})[/.]([0-9]{1,2})[/.]([0-9]{1,2})")));
+    static const QRegularExpression westernForm(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{4})([/-])([0-9]{1,2})\\2([0-9]{1,2})")));
+
+    const QString input = text.normalized(QString::NormalizationForm_KC).trimmed();
+    if (input.isEmpty()) return std::nullopt;
+
+    if (const auto m = eraForm.match(input); m.hasMatch()) {
+        const char letter = m.captured(1).at(0).toUpper().toLatin1();
+        const int year = m.captured(2).toInt();
+        if (year < 1) return std::nullopt;
+        const auto &table = eras();
+        for (int i = 0; i < int(table.size()); ++i) {
+            if (table[i].letter != letter) continue;
+            const QDate date(table[i].start.year() + year - 1, m.captured(3).toInt(),
+                             m.captured(4).toInt());
+            if (!date.isValid() || !withinEra(i, date)) return std::nullopt;
+            return date;
+        }
+        return std::nullopt;
+    }
+
+    if (const auto m = westernForm.match(input); m.hasMatch()) {
+        const QDate date(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+        if (!date.isValid() || date < eras().front().start) return std::nullopt;
+        return date;
+    }
+    return std::nullopt;
+}
+
+QChar eraLetter(const QDate &date) {
+    const int index = eraIndex(date);
+    return index < 0 ? QChar() : QChar(QLatin1Char(eras()[index].letter));
+}
+
+int eraYear(const QDate &date) {
+    const int index = eraIndex(date);
+    return index < 0 ? 0 : date.year() - eras()[index].start.year() + 1;
+}
+
+}  // namespace EraDate

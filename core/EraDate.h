@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+// Japanese era dates as the farm's papers write them: one era letter, the era year
+// without leading zero, then month and day ("H12/4/1", "R8.4.1").
+namespace EraDate {
+
+// "ge/m/d" when sep is '/', "ge.m.d" when sep is '.'. A null date gives "".
+// Dates before the first era (1868-09-08) are written in the Western form y/m/d.
+QString format(const QDate &date, QChar sep = QLatin1Char('/'));
+
+// Reads a typed date: the era form (letter M, T, S, H or R in either case, "/" or "."
+// between the parts) or the Western form ("2001/4/1", "2001-04-01"). Full-width
+// digits, letters and separators are read like ASCII; surrounding blanks are ignored.
+// Anything that is not a real date of that era (H13/2/29, H31/5/1, 13th months,
+// trailing text) gives nullopt, never a rolled-over date.
+std::optional<QDate> parse(const QString &text);
+
+// The era letter of a date, or a null QChar before 1868-09-08.
+QChar eraLetter(const QDate &date);
+
+// The era year of a date (1 for the era's first year), or 0 before 1868-09-08.
+int eraYear(const QDate &date);
+
+}  // namespace EraDate

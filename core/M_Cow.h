@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The little state every window shares for the whole run.
+namespace M_Cow {
+
+// Bare file name of the current year's database, "cowdata" + year + ".mdb".
+inline QString DbFileName;
+// What the calf editor binds to: "T_Cow" for a new calf, or a one-row selection.
+inline QString CowRecordSource;
+// True: the calf editor edits the selected calf; false: it adds new ones.
+inline bool CowEditMode = false;
+
+// "cowdata" + year text + ".mdb".
+QString yearFileName(const QString &yearText);
+
+// The two characters before the first "." of a file name, or "" when there are not two.
+QString yearOfFileName(const QString &fileName);
+
+}  // namespace M_Cow

@@ -1,0 +1,82 @@
+#include "MsgBox.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QQueue>
+
+namespace {
+
+bool headless = false;
+QQueue<MsgBox::Answer> answers;
+QList<MsgBox::Shown> shownBoxes;
+
+// Qt re-activates a window when a message box over it closes. Windows that refill
+// their fields on activation must not take that for the user coming back, or a
+// refused save would wipe what was typed. Deactivation of the box reaches this
+// filter just before the activation of the window below it.
+class BoxReturnWatcher : public QObject {
+public:
+    bool boxJustClosed = false;
+    bool returning = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowDeactivate && qobject_cast<QMessageBox *>(watched)) {
+            boxJustClosed = true;
+        } else if (event->type() == QEvent::WindowActivate && watched->isWidgetType() &&
+                   static_cast<QWidget *>(watched)->isWindow() &&
+                   !qobject_cast<QMessageBox *>(watched)) {
+            returning = boxJustClosed;
+            boxJustClosed = false;
+        }
+        return false;
+    }
+};
+
+BoxReturnWatcher *watcher()
+{
+    static BoxReturnWatcher *w = [] {
+        auto *created = new BoxReturnWatcher;
+        created->setParent(qApp);
+        qApp->installEventFilter(created);
+        return created;
+    }();
+    return w;
+}
+
+}  // namespace
+
+MsgBox::Answer MsgBox::show(QWidget *parent, const QString &text, const QString &title,
+                            Buttons buttons)
+{
+    shownBoxes.append({text, title, buttons});
+    if (headless) return answers.isEmpty() ? Answer::Ok : answers.dequeue();
+
+    watcher();
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(QMessageBox::NoIcon);
+    if (buttons == Buttons::OkCancel) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+bool MsgBox::returningFromBox()
+{
+    return watcher()->returning;
+}
+
+void MsgBox::setHeadless(bool on) { headless = on; }
+void MsgBox::queueAnswer(Answer answer) { answers.enqueue(answer); }
+const QList<MsgBox::Shown> &MsgBox::shown() { return shownBoxes; }
+void MsgBox::clearShown() { shownBoxes.clear(); }

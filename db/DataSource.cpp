@@ -1,0 +1,193 @@
+#include "DataSource.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "YearFile.h"
+
+namespace {
+
+QString quoted(const QString &identifier)
+{
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+}  // namespace
+
+DataSource::DataSource(std::shared_ptr<YearFile> file, QString recordSource)
+    : file_(std::move(file)), recordSource_(std::move(recordSource))
+{
+    static const QRegularExpression name(QStringLiteral("^\\s*(\\w+)\\s*$"));
+    static const QRegularExpression selection(
+        QStringLiteral("^\\s*SELECT\\s+(\\w+)\\.\\*\\s+FROM\\s+(\\w+)(\\s+WHERE\\s+.*?)?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    QString source;
+    if (const auto m = name.match(recordSource_); m.hasMatch()) {
+        source = m.captured(1);
+    } else if (const auto s = selection.match(recordSource_);
+               s.hasMatch() && s.captured(1).compare(s.captured(2), Qt::CaseInsensitive) == 0) {
+        source = s.captured(2);
+        where_ = s.captured(3);
+    }
+    if (source.isEmpty()) return;
+    QSqlQuery q(file_->db());
+    q.prepare(QStringLiteral("SELECT type, name FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
+    q.addBindValue(source);
+    if (q.exec() && q.next()) {
+        if (q.value(0).toString() == QLatin1String("table"))
+            table_ = q.value(1).toString();
+        else if (where_.isEmpty())
+            view_ = q.value(1).toString();
+    }
+}
+
+QString DataSource::selectSql() const
+{
+    if (!table_.isEmpty())
+        return QStringLiteral("SELECT rowid, * FROM %1%2 ORDER BY rowid").arg(quoted(table_), where_);
+    return QStringLiteral("SELECT * FROM %1").arg(quoted(view_));
+}
+
+bool DataSource::refresh(QString *error)
+{
+    if (table_.isEmpty() && view_.isEmpty()) {
+        *error = QStringLiteral("%1 に %2 がありません。").arg(file_->fileName(), recordSource_);
+        return false;
+    }
+    QSqlQuery q(file_->db());
+    q.setForwardOnly(true);
+    if (!q.exec(selectSql())) {
+        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    const int first = table_.isEmpty() ? 0 : 1;  // rowid leads when the rows are saved back
+    QStringList columns;
+    for (int c = first; c < rec.count(); ++c) columns << rec.fieldName(c);
+    QList<QVariantList> rows;
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int c = 0; c < rec.count(); ++c) row << q.value(c);
+        rows << std::move(row);
+    }
+    q.finish();
+    columns_ = std::move(columns);
+    rows_ = std::move(rows);
+    position_ = rows_.isEmpty() ? -1 : 0;
+    return true;
+}
+
+int DataSource::column(const QString &field) const
+{
+    for (int c = 0; c < columns_.size(); ++c)
+        if (columns_[c].compare(field, Qt::CaseInsensitive) == 0) return c;
+    return -1;
+}
+
+QVariant DataSource::value(int r, const QString &field) const
+{
+    const int c = column(field);
+    if (r < 0 || r >= rows_.size() || c < 0) return {};
+    return rows_[r][c + (table_.isEmpty() ? 0 : 1)];
+}
+
+QVariant DataSource::value(const QString &field) const { return value(position_, field); }
+
+qint64 DataSource::rowid(int r) const { return table_.isEmpty() ? -1 : rows_[r][0].toLongLong(); }
+
+void DataSource::editCurrent()
+{
+    if (position_ == NewRecord) position_ = rows_.isEmpty() ? -1 : 0;
+}
+
+void DataSource::addNew() { position_ = NewRecord; }
+
+bool DataSource::update(const QVariantMap &values, QString *error)
+{
+    if (!updatable() || (!isNew() && (position_ < 0 || position_ >= rows_.size()))) {
+        *error = QStringLiteral("保存するデータがありません。");
+        return false;
+    }
+    const QStringList fields = values.keys();
+    QString sql;
+    if (isNew()) {
+        QStringList names, marks;
+        for (const QString &f : fields) names << quoted(f), marks << QStringLiteral("?");
+        sql = fields.isEmpty()
+                  ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_))
+                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(quoted(table_), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    } else {
+        QStringList sets;
+        for (const QString &f : fields) sets << quoted(f) + QStringLiteral(" = ?");
+        if (sets.isEmpty()) return refresh(error);
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(table_), sets.join(QLatin1Char(',')));
+    }
+    qint64 saved = isNew() ? -1 : rowid(position_);
+    const bool ok = file_->transaction(
+        [&](QString *err) {
+            QSqlQuery q(file_->db());
+            q.prepare(sql);
+            for (const QString &f : fields) q.addBindValue(values.value(f));
+            if (!isNew()) q.addBindValue(saved);
+            if (!q.exec()) {
+                *err = file_->failure(QStringLiteral("保存"), q.lastError().text());
+                return false;
+            }
+            if (!isNew() && q.numRowsAffected() != 1) {
+                *err = QStringLiteral("%1 の保存に失敗しました。このデータはほかの画面で削除されています。")
+                           .arg(file_->fileName());
+                return false;
+            }
+            if (isNew()) saved = q.lastInsertId().toLongLong();
+            return true;
+        },
+        error);
+    return ok && reread(saved, error);
+}
+
+bool DataSource::reread(qint64 id, QString *error)
+{
+    QSqlQuery q(file_->db());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid = ?").arg(quoted(table_)));
+    q.addBindValue(id);
+    if (!q.exec() || !q.next()) {
+        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        return false;
+    }
+    QVariantList row;
+    for (int c = 0; c < q.record().count(); ++c) row << q.value(c);
+    q.finish();
+    if (isNew()) {
+        rows_ << std::move(row);
+        position_ = int(rows_.size()) - 1;
+    } else {
+        rows_[position_] = std::move(row);
+    }
+    return true;
+}
+
+bool DataSource::deleteCurrent(QString *error)
+{
+    if (!updatable() || position_ < 0 || position_ >= rows_.size()) return true;
+    const qint64 id = rowid(position_);
+    const int at = position_;
+    const bool ok = file_->transaction(
+        [&](QString *err) {
+            QSqlQuery q(file_->db());
+            q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(table_)));
+            q.addBindValue(id);
+            if (q.exec()) return true;
+            *err = file_->failure(QStringLiteral("削除"), q.lastError().text());
+            return false;
+        },
+        error);
+    if (!ok || !refresh(error)) return false;
+    position_ = rows_.isEmpty() ? -1 : std::min(at, int(rows_.size()) - 1);
+    return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <memory>
+
+// One connection on one year file of the working folder, held by whoever opened it
+// until it is destroyed. Opening never creates a file and refuses any file that is not
+// one of ours; nothing is written to a refused file.
+class YearFile {
+public:
+    static constexpr int ApplicationId = 1297241665;  // 'MRVA'
+    static constexpr int SchemaVersion = 1;
+
+    // A bare file name in the working folder. On failure returns nullptr and a Japanese
+    // message naming the file.
+    static std::shared_ptr<YearFile> open(const QString &fileName, QString *error,
+                                          bool readOnly = false);
+    ~YearFile();
+    YearFile(const YearFile &) = delete;
+    YearFile &operator=(const YearFile &) = delete;
+
+    QSqlDatabase db() const;
+    const QString &fileName() const { return fileName_; }
+
+    // Runs work inside one transaction: committed when it returns true, rolled back
+    // otherwise. Database errors are turned into a Japanese message in *error.
+    bool transaction(const std::function<bool(QString *error)> &work, QString *error);
+
+    // A Japanese message for a failed statement on this file.
+    QString failure(const QString &what, const QString &detail) const;
+
+private:
+    explicit YearFile(QString connection, QString fileName);
+    QString connection_;
+    QString fileName_;
+};

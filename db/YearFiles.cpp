@@ -1,0 +1,31 @@
+#include "YearFiles.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "YearFile.h"
+
+bool YearFiles::createFromTemplate(const QString &fileName, QString *error)
+{
+    if (QFile::exists(fileName)) {
+        *error = QStringLiteral("%1 はすでにあります。").arg(fileName);
+        return false;
+    }
+    QString source = QStringLiteral(":/moriva/cowdata.mdb");
+    if (QFile::exists(TemplateName)) {
+        // A damaged template would only be copied into a damaged year.
+        if (!YearFile::open(TemplateName, error, true)) return false;
+        source = TemplateName;
+    }
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("ひな形 %1 が見つかりません。").arg(TemplateName);
+        return false;
+    }
+    const QByteArray bytes = in.readAll();
+    QSaveFile out(fileName);
+    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+        return true;
+    *error = QStringLiteral("%1 を作れません。\n%2").arg(fileName, out.errorString());
+    return false;
+}

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bash "$here/scripts/build.sh"
+cd "$here/build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure

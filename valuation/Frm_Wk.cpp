@@ -1,0 +1,141 @@
+#include "Frm_Wk.h"
+
+#include <cmath>
+#include <limits>
+
+#include "Amount.h"
+#include "DataSource.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "YearFile.h"
+
+namespace {
+
+Frm_Wk *loaded = nullptr;
+
+struct Column {
+    const char *column;
+    QString Frm_Wk::*field;
+};
+struct SourceDef {
+    const char *query;
+    std::initializer_list<Column> columns;
+};
+
+const SourceDef &definition(Frm_Wk::Source s)
+{
+    static const SourceDef defs[] = {
+        {"Q_Cow_Cal1",
+         {{"Kisyu_Kei", &Frm_Wk::t_KisyuKei},
+          {"Kimatu_Kei", &Frm_Wk::t_KimatuKei},
+          {"HiikuKingaku_Kei", &Frm_Wk::t_HiikukingakuKei},
+          {"Hiiku_Kei", &Frm_Wk::t_HiikuTukiKei},
+          {"Moto_Kei", &Frm_Wk::t_Mototiku}}},
+        {"Q_Cost_Cal1", {{"Cost_Kei", &Frm_Wk::t_Keihi}}},
+        {"Q_Cost_Tesuu", {{"Nidukuri", &Frm_Wk::t_Tesuu}}},
+        {"Q_Proseed_Cal1", {{"Syuunyuu_Kei", &Frm_Wk::t_Syuunyuu}}},
+        {"Q_Cost_Zensiryou", {{"Zensiryou", &Frm_Wk::t_Zensiryou}}},
+        {"Q_Cost_Konsiryou", {{"Konsiryou", &Frm_Wk::t_Konsiryou}}},
+        {"Q_Cost_Ikusei", {{"Ikusei", &Frm_Wk::t_Ikusei}}},
+    };
+    return defs[s];
+}
+
+}  // namespace
+
+Frm_Wk::Frm_Wk(std::shared_ptr<YearFile> file) : file_(std::move(file)) {}
+
+Frm_Wk::~Frm_Wk()
+{
+    if (loaded == this) loaded = nullptr;
+}
+
+Frm_Wk *Frm_Wk::instance() { return loaded; }
+
+bool Frm_Wk::load(QString *error)
+{
+    unload();
+    auto file = YearFile::open(M_Cow::DbFileName, error);
+    if (!file) return false;
+    auto *wk = new Frm_Wk(std::move(file));
+    for (Source s : {Data_CowCal1, Data_CostCal, Data_Cost2, Data_ProseedCal1, Data_Cost_Zensiryou,
+                     Data_Cost_Konsiryou, Data_Cost_Ikusei}) {
+        if (!wk->read(s, error)) {
+            delete wk;
+            return false;
+        }
+    }
+    wk->t_Nendo = M_Cow::yearOfFileName(M_Cow::DbFileName);
+    wk->Cal_Wk();
+    loaded = wk;
+    return true;
+}
+
+void Frm_Wk::unload() { delete loaded; }
+
+bool Frm_Wk::read(Source source, QString *error)
+{
+    const SourceDef &def = definition(source);
+    DataSource data(file_, QString::fromLatin1(def.query));
+    const bool ok = data.refresh(error);
+    for (const Column &c : def.columns) {
+        const QVariant v = ok ? data.value(QString::fromLatin1(c.column)) : QVariant();
+        this->*(c.field) = v.isNull() ? QString() : v.toString();
+    }
+    return ok;
+}
+
+void Frm_Wk::refresh(std::initializer_list<Source> sources)
+{
+    for (Source s : sources) {
+        QString error;
+        if (!read(s, &error)) MsgBox::show(nullptr, error);
+        if (s == Data_Cost2 || s == Data_CostCal || s == Data_CowCal1 || s == Data_ProseedCal1) Cal_Wk();
+    }
+    emit changed();
+}
+
+void Frm_Wk::refreshAll()
+{
+    refresh({Data_CowCal1, Data_CostCal, Data_Cost2, Data_ProseedCal1, Data_Cost_Zensiryou,
+             Data_Cost_Konsiryou, Data_Cost_Ikusei});
+}
+
+std::optional<qint32> Frm_Wk::number(const QString &text)
+{
+    if (text.trimmed().isEmpty()) return 0;
+    return Amount::parse(text);
+}
+
+void Frm_Wk::Cal_Wk()
+{
+    const auto nendo = Cal_NendoHiiku();
+    t_NendoHiiku = nendo ? QString::number(*nendo) : QString();
+    const auto tuki = Cal_TukiHiiku();
+    t_TukiHiiku = tuki ? QString::number(*tuki) : QString();
+    emit changed();
+}
+
+std::optional<qint32> Frm_Wk::Cal_NendoHiiku() const
+{
+    const auto keihi = number(t_Keihi), moto = number(t_Mototiku), tesuu = number(t_Tesuu);
+    if (!keihi || !moto || !tesuu) return std::nullopt;
+    qint32 result = 0;
+    if (__builtin_sub_overflow(*keihi, *moto, &result) ||
+        __builtin_sub_overflow(result, *tesuu, &result))
+        return std::nullopt;
+    return result;
+}
+
+std::optional<qint32> Frm_Wk::Cal_TukiHiiku() const
+{
+    // An empty 年度肥育費 here means it could not be computed, not that it is 0.
+    if (t_NendoHiiku.isEmpty()) return std::nullopt;
+    const auto nendo = number(t_NendoHiiku), months = number(t_HiikuTukiKei);
+    if (!nendo || !months) return std::nullopt;
+    if (*months == 0) return 0;
+    const double q = std::trunc(double(*nendo) / double(*months));
+    if (q < std::numeric_limits<qint32>::min() || q > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(q);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+
+class DataSource;
+class YearFile;
+
+// The year's totals, read from the saved queries of the current year file, and the
+// two figures derived from them. Never shown; it lives from start-up to exit and is
+// loaded again when the year changes. Every field is text, as the windows read it.
+class Frm_Wk : public QObject {
+    Q_OBJECT
+public:
+    enum Source {
+        Data_CowCal1,
+        Data_CostCal,
+        Data_Cost2,
+        Data_ProseedCal1,
+        Data_Cost_Zensiryou,
+        Data_Cost_Konsiryou,
+        Data_Cost_Ikusei,
+    };
+
+    // The loaded work window, or nullptr before start-up has loaded it.
+    static Frm_Wk *instance();
+    // Loads it on M_Cow::DbFileName (unloading a loaded one first): the seven sources
+    // are read in their order and Cal_Wk runs. False with a message when the file fails.
+    static bool load(QString *error);
+    static void unload();
+
+    // Re-reads the sources in the given order; the four main totals each run Cal_Wk.
+    void refresh(std::initializer_list<Source> sources);
+    void refreshAll();
+
+    void Cal_Wk();
+    // Empty totals count as 0; nullopt when a total or the result leaves the 32-bit range.
+    std::optional<qint32> Cal_NendoHiiku() const;
+    std::optional<qint32> Cal_TukiHiiku() const;
+
+    // A field read as a number: empty is 0, other text is an amount; nullopt when not.
+    static std::optional<qint32> number(const QString &text);
+
+    const std::shared_ptr<YearFile> &file() const { return file_; }
+
+    QString t_Nendo;            // 処理年度
+    QString t_Keihi;            // 年間経費
+    QString t_Syuunyuu;         // 年間収入
+    QString t_Mototiku;         // 種付・素畜費
+    QString t_Tesuu;            // 販売手数料
+    QString t_NendoHiiku;       // 年度肥育費
+    QString t_HiikuTukiKei;     // 肥育月数計
+    QString t_TukiHiiku;        // １頭１月肥育
+    QString t_KisyuKei;         // 期首棚卸計
+    QString t_HiikukingakuKei;  // 肥育金額計
+    QString t_KimatuKei;        // 期末棚卸計
+    QString t_Zensiryou;        // 前年飼料棚卸高
+    QString t_Konsiryou;        // 今年飼料棚卸高
+    QString t_Ikusei;           // 育成費
+
+signals:
+    // Any field may have changed.
+    void changed();
+
+private:
+    explicit Frm_Wk(std::shared_ptr<YearFile> file);
+    ~Frm_Wk() override;
+    bool read(Source source, QString *error);
+
+    std::shared_ptr<YearFile> file_;
+};
