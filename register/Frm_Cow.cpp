@@ -1,0 +1,1 @@
+#include "Frm_Cow.h"

@@ -1,0 +1,1 @@
+#include "Frm_CowList.h"

@@ -1,0 +1,1 @@
+#include "Frm_Cost.h"
