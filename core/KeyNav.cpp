@@ -43,12 +43,14 @@ KeyNav &KeyNav::button(QAbstractButton *control)
 
 KeyNav &KeyNav::on(QWidget *control, std::initializer_list<int> keys, Action action)
 {
+    if (!rules_.contains(control)) control->installEventFilter(this);
     for (int key : keys) rules_[control].insert(key, action);
     return *this;
 }
 
 KeyNav &KeyNav::on(QWidget *control, std::initializer_list<int> keys, Target target)
 {
+    if (!rules_.contains(control)) control->installEventFilter(this);
     for (int key : keys) rules_[control].insert(key, target);
     return *this;
 }

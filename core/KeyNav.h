@@ -31,7 +31,8 @@ public:
     // Buttons: Enter performs, Left or Up previous, Right or Down next.
     KeyNav &button(QAbstractButton *control);
     // Per-window exceptions. Keys are Qt::Key values; Qt::Key_Return stands for both
-    // Enter keys.
+    // Enter keys. A control not added by field() or button() gets only these rules and
+    // stays out of the order.
     KeyNav &on(QWidget *control, std::initializer_list<int> keys, Action action);
     KeyNav &on(QWidget *control, std::initializer_list<int> keys, Target target);
 

@@ -7,7 +7,7 @@
 #include "DataSource.h"
 #include "EraDate.h"
 
-QString Binding::display(const QVariant &stored, Kind kind)
+QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep)
 {
     if (stored.isNull()) return {};
     bool ok = false;
@@ -18,7 +18,7 @@ QString Binding::display(const QVariant &stored, Kind kind)
     }
     case Kind::Date: {
         const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
-        return d.isValid() ? EraDate::format(d) : stored.toString();
+        return d.isValid() ? EraDate::format(d, dateSep) : stored.toString();
     }
     case Kind::Count:
     case Kind::Text:

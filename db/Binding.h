@@ -27,8 +27,9 @@ struct Field {
     QString caption;    // names the field in messages
 };
 
-// The visible text of a stored value.
-QString display(const QVariant &stored, Kind kind);
+// The visible text of a stored value; dates use dateSep ("H13/4/1" or, in grids and
+// reports, "H13.4.1").
+QString display(const QVariant &stored, Kind kind, QChar dateSep = QLatin1Char('/'));
 
 // The value to store for a typed text: null for empty text, nullopt when the text is
 // not of its kind (then *error is a Japanese message naming the caption).

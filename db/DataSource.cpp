@@ -191,3 +191,21 @@ bool DataSource::deleteCurrent(QString *error)
     position_ = rows_.isEmpty() ? -1 : std::min(at, int(rows_.size()) - 1);
     return true;
 }
+
+std::optional<bool> DataSource::otherRecordHas(const QString &field, const QVariant &value,
+                                               QString *error) const
+{
+    QSqlQuery q(file_->db());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? AND rowid IS NOT ? LIMIT 1")
+                  .arg(quoted(table_), quoted(field)));
+    q.addBindValue(value);
+    q.addBindValue(isNew() || position_ < 0 ? QVariant() : QVariant(rowid(position_)));
+    if (!q.exec()) {
+        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        return std::nullopt;
+    }
+    const bool found = q.next();
+    q.finish();
+    return found;
+}

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVariantMap>
 #include <memory>
+#include <optional>
 
 class YearFile;
 
@@ -44,6 +45,9 @@ public:
     // Saves the named fields into the current record (or inserts the new one) in one
     // transaction and reads the saved record back; it is then current.
     bool update(const QVariantMap &values, QString *error);
+    // Whether a stored record other than the current one has this value in field.
+    std::optional<bool> otherRecordHas(const QString &field, const QVariant &value,
+                                       QString *error) const;
     // Deletes the current record and re-reads; the next record becomes current.
     bool deleteCurrent(QString *error);
 

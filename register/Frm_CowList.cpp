@@ -1,1 +1,173 @@
 #include "Frm_CowList.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "CowListModel.h"
+#include "DataSource.h"
+#include "Frm_Cow.h"
+#include "Frm_Wk.h"
+#include "KeyNav.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "YearFile.h"
+
+namespace {
+const QString Title = QStringLiteral("子牛一覧");
+}
+
+Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTableView(this))
+{
+    setObjectName(QStringLiteral("Frm_CowList"));
+    setWindowTitle(Title);
+
+    auto *cmd_New = new QPushButton(QStringLiteral("新規追加"), this);
+    cmd_Edit = new QPushButton(QStringLiteral("編集"), this);
+    auto *cmd_Del = new QPushButton(QStringLiteral("削除"), this);
+    auto *cmd_Close = new QPushButton(QStringLiteral("閉じる"), this);
+    auto *buttons = new QHBoxLayout;
+    auto *keys = new KeyNav(this);
+    for (auto [b, name] : {std::pair{cmd_New, "cmd_New"}, {cmd_Edit, "cmd_Edit"},
+                           {cmd_Del, "cmd_Del"}, {cmd_Close, "cmd_Close"}}) {
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+        // In the list, Down performs the button and Enter is left alone.
+        keys->button(b)
+            .on(b, {Qt::Key_Down}, KeyNav::Action::Click)
+            .on(b, {Qt::Key_Return}, KeyNav::Action::Pass);
+    }
+    buttons->addStretch();
+    connect(cmd_New, &QPushButton::clicked, this, &Frm_CowList::cmd_New_Click);
+    connect(cmd_Edit, &QPushButton::clicked, this, &Frm_CowList::cmd_Edit_Click);
+    connect(cmd_Del, &QPushButton::clicked, this, &Frm_CowList::cmd_Del_Click);
+    connect(cmd_Close, &QPushButton::clicked, this, &QWidget::close);
+
+    DBGrid_Cow->setObjectName(QStringLiteral("DBGrid_Cow"));
+    DBGrid_Cow->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid_Cow->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid_Cow->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid_Cow->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    DBGrid_Cow->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid_Cow->installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(DBGrid_Cow);
+    resize(960, 480);
+
+    QString error;
+    auto file = YearFile::open(M_Cow::DbFileName, &error);
+    if (file) {
+        source_ = std::make_unique<DataSource>(std::move(file), QStringLiteral("T_Cow"));
+        if (!source_->refresh(&error)) source_.reset();
+    }
+    if (!source_) {
+        MsgBox::show(this, error, Title);
+        QTimer::singleShot(0, this, &QWidget::close);
+        cmd_New->setEnabled(false);
+        cmd_Edit->setEnabled(false);
+        cmd_Del->setEnabled(false);
+        return;
+    }
+    model_ = new CowListModel(*source_, this);
+    DBGrid_Cow->setModel(model_);
+    const int widths[] = {60, 140, 140, 130, 120, 120, 130, 80};
+    for (int c = 0; c < model_->columnCount(); ++c) DBGrid_Cow->setColumnWidth(c, widths[c]);
+    connect(DBGrid_Cow->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &Frm_CowList::currentChanged);
+    selectRow(0);
+    currentChanged();
+    cmd_New->setFocus();
+}
+
+Frm_CowList::~Frm_CowList() = default;
+
+int Frm_CowList::currentRow() const
+{
+    if (!source_) return -1;
+    const int row = DBGrid_Cow->currentIndex().row();
+    return row >= 0 && row < source_->recordCount() ? row : -1;
+}
+
+void Frm_CowList::selectRow(int row)
+{
+    if (!model_ || source_->recordCount() == 0) return;
+    row = std::clamp(row, 0, source_->recordCount() - 1);
+    DBGrid_Cow->setCurrentIndex(model_->index(row, 0));
+    DBGrid_Cow->selectRow(row);
+}
+
+void Frm_CowList::currentChanged()
+{
+    if (source_) source_->setPosition(currentRow());
+    cmd_Edit->setEnabled(source_ && source_->recordCount() > 0);
+}
+
+void Frm_CowList::Data_CowList_Refresh()
+{
+    if (!source_) return;
+    const int row = currentRow();
+    QString error;
+    if (!source_->refresh(&error)) MsgBox::show(this, error, Title);
+    model_->sourceRefreshed();
+    selectRow(row);
+    currentChanged();
+}
+
+void Frm_CowList::cmd_New_Click()
+{
+    if (!source_) return;
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = QStringLiteral("T_Cow");
+    Frm_Cow editor(this);
+    connect(&editor, &Frm_Cow::stored, this, &Frm_CowList::Data_CowList_Refresh);
+    editor.exec();
+}
+
+void Frm_CowList::cmd_Edit_Click()
+{
+    const int row = currentRow();
+    if (row < 0) return;
+    const QVariant no = source_->value(row, QStringLiteral("No"));
+    // A calf without a number cannot be selected by it.
+    if (no.isNull()) return;
+    M_Cow::CowEditMode = true;
+    M_Cow::CowRecordSource = QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE [No] = ") +
+                             QString::number(qint16(no.toInt())) + QStringLiteral(";");
+    Frm_Cow editor(this);
+    connect(&editor, &Frm_Cow::stored, this, &Frm_CowList::Data_CowList_Refresh);
+    editor.exec();
+}
+
+void Frm_CowList::cmd_Del_Click()
+{
+    const int row = currentRow();
+    if (row < 0) return;
+    if (MsgBox::show(this, QStringLiteral("選択したデータを削除します。"), QStringLiteral("削除"),
+                     MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
+        return;
+    source_->setPosition(row);
+    QString error;
+    if (!source_->deleteCurrent(&error)) MsgBox::show(this, error, QStringLiteral("削除"));
+    model_->sourceRefreshed();
+    selectRow(row);
+    currentChanged();
+    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CowCal1});
+}
+
+bool Frm_CowList::eventFilter(QObject *watched, QEvent *event)
+{
+    // The grid's own delete asks the same question and updates the totals the same way.
+    if (watched == DBGrid_Cow && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        cmd_Del_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
