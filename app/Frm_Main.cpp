@@ -8,6 +8,7 @@
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "Frm_CowList.h"
 #include "Frm_Wk.h"
 #include "frmAbout.h"
 
@@ -79,7 +80,7 @@ void Frm_Main::showOnce(QPointer<QWidget> &slot)
     slot->activateWindow();
 }
 
-void Frm_Main::cmd_Cow_Click() {}
+void Frm_Main::cmd_Cow_Click() { showOnce<Frm_CowList>(frmCowList_); }
 void Frm_Main::cmd_Proseed_Click() {}
 void Frm_Main::cmd_Cost_Click() {}
 void Frm_Main::cmd_Print_Click() {}

@@ -1,10 +1,475 @@
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
 #include <QtTest>
+#include <functional>
 
-class Tst : public QObject {
-    Q_OBJECT
-private slots:
-    void placeholder() {}
+#include "Clock.h"
+#include "DataSource.h"
+#include "Frm_Cow.h"
+#include "Frm_CowList.h"
+#include "MsgBox.h"
+#include "TestYear.h"
+#include "Valuation.h"
+
+namespace {
+
+struct Calf {
+    QString no, name, oname, iDate, iKingaku, kisyu;
+    int status;  // 1..4
+    QString oDate;
 };
 
-QTEST_MAIN(Tst)
+QWidget *focused(QWidget *window) { return window->focusWidget(); }
+
+void key(QWidget *window, int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QTest::keyClick(focused(window), Qt::Key(k), mods);
+}
+
+// Replaces the focused field's text as a user would: select all, then type.
+void retype(QWidget *window, const QString &text)
+{
+    auto *edit = qobject_cast<QLineEdit *>(focused(window));
+    QVERIFY(edit);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+// Japanese arrives through the input method, not as key presses.
+void commitJapanese(QWidget *window, const QString &text)
+{
+    auto *edit = qobject_cast<QLineEdit *>(focused(window));
+    QVERIFY(edit);
+    edit->clear();
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(edit, &event);
+}
+
+QString focusName(QWidget *window) { return focused(window) ? focused(window)->objectName() : QString(); }
+
+// Types one calf from t_No through to the store button, checking the focus path.
+void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true)
+{
+    QCOMPARE(focusName(ed), QStringLiteral("t_No"));
+    retype(ed, c.no);
+    key(ed, Qt::Key_Return);
+    commitJapanese(ed, c.name);
+    key(ed, Qt::Key_Return);
+    commitJapanese(ed, c.oname);
+    key(ed, Qt::Key_Down);
+    QCOMPARE(focusName(ed), QStringLiteral("t_I_Date"));
+    retype(ed, c.iDate);
+    key(ed, Qt::Key_Return);
+    retype(ed, c.iKingaku);
+    key(ed, Qt::Key_Return);
+    retype(ed, c.kisyu);
+    key(ed, Qt::Key_Return);
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Dounyuu"));
+    for (int s = 1; s < c.status; ++s) key(ed, Qt::Key_Right);
+    key(ed, Qt::Key_Return);
+    QCOMPARE(focusName(ed), QStringLiteral("t_O_Date"));
+    retype(ed, c.oDate);
+    key(ed, Qt::Key_Return);
+    QCOMPARE(focusName(ed), newMode ? QStringLiteral("cmd_New") : QStringLiteral("cmd_Update"));
+    key(ed, Qt::Key_Return);
+}
+
+// Runs work on the next modal dialog once it is up (the caller then opens it).
+void onModal(std::function<void(QWidget *)> work)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, work] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        work(modal);
+    });
+    timer->start();
+}
+
+Frm_Cow *openEditor(QWidget *list = nullptr)
+{
+    auto *ed = new Frm_Cow(list);
+    ed->setAttribute(Qt::WA_DeleteOnClose);
+    ed->show();
+    ed->Form_Activate();
+    return ed;
+}
+
+}  // namespace
+
+class TstRegister : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        MsgBox::setHeadless(true);
+        Clock::setToday(QDate(2026, 8, 15));
+    }
+    void init() { MsgBox::clearShown(); }
+
+    void workedExampleThroughTheWindows();
+    void newModeStartsEmptyAndKeepsDatesAndAmounts();
+    void editModeShowsTheStoredCalf();
+    void editModeWithUnknownStatusSelectsNothing();
+    void monthsCounted_data();
+    void monthsCounted();
+    void refusedEntriesWriteNothing_data();
+    void refusedEntriesWriteNothing();
+    void duplicateNumberRefusedButOwnNumberKept();
+    void editorKeys();
+    void listFollowsTheRegister();
+    void deleteAsksAndUpdatesTotals();
+    void editSelectsByNumber();
+};
+
+void TstRegister::workedExampleThroughTheWindows()
+{
+    TestYear year;
+    Frm_CowList list;
+    list.show();
+    QAbstractItemModelTester tester(list.findChild<QTableView *>("DBGrid_Cow")->model());
+    QVERIFY(!list.findChild<QPushButton *>("cmd_Edit")->isEnabled());
+
+    const QList<Calf> calves = {
+        {"1", QStringLiteral("あさひ"), QStringLiteral("はな"), "H30/5/10", "", "300,000", 2, ""},
+        {"2", QStringLiteral("みどり"), QStringLiteral("ゆき"), "R8/4/3", "400000", "", 1, ""},
+        {"3", QStringLiteral("さくら"), QStringLiteral("もも"), "2025-11-01", "", "", 3, "R8.5.20"},
+    };
+    onModal([&](QWidget *modal) {
+        auto *ed = qobject_cast<Frm_Cow *>(modal);
+        QVERIFY(ed);
+        ed->Form_Activate();
+        for (const Calf &c : calves) enterCalf(ed, c);
+        QCOMPARE(focusName(ed), QStringLiteral("t_No"));
+        ed->close();
+    });
+    // Down performs a calf-list button.
+    list.findChild<QPushButton *>("cmd_New")->setFocus();
+    QTest::keyClick(list.findChild<QPushButton *>("cmd_New"), Qt::Key_Down);
+    QVERIFY(MsgBox::shown().isEmpty());
+    QCOMPARE(list.Data_CowList().recordCount(), 3);
+    QVERIFY(list.findChild<QPushButton *>("cmd_Edit")->isEnabled());
+
+    // The ledgers come later; their totals go straight into the year file here.
+    year.exec("INSERT INTO T_Cost (Siryou, Nidukuri) VALUES (2950000, 50000)");
+    Frm_Wk *wk = Frm_Wk::instance();
+    wk->refreshAll();
+    QCOMPARE(wk->t_Keihi, QStringLiteral("3000000"));
+    QCOMPARE(wk->t_Mototiku, QStringLiteral("400000"));
+    QCOMPARE(wk->t_HiikuTukiKei, QStringLiteral("26"));
+    QCOMPARE(wk->t_NendoHiiku, QStringLiteral("2550000"));
+    QCOMPARE(wk->t_TukiHiiku, QStringLiteral("98076"));
+
+    QString error;
+    QVERIFY2(Cal_Cow(*wk->file(), wk->Cal_TukiHiiku(), &error), qPrintable(error));
+    QCOMPARE(year.text("SELECT No, Hiikutuki, HiikuKingaku, Kimatu, "
+                       "F1||F2||F3||F4||F5||F6||F7||F8||F9||F10||F11||F12 FROM T_Cow ORDER BY rowid"),
+             QStringLiteral("1|12|1176912|1476912|;2|9|882684|1282684|買;3|5|490380|0|売"));
+    QCOMPARE(year.text("SELECT F4, F5 FROM T_Cow ORDER BY rowid"), QStringLiteral("|;買|;|売"));
+}
+
+void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts()
+{
+    TestYear year;
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow *ed = openEditor();
+    QVERIFY(ed->findChild<QPushButton *>("cmd_New")->isVisibleTo(ed));
+    QVERIFY(!ed->findChild<QPushButton *>("cmd_Update")->isVisibleTo(ed));
+    QVERIFY(ed->findChild<QRadioButton *>("Option_Dounyuu")->isChecked());
+    QCOMPARE(ed->t_Syori(), QStringLiteral("1"));
+    for (QLineEdit *e : ed->findChildren<QLineEdit *>()) QCOMPARE(e->text(), QString());
+
+    enterCalf(ed, {"7", QStringLiteral("たろう"), QStringLiteral("はな"), "H13/4/1", "1,234", "5,000", 3, "H13/7/1"});
+    QCOMPARE(year.text("SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki FROM T_Cow"),
+             QStringLiteral("7|たろう|2001-04-01|1234|5000|2001-07-01|3|7"));
+    // The next calf: empty number and names, 導入・種付 again, the dates and amounts kept.
+    QCOMPARE(focusName(ed), QStringLiteral("t_No"));
+    QVERIFY(ed->findChild<QRadioButton *>("Option_Dounyuu")->isChecked());
+    QCOMPARE(ed->findChild<QLineEdit *>("t_No")->text(), QString());
+    QCOMPARE(ed->findChild<QLineEdit *>("t_Name")->text(), QString());
+    QCOMPARE(ed->findChild<QLineEdit *>("t_I_Date")->text(), QStringLiteral("H13/4/1"));
+    QCOMPARE(ed->findChild<QLineEdit *>("t_I_Kingaku")->text(), QStringLiteral("1,234"));
+    QCOMPARE(ed->findChild<QLineEdit *>("t_O_Date")->text(), QStringLiteral("H13/7/1"));
+    // Closing right away stores nothing more.
+    ed->close();
+    QCOMPARE(year.value("SELECT count(*) FROM T_Cow").toInt(), 1);
+}
+
+void TstRegister::editModeShowsTheStoredCalf()
+{
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori) VALUES "
+              "(12, 'x', '2001-04-01', 1234567, -5000, '2019-05-01', 3)");
+    M_Cow::CowEditMode = true;
+    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;";
+    Frm_Cow *ed = openEditor();
+    QVERIFY(ed->findChild<QPushButton *>("cmd_Update")->isVisibleTo(ed));
+    QVERIFY(!ed->findChild<QPushButton *>("cmd_New")->isVisibleTo(ed));
+    QVERIFY(ed->findChild<QRadioButton *>("Option_Baikyaku")->isChecked());
+    QCOMPARE(ed->findChild<QLineEdit *>("t_No")->text(), QStringLiteral("12"));
+    QCOMPARE(ed->findChild<QLineEdit *>("t_I_Date")->text(), QStringLiteral("H13/4/1"));
+    QCOMPARE(ed->findChild<QLineEdit *>("t_O_Date")->text(), QStringLiteral("R1/5/1"));
+    QCOMPARE(ed->findChild<QLineEdit *>("t_I_Kingaku")->text(), QStringLiteral("1,234,567"));
+    QCOMPARE(ed->findChild<QLineEdit *>("t_Kisyu")->text(), QStringLiteral("-5,000"));
+
+    ed->findChild<QLineEdit *>("t_O_Date")->setText(QString());  // not sold after all
+    ed->findChild<QRadioButton *>("Option_Hiiku")->click();
+    QPointer<Frm_Cow> guard(ed);
+    ed->cmd_Update_Click();
+    QVERIFY(MsgBox::shown().isEmpty());
+    QCOMPARE(year.text("SELECT O_Date, Syori, Hiikutuki FROM T_Cow"), QStringLiteral("NULL|2|12"));
+    QVERIFY(!guard || !guard->isVisible());
+}
+
+void TstRegister::editModeWithUnknownStatusSelectsNothing()
+{
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (4, '2001-04-01', 9)");
+    M_Cow::CowEditMode = true;
+    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 4;";
+    Frm_Cow *ed = openEditor();
+    for (QRadioButton *o : ed->findChildren<QRadioButton *>()) QVERIFY(!o->isChecked());
+    auto *kisyu = ed->findChild<QLineEdit *>("t_Kisyu");
+    kisyu->setFocus();
+    QTest::keyClick(kisyu, Qt::Key_Return);
+    QCOMPARE(focusName(ed), QStringLiteral("t_Kisyu"));
+    ed->cmd_Update_Click();
+    QCOMPARE(year.text("SELECT Syori, Hiikutuki FROM T_Cow"), QStringLiteral("9|0"));
+}
+
+void TstRegister::monthsCounted_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("iDate");
+    QTest::addColumn<QString>("oDate");
+    QTest::addColumn<int>("months");
+    QTest::newRow("bought in April") << 1 << "H13/4/10" << "" << 9;
+    QTest::newRow("bought in January") << 1 << "H13/1/31" << "" << 12;
+    QTest::newRow("bought in December") << 1 << "H13/12/1" << "" << 1;
+    QTest::newRow("fattening whatever the dates") << 2 << "H13/6/1" << "H13/3/1" << 12;
+    QTest::newRow("sold in July") << 3 << "H12/4/1" << "H13/7/20" << 7;
+    QTest::newRow("sold, no date: this month") << 3 << "H12/4/1" << "" << 8;
+    QTest::newRow("died in January") << 4 << "H12/4/1" << "R2/1/5" << 1;
+}
+
+void TstRegister::monthsCounted()
+{
+    QFETCH(int, status);
+    QFETCH(QString, iDate);
+    QFETCH(QString, oDate);
+    QFETCH(int, months);
+    TestYear year;
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow *ed = openEditor();
+    enterCalf(ed, {"1", QStringLiteral("a"), QStringLiteral("b"), iDate, "", "", status, oDate});
+    QCOMPARE(year.value("SELECT Hiikutuki FROM T_Cow").toInt(), months);
+    QCOMPARE(year.value("SELECT Syori FROM T_Cow").toInt(), status);
+    ed->close();
+}
+
+void TstRegister::refusedEntriesWriteNothing_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no purchase date") << "t_I_Date" << "" << QStringLiteral("導入・種付年月日");
+    QTest::newRow("purchase date not a day") << "t_I_Date" << "H13/2/29" << QStringLiteral("導入・種付年月日");
+    QTest::newRow("sale date not a date") << "t_O_Date" << "abc" << QStringLiteral("売却・死亡年月日");
+    QTest::newRow("amount not a number") << "t_I_Kingaku" << "12a" << QStringLiteral("導入・種付金額");
+    QTest::newRow("amount beyond 32 bits") << "t_Kisyu" << "99999999999" << QStringLiteral("期首棚卸高");
+    QTest::newRow("no number") << "t_No" << "" << QStringLiteral("No");
+    QTest::newRow("number not a number") << "t_No" << "abc" << QStringLiteral("No");
+    QTest::newRow("number beyond 16 bits") << "t_No" << "40000" << QStringLiteral("No");
+}
+
+void TstRegister::refusedEntriesWriteNothing()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, named);
+    TestYear year;
+    const QByteArray before = year.bytes();
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow *ed = openEditor();
+    const QMap<QString, QString> good = {{"t_No", "1"}, {"t_Name", "a"}, {"t_I_Date", "H13/4/1"},
+                                         {"t_I_Kingaku", "1"}, {"t_Kisyu", "2"}, {"t_O_Date", ""}};
+    for (auto it = good.begin(); it != good.end(); ++it)
+        ed->findChild<QLineEdit *>(it.key())->setText(it.key() == field ? text : it.value());
+    ed->cmd_New_Click();
+    QCOMPARE(MsgBox::shown().size(), 1);
+    QCOMPARE(MsgBox::shown().first().title, QStringLiteral("子牛登録"));
+    QVERIFY2(MsgBox::shown().first().text.contains(named), qPrintable(MsgBox::shown().first().text));
+    QCOMPARE(ed->findChild<QLineEdit *>(field)->text(), text);
+    QCOMPARE(ed->findChild<QLineEdit *>("t_Name")->text(), QStringLiteral("a"));
+    QCOMPARE(focusName(ed), field);
+    QCOMPARE(year.bytes(), before);
+    ed->close();
+}
+
+void TstRegister::duplicateNumberRefusedButOwnNumberKept()
+{
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (5, '2001-04-01', 2), (6, '2001-04-01', 2)");
+    const QByteArray before = year.bytes();
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow *ed = openEditor();
+    ed->findChild<QLineEdit *>("t_No")->setText("5");
+    ed->findChild<QLineEdit *>("t_I_Date")->setText("H13/4/1");
+    ed->cmd_New_Click();
+    QCOMPARE(MsgBox::shown().size(), 1);
+    QVERIFY(MsgBox::shown().first().text.contains(QStringLiteral("No 5")));
+    QCOMPARE(year.bytes(), before);
+    ed->close();
+
+    // Editing calf 6: keeping its own number is fine, taking 5 is not.
+    M_Cow::CowEditMode = true;
+    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 6;";
+    ed = openEditor();
+    ed->findChild<QLineEdit *>("t_No")->setText("5");
+    ed->cmd_Update_Click();
+    QCOMPARE(MsgBox::shown().size(), 2);
+    QCOMPARE(year.bytes(), before);
+    ed->findChild<QLineEdit *>("t_No")->setText("6");
+    ed->findChild<QLineEdit *>("t_Kisyu")->setText("1,000");
+    ed->cmd_Update_Click();
+    QCOMPARE(MsgBox::shown().size(), 2);
+    QCOMPARE(year.text("SELECT No, Kisyu FROM T_Cow ORDER BY rowid"), QStringLiteral("5|NULL;6|1000"));
+}
+
+void TstRegister::editorKeys()
+{
+    TestYear year;
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow *ed = openEditor();
+    auto *close = ed->findChild<QPushButton *>("cmd_Close");
+    close->setFocus();
+    key(ed, Qt::Key_Right);
+    QCOMPARE(focusName(ed), QStringLiteral("t_No"));
+    key(ed, Qt::Key_Up);  // first field: nowhere to go
+    QCOMPARE(focusName(ed), QStringLiteral("t_No"));
+    key(ed, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(focusName(ed), QStringLiteral("t_Name"));
+    QTest::keyClicks(focused(ed), "ab");
+    key(ed, Qt::Key_Left);  // the caret moves, the focus does not
+    QCOMPARE(focusName(ed), QStringLiteral("t_Name"));
+    close->setFocus();
+    key(ed, Qt::Key_Up);
+    QCOMPARE(focusName(ed), QStringLiteral("cmd_New"));
+    key(ed, Qt::Key_Down);
+    QCOMPARE(focusName(ed), QStringLiteral("cmd_Close"));
+    // Left and Right step through the status options and select them, wrapping.
+    ed->findChild<QRadioButton *>("Option_Dounyuu")->setFocus();
+    key(ed, Qt::Key_Left);
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Sibou"));
+    QCOMPARE(ed->t_Syori(), QStringLiteral("4"));
+    key(ed, Qt::Key_Up);
+    QCOMPARE(focusName(ed), QStringLiteral("t_Kisyu"));
+    key(ed, Qt::Key_Down);
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Sibou"));
+    ed->findChild<QLineEdit *>("t_O_Date")->setFocus();
+    key(ed, Qt::Key_Up);
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Sibou"));
+    ed->close();
+}
+
+void TstRegister::listFollowsTheRegister()
+{
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Hiikutuki) VALUES "
+              "(3, 'b', 'c', '2000-04-01', 1234567, NULL, NULL, 9), (1, 'a', NULL, '2019-05-01', 0, 5, NULL, 12)");
+    Frm_CowList list;
+    auto *model = list.findChild<QTableView *>("DBGrid_Cow")->model();
+    QAbstractItemModelTester tester(model);
+    QCOMPARE(model->rowCount(), 2);
+    const QStringList captions = {"No", "子牛名前", "親牛名前", "導入・種付年月日", "素畜費・種付料",
+                                  "期首棚卸高", "売却・死亡年月日", "肥育月数"};
+    for (int c = 0; c < captions.size(); ++c)
+        QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), captions[c]);
+    // Stored order, not sorted by number.
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("3"));
+    QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("H12.4.1"));
+    QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("1,234,567"));
+    QCOMPARE(model->index(0, 5).data().toString(), QString());
+    QCOMPARE(model->index(1, 3).data().toString(), QStringLiteral("R1.5.1"));
+    QVERIFY(list.findChild<QPushButton *>("cmd_Edit")->isEnabled());
+
+    // Buttons: Right next, Left/Up previous, cyclic; Enter is left to the button.
+    auto *newButton = list.findChild<QPushButton *>("cmd_New");
+    newButton->setFocus();
+    QTest::keyClick(newButton, Qt::Key_Left);
+    QCOMPARE(list.focusWidget()->objectName(), QStringLiteral("cmd_Close"));
+    QTest::keyClick(list.focusWidget(), Qt::Key_Right);
+    QCOMPARE(list.focusWidget()->objectName(), QStringLiteral("cmd_New"));
+    QTest::keyClick(list.focusWidget(), Qt::Key_Right);
+    QCOMPARE(list.focusWidget()->objectName(), QStringLiteral("cmd_Edit"));
+}
+
+void TstRegister::deleteAsksAndUpdatesTotals()
+{
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki) VALUES "
+              "(1, '2001-04-01', 100, 1, 9), (2, '2001-04-01', 200, 1, 9)");
+    Frm_Wk::instance()->refreshAll();
+    QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("300"));
+    Frm_CowList list;
+    auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+
+    MsgBox::queueAnswer(MsgBox::Answer::Cancel);
+    list.cmd_Del_Click();
+    QCOMPARE(MsgBox::shown().value(0).text, QStringLiteral("選択したデータを削除します。"));
+    QCOMPARE(MsgBox::shown().value(0).title, QStringLiteral("削除"));
+    QCOMPARE(year.value("SELECT count(*) FROM T_Cow").toInt(), 2);
+
+    MsgBox::queueAnswer(MsgBox::Answer::Ok);
+    QTest::keyClick(grid, Qt::Key_Delete);  // the grid's own delete asks the same
+    QCOMPARE(MsgBox::shown().size(), 2);
+    QCOMPARE(year.value("SELECT group_concat(No) FROM T_Cow").toString(), QStringLiteral("1"));
+    QCOMPARE(grid->model()->rowCount(), 1);
+    QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("100"));
+
+    MsgBox::queueAnswer(MsgBox::Answer::Ok);
+    list.cmd_Del_Click();
+    QCOMPARE(grid->model()->rowCount(), 0);
+    QVERIFY(!list.findChild<QPushButton *>("cmd_Edit")->isEnabled());
+    QCOMPARE(Frm_Wk::instance()->t_Mototiku, QString());
+    // Nothing left to delete: no question.
+    list.cmd_Del_Click();
+    QCOMPARE(MsgBox::shown().size(), 3);
+}
+
+void TstRegister::editSelectsByNumber()
+{
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (3, '2001-04-01', 2), (12, '2001-04-01', 2)");
+    Frm_CowList list;
+    auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    QString shownNumber;
+    onModal([&](QWidget *modal) {
+        shownNumber = modal->findChild<QLineEdit *>("t_No")->text();
+        modal->close();
+    });
+    list.cmd_Edit_Click();
+    QVERIFY(M_Cow::CowEditMode);
+    QCOMPARE(M_Cow::CowRecordSource, QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;"));
+    QCOMPARE(shownNumber, QStringLiteral("12"));
+}
+
+QTEST_MAIN(TstRegister)
 #include "tst_register.moc"

@@ -11,6 +11,7 @@
 std::array<QString, 12> SetMonthMark(int month, int status)
 {
     std::array<QString, 12> marks;
+    marks.fill(QLatin1String(""));  // empty text, not NULL
     if (month < 1 || month > 12) return marks;
     switch (status) {
     case Dounyuu:
