@@ -1,0 +1,91 @@
+// Opening the calf list and valuing the register with the largest register a year can
+// hold (32,766 calves: the rollover numbers calves with a 16-bit counter).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include "Frm_CowList.h"
+#include "Frm_Wk.h"
+#include "M_Cow.h"
+#include "Valuation.h"
+#include "YearFile.h"
+#include "YearFiles.h"
+
+namespace {
+
+constexpr int Calves = 32766;
+
+struct BigYear {
+    QTemporaryDir dir;
+    BigYear()
+    {
+        QDir::setCurrent(dir.path());
+        QString error;
+        YearFiles::createFromTemplate(QStringLiteral("cowdata13.mdb"), &error);
+        M_Cow::DbFileName = QStringLiteral("cowdata13.mdb");
+        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        file->transaction(
+            [&](QString *) {
+                QSqlQuery q(file->db());
+                q.prepare(QStringLiteral(
+                    "INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, "
+                    "Hiikutuki) VALUES (?, 'みどり', 'はな', '2001-04-01', 400000, 300000, ?, ?, ?)"));
+                for (int n = 1; n <= Calves; ++n) {
+                    q.addBindValue(n);
+                    q.addBindValue(n % 3 ? QVariant() : QVariant(QStringLiteral("2001-07-01")));
+                    q.addBindValue(n % 4 + 1);
+                    q.addBindValue(n % 12 + 1);
+                    q.exec();
+                }
+                return true;
+            },
+            &error);
+        Frm_Wk::load(&error);
+    }
+};
+
+BigYear &bigYear()
+{
+    static BigYear year;
+    return year;
+}
+
+void OpenCalfList(benchmark::State &state)
+{
+    bigYear();
+    for (auto _ : state) {
+        Frm_CowList list;
+        list.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(list.findChild<QTableView *>()->model()->rowCount());
+    }
+}
+BENCHMARK(OpenCalfList)->Unit(benchmark::kMillisecond);
+
+void ValueRegister(benchmark::State &state)
+{
+    bigYear();
+    int perHead = 98076;
+    for (auto _ : state) {
+        QString error;
+        // A changed cost makes every calf's row change, the worst case.
+        Cal_Cow(*Frm_Wk::instance()->file(), ++perHead % 2 ? 98076 : 98077, &error);
+    }
+}
+BENCHMARK(ValueRegister)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    Frm_Wk::unload();
+    return 0;
+}
