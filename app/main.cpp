@@ -10,5 +10,6 @@ int main(int argc, char *argv[])
     const auto main = StartUp();
     if (!main) return 0;
     main->show();
+    main->activateWindow();  // the setup dialog had the focus before it
     return QApplication::exec();
 }
