@@ -8,7 +8,9 @@
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "Frm_Cost.h"
 #include "Frm_CowList.h"
+#include "Frm_Proseed.h"
 #include "Frm_Wk.h"
 #include "frmAbout.h"
 
@@ -81,8 +83,8 @@ void Frm_Main::showOnce(QPointer<QWidget> &slot)
 }
 
 void Frm_Main::cmd_Cow_Click() { showOnce<Frm_CowList>(frmCowList_); }
-void Frm_Main::cmd_Proseed_Click() {}
-void Frm_Main::cmd_Cost_Click() {}
+void Frm_Main::cmd_Proseed_Click() { showOnce<Frm_Proseed>(frmProseed_); }
+void Frm_Main::cmd_Cost_Click() { showOnce<Frm_Cost>(frmCost_); }
 void Frm_Main::cmd_Print_Click() {}
 void Frm_Main::cmd_Year_Click() {}
 void Frm_Main::mnu_DataClr_Click() {}

@@ -147,7 +147,15 @@ bool DataSource::update(const QVariantMap &values, QString *error)
             return true;
         },
         error);
-    return ok && reread(saved, error);
+    if (!ok) return false;
+    if (reread(saved, error)) return true;
+    // Saved, but not read back: never leave the record "new", or the next save would
+    // insert a second row.
+    QString ignored;
+    refresh(&ignored);
+    for (int r = 0; r < rows_.size(); ++r)
+        if (rowid(r) == saved) position_ = r;
+    return false;
 }
 
 bool DataSource::reread(qint64 id, QString *error)
