@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+#include <memory>
+
+#include "Binding.h"
+
+class DataSource;
+class QLineEdit;
+class QPushButton;
+
+// An entry window over a ledger table that holds the year's one record: every
+// activation shows the stored record again, 設定 saves it in one transaction and
+// closes. The expense and income windows differ only in their items and in which
+// work totals they refresh.
+class LedgerWindow : public QWidget {
+    Q_OBJECT
+public:
+    struct Item {
+        QString column;
+        QString caption;  // names an amount in messages until the user names a free item
+        Binding::Kind kind;
+    };
+    ~LedgerWindow() override;
+
+    // Every activation: show the stored record again, dropping unsaved typing.
+    void Form_Activate();
+    void cmd_Set_Click();
+
+protected:
+    // Items in table order, which is also the focus order; a free item's name field
+    // stands where its caption would. Amounts fill columns of rowsPerColumn rows.
+    LedgerWindow(const QString &name, const QString &title, const QString &table,
+                 const QList<Item> &items, int rowsPerColumn, QWidget *parent);
+
+    QLineEdit *field(const QString &column) const;
+    virtual void filled() {}
+    virtual void saved() = 0;    // after a save: the work totals that depend on it
+    virtual void closing() = 0;  // on every close
+
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void chooseRecord();
+    QList<Binding::Field> namedFields() const;
+
+    QString title_;
+    std::unique_ptr<DataSource> source_;
+    QList<Binding::Field> fields_;
+    QPushButton *cmd_Set = nullptr;
+};
