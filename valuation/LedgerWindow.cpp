@@ -49,6 +49,7 @@ LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QStr
             // Names are typed in Japanese, and the file keeps at most 255 characters.
             edit->setInputMethodHints(Qt::ImhNone);
             edit->setMaxLength(255);
+            edit->setPlaceholderText(QStringLiteral("（項目名）"));
             edit->setFixedWidth(
                 edit->fontMetrics().horizontalAdvance(QStringLiteral("荷造運賃手数料")) + 16);
             grid->addWidget(edit, row, captionColumn);
