@@ -18,7 +18,6 @@ PointerFile::Read ReadCurrentYear(QString *year, QString *problem)
     while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
 
     const QString name = QString::fromLocal8Bit(line);
-    M_Cow::DbFileName = name;
     const bool bare = !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
                       std::none_of(name.begin(), name.end(), [](QChar c) {
                           return c.category() == QChar::Other_Control ||
@@ -28,6 +27,7 @@ PointerFile::Read ReadCurrentYear(QString *year, QString *problem)
         *problem = QStringLiteral("%1 の内容がファイル名として読めません。").arg(PointerFile::Name);
         return Read::Unreadable;
     }
+    M_Cow::DbFileName = name;
     const QString y = M_Cow::yearOfFileName(name);
     if (y.isEmpty()) return Read::Unusable;
     *year = y;

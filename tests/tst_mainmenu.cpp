@@ -1,10 +1,209 @@
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+#include <memory>
 
-class Tst : public QObject {
+#include "Frm_Main.h"
+#include "Frm_Wk.h"
+#include "Help.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "YearFiles.h"
+
+namespace {
+
+QByteArray bytesOf(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString shownBoxes() {
+    QStringList boxes;
+    for (const MsgBox::Shown &s : MsgBox::shown())
+        boxes << s.title + "|" + s.text +
+                     (s.buttons == MsgBox::Buttons::OkCancel ? "|OK/Cancel" : "");
+    return boxes.join("\n");
+}
+
+}  // namespace
+
+class TstMainMenu : public QObject {
     Q_OBJECT
-private slots:
-    void placeholder() {}
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Frm_Main> main_;
+    QPushButton *button(const QString &name) const { return main_->findChild<QPushButton *>(name); }
+
+  private slots:
+    void initTestCase() {
+        MsgBox::setHeadless(true);
+        QStandardPaths::setTestModeEnabled(true);
+    }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        MsgBox::clearShown();
+        M_Cow::DbFileName = QStringLiteral("cowdata13.mdb");
+        QString error;
+        QVERIFY2(YearFiles::createFromTemplate(M_Cow::DbFileName, &error), qPrintable(error));
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        main_ = std::make_unique<Frm_Main>();
+        main_->show();
+        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    }
+    void cleanup() {
+        main_.reset();
+        Frm_Wk::unload();
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+    void buttons_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("cmd_Cow") << "子牛登録"
+                                 << "子牛情報の登録";
+        QTest::newRow("cmd_Proseed") << "収入登録"
+                                     << "収入情報の登録";
+        QTest::newRow("cmd_Cost") << "経費登録"
+                                  << "経費情報の登録";
+        QTest::newRow("cmd_Print") << "印刷"
+                                   << "棚卸表・明細書の印刷";
+        QTest::newRow("cmd_Year") << "年度設定"
+                                  << "年度更新処理";
+        QTest::newRow("cmd_End") << "終了"
+                                 << "";
+    }
+    void buttons() {
+        QFETCH(QString, caption);
+        QFETCH(QString, tip);
+        QPushButton *b = button(QTest::currentDataTag());
+        QVERIFY(b && b->isVisible() && b->isEnabled());
+        QCOMPARE(b->text(), caption);
+        QCOMPARE(b->toolTip(), tip);
+        // The help page names every button, so a renamed one would leave it behind.
+        QVERIFY(QString::fromUtf8(bytesOf(":/moriva/help/index.htm")).contains(caption));
+    }
+
+    void arrowKeys_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("Down: next") << "cmd_Cow" << int(Qt::Key_Down) << "cmd_Proseed";
+        QTest::newRow("Right: next") << "cmd_Proseed" << int(Qt::Key_Right) << "cmd_Cost";
+        QTest::newRow("Up: previous") << "cmd_Print" << int(Qt::Key_Up) << "cmd_Cost";
+        QTest::newRow("Left: previous") << "cmd_Year" << int(Qt::Key_Left) << "cmd_Print";
+        QTest::newRow("Down from the last") << "cmd_End" << int(Qt::Key_Down) << "cmd_Cow";
+        QTest::newRow("Right from the last") << "cmd_End" << int(Qt::Key_Right) << "cmd_Cow";
+        QTest::newRow("Up from the first") << "cmd_Cow" << int(Qt::Key_Up) << "cmd_End";
+        QTest::newRow("Left from the first") << "cmd_Cow" << int(Qt::Key_Left) << "cmd_End";
+    }
+    void arrowKeys() {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        QCOMPARE(QApplication::focusWidget(), button("cmd_Cow"));
+        button(from)->setFocus();
+        QTest::keyClick(button(from), Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), button(to));
+        QCOMPARE(MsgBox::shown().size(), 0);
+    }
+
+    void closing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("Enter on 終了, OK") << "enter" << true;
+        QTest::newRow("Shift+Enter on 終了, Cancel") << "shift-enter" << false;
+        QTest::newRow("menu 終了, OK") << "menu" << true;
+        QTest::newRow("menu 終了, Cancel") << "menu" << false;
+        QTest::newRow("window closed, OK") << "close" << true;
+        QTest::newRow("window closed, Cancel") << "close" << false;
+    }
+    void closing() {
+        QFETCH(QString, how);
+        QFETCH(bool, confirm);
+        MsgBox::queueAnswer(confirm ? MsgBox::Answer::Ok : MsgBox::Answer::Cancel);
+        if (how == "enter") QTest::keyClick(button("cmd_End"), Qt::Key_Return);
+        if (how == "shift-enter")
+            QTest::keyClick(button("cmd_End"), Qt::Key_Return, Qt::ShiftModifier);
+        if (how == "menu") main_->findChild<QAction *>("mnu_Exit")->trigger();
+        if (how == "close") main_->close();
+        QCOMPARE(shownBoxes(), QStringLiteral("終了|終了します。よろしいですか？|OK/Cancel") +
+                                   (confirm ? "" : "\nエラー|すべてのフォームを閉じてください。"));
+        QCOMPARE(main_->isVisible(), !confirm);
+        QCOMPARE(Frm_Wk::instance() != nullptr, !confirm);
+    }
+
+    void menus_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("mnu_File") << "ﾌｧｲﾙ(&F)";
+        QTest::newRow("mnu_DataClr") << "データクリア(&C)";
+        QTest::newRow("mnu_Exit") << "終了(&X)";
+        QTest::newRow("mnu_Help") << "ヘルプ(&H)";
+        QTest::newRow("mnu_Rerese") << "このソフトについて(&C)";
+        QTest::newRow("mnu_About") << "バージョン情報(&A)";
+    }
+    void menus() {
+        QFETCH(QString, caption);
+        const QString name = QTest::currentDataTag();
+        auto *menu = main_->findChild<QMenu *>(name);
+        auto *action = menu ? menu->menuAction() : main_->findChild<QAction *>(name);
+        QVERIFY2(action, qPrintable(name));
+        QCOMPARE(action->text(), caption);
+        QVERIFY(action->isVisible() && action->isEnabled());
+    }
+
+    void about() {
+        QStringList seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *about = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!about) return;
+            poll.stop();
+            seen << about->objectName() << about->windowTitle()
+                 << about->findChild<QLabel *>("lblVersion")->text();
+            about->findChild<QPushButton *>("cmdSysInfo")->click();
+            QVERIFY(about->isVisible());
+            QTest::keyClick(about, Qt::Key_Return);  // OK is the default button
+            if (about->isVisible()) about->reject();
+        });
+        poll.start(10);
+        main_->findChild<QAction *>("mnu_About")->trigger();
+        QCOMPARE(seen, (QStringList{"frmAbout", "Moriva" + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"),
+                                    "ﾊﾞｰｼﾞｮﾝ 1.0.0"}));
+        QCOMPARE(shownBoxes(), QStringLiteral("Moriva|現時点ではｼｽﾃﾑ情報を使用できません"));
+        QVERIFY(main_->isVisible());
+    }
+
+    void helpPage() {
+        // Without a page in the working folder, the carried one is written out elsewhere;
+        // an older copy there is replaced.
+        const QByteArray carried = bytesOf(":/moriva/help/index.htm");
+        QVERIFY(carried.contains("<html"));
+        QString error;
+        const QString copy = Help::page(&error);
+        QVERIFY2(QFileInfo(copy).isAbsolute() && !copy.startsWith(QDir::currentPath()),
+                 qPrintable(copy + error));
+        QFile stale(copy);
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("old") == 3);
+        stale.close();
+        QCOMPARE(Help::page(&error), copy);
+        QCOMPARE(bytesOf(copy), carried);
+
+        QVERIFY(QDir::current().mkdir("help"));
+        QFile own("help/index.htm");
+        QVERIFY(own.open(QIODevice::WriteOnly) && own.write("<p>farm's own</p>") > 0);
+        own.close();
+        QCOMPARE(Help::page(&error), QDir::current().absoluteFilePath("help/index.htm"));
+        QCOMPARE(bytesOf("help/index.htm"), QByteArray("<p>farm's own</p>"));
+    }
 };
 
-QTEST_MAIN(Tst)
+QTEST_MAIN(TstMainMenu)
 #include "tst_mainmenu.moc"

@@ -1,10 +1,301 @@
+#include <QApplication>
+#include <QDialog>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
+#include <memory>
 
-class Tst : public QObject {
-    Q_OBJECT
-private slots:
-    void placeholder() {}
+#include "Frm_Init.h"
+#include "Frm_Main.h"
+#include "Frm_Wk.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "PointerFile.h"
+#include "StartUp.h"
+#include "YearFiles.h"
+
+namespace {
+
+const QString Y13 = QStringLiteral("cowdata13.mdb");
+
+QByteArray bytesOf(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &name, const QByteArray &bytes) {
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+QStringList files() {
+    return QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The first column of a query, through a connection of the test's own.
+QString query(const QString &sql) {
+    QString value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
+        db.setDatabaseName(Y13);
+        QSqlQuery q(db.open() ? db : QSqlDatabase());
+        if (q.exec(sql) && q.next()) value = q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase("tst");
+    return value;
+}
+
+// Handles each modal window from inside its exec(); one the handler leaves open is
+// closed, so a failed check cannot hang the test.
+class Modals : public QObject {
+  public:
+    explicit Modals(std::function<void(QDialog *)> handle) : handle_(std::move(handle)) {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!modal || modal == current_) return;
+            seen << modal->objectName();
+            current_ = modal;
+            QVERIFY(QTest::qWaitForWindowActive(modal));
+            handle_(modal);
+            if (current_ && current_->isVisible()) current_->reject();
+        });
+        timer_.start(10);
+    }
+    QStringList seen;
+
+  private:
+    std::function<void(QDialog *)> handle_;
+    QPointer<QDialog> current_;
+    QTimer timer_;
 };
 
-QTEST_MAIN(Tst)
+QLineEdit *nendo(QWidget *init) {
+    return init->findChild<QLineEdit *>("t_Nendo");
+}
+
+// As the farmer does it: the year, Enter to the button, Enter on it.
+void enterYear(QDialog *init, const QString &year) {
+    QCOMPARE(init->objectName(), QStringLiteral("Frm_Init"));
+    QCOMPARE(init->windowTitle(), QStringLiteral("開始年度"));
+    QCOMPARE(QApplication::focusWidget(), nendo(init));
+    QTest::keyClicks(nendo(init), year);
+    QTest::keyClick(nendo(init), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), init->findChild<QPushButton *>("cmd_Set"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+// The one message shown so far, or "" when there was none.
+QString message() {
+    return MsgBox::shown().size() == 1 ? MsgBox::shown()[0].text : QString();
+}
+
+}  // namespace
+
+class TstStartUp : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        M_Cow::DbFileName.clear();
+        MsgBox::clearShown();
+    }
+    void cleanup() {
+        Frm_Wk::unload();
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+    void firstRun_data() {
+        QTest::addColumn<bool>("inputMethod");
+        QTest::newRow("typed digits") << false;
+        QTest::newRow("full-width digits from the input method") << true;
+    }
+    void firstRun() {
+        QFETCH(bool, inputMethod);
+        Modals modals([inputMethod](QDialog *init) {
+            if (inputMethod) {
+                QInputMethodEvent commit;
+                commit.setCommitString(QStringLiteral("１３"));
+                QApplication::sendEvent(nendo(init), &commit);
+            }
+            enterYear(init, inputMethod ? QString() : QStringLiteral("13"));
+        });
+        QVERIFY(StartUp());
+        QCOMPARE(modals.seen, QStringList{"Frm_Init"});
+        QCOMPARE(MsgBox::shown().size(), 0);
+        QCOMPARE(files(), (QStringList{Y13, PointerFile::Name}));
+        QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
+        QCOMPARE(query("SELECT group_concat(type) FROM (SELECT type FROM sqlite_master "
+                       "WHERE type IN ('table', 'view') ORDER BY type)"),
+                 "table,table,table,view,view,view,view,view,view,view,view");
+        QCOMPARE(Frm_Wk::instance()->t_Nendo, QStringLiteral("13"));
+
+        // The next start finds the year without asking.
+        Frm_Wk::unload();
+        QVERIFY(StartUp());
+        QCOMPARE(modals.seen, QStringList{"Frm_Init"});
+        QCOMPARE(Frm_Wk::instance()->t_Nendo, QStringLiteral("13"));
+    }
+
+    void setupRefuses_data() {
+        QTest::addColumn<QString>("year");  // null: the setup is closed with Escape
+        QTest::addColumn<QString>("made");  // a file in the way, made beforehand
+        QTest::addColumn<QString>("text");  // found in the message
+        const QString number = QStringLiteral("数値を指定してください");
+        QTest::newRow("empty") << ""
+                               << "" << number;
+        QTest::newRow("letters") << "abc"
+                                 << "" << number;
+        QTest::newRow("fraction") << "1.5"
+                                  << "" << number;
+        QTest::newRow("above the range") << "99999"
+                                         << "" << number;
+        QTest::newRow("closed without a year") << QString() << ""
+                                               << "";
+        QTest::newRow("damaged template") << "13"
+                                          << "cowdata.mdb"
+                                          << "cowdata.mdb";
+        QTest::newRow("damaged year file") << "13" << Y13 << Y13;
+    }
+    void setupRefuses() {
+        QFETCH(QString, year);
+        QFETCH(QString, made);
+        QFETCH(QString, text);
+        if (!made.isEmpty()) writeBytes(made, "not a database");
+        const QStringList before = files();
+        Modals modals([&](QDialog *init) {
+            if (year.isNull()) {
+                QTest::keyClicks(nendo(init), QStringLiteral("13"));
+                QTest::keyClick(nendo(init), Qt::Key_Escape);
+                return;
+            }
+            enterYear(init, year);
+            QVERIFY2(message().contains(text), qPrintable(message()));
+            QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("初期設定"));
+            // The setup stays with what was typed, for the farmer to correct.
+            QVERIFY(init->isVisible());
+            QCOMPARE(nendo(init)->text(), year);
+        });
+        QVERIFY(!StartUp());
+        QCOMPARE(modals.seen, QStringList{"Frm_Init"});
+        QCOMPARE(files(), before);
+        if (!made.isEmpty()) QCOMPARE(bytesOf(made), QByteArray("not a database"));
+        QCOMPARE(Frm_Wk::instance(), nullptr);
+    }
+
+    void setupInUnwritableFolder() {
+        QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner);
+        // Permissions do not bind root; the proc file system takes no new file from anyone.
+        if (QFile probe("probe"); probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QVERIFY(QDir::setCurrent("/proc/self/fdinfo"));
+        }
+        Modals modals([](QDialog *init) {
+            enterYear(init, QStringLiteral("13"));
+            QVERIFY2(message().contains(Y13), qPrintable(message()));
+        });
+        QVERIFY(!StartUp());
+        QVERIFY(!QFile::exists(PointerFile::Name) && !QFile::exists(Y13));
+        QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void pointerFile_data() {
+        QTest::addColumn<QByteArray>("pointer");
+        QTest::addColumn<QByteArray>("year12");  // null: no cowdata12.mdb
+        QTest::addColumn<QString>("text");       // found in the message; "" for no message
+        QTest::addColumn<bool>("setup");
+        QTest::newRow("good") << QByteArray("cowdata12.mdb\r\n") << QByteArray("template") << ""
+                              << false;
+        QTest::newRow("names a missing file")
+            << QByteArray("cowdata12.mdb") << QByteArray() << "cowdata12.mdb" << true;
+        QTest::newRow("names a text file")
+            << QByteArray("cowdata12.mdb") << QByteArray("H12 子牛\r\n") << "cowdata12.mdb" << true;
+        QTest::newRow("leads out of the folder")
+            << QByteArray("../cowdata12.mdb") << QByteArray() << "cowdb.inf" << true;
+        QTest::newRow("no year in the name") << QByteArray("x.mdb") << QByteArray() << "" << true;
+    }
+    void pointerFile() {
+        QFETCH(QByteArray, pointer);
+        QFETCH(QByteArray, year12);
+        QFETCH(QString, text);
+        QFETCH(bool, setup);
+        writeBytes(PointerFile::Name, pointer);
+        QString error;
+        if (year12 == "template")
+            QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        else if (!year12.isNull())
+            writeBytes("cowdata12.mdb", year12);
+        const QByteArray before = bytesOf("cowdata12.mdb");
+
+        Modals modals([&](QDialog *init) {
+            // The message comes first, and nothing has been touched yet.
+            QCOMPARE(MsgBox::shown().size(), text.isEmpty() ? 0 : 1);
+            QCOMPARE(bytesOf("cowdata12.mdb"), before);
+            QVERIFY2(message().contains(text), qPrintable(message()));
+            enterYear(init, QStringLiteral("13"));
+        });
+        QVERIFY(StartUp());
+        QCOMPARE(modals.seen, setup ? QStringList{"Frm_Init"} : QStringList());
+        QCOMPARE(MsgBox::shown().size(), text.isEmpty() ? 0 : 1);
+        QCOMPARE(Frm_Wk::instance()->t_Nendo, setup ? QStringLiteral("13") : QStringLiteral("12"));
+        QCOMPARE(bytesOf(PointerFile::Name), setup ? QByteArray("cowdata13.mdb") : pointer);
+        QCOMPARE(QFile::exists("cowdata12.mdb"), !year12.isNull());
+        QCOMPARE(bytesOf("cowdata12.mdb"), before);
+    }
+
+    void setupKeepsExistingYearFile() {
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "w");
+            db.setDatabaseName(Y13);
+            QVERIFY(db.open() && QSqlQuery(db).exec("INSERT INTO T_Cow (Name) VALUES ('はな')"));
+        }
+        QSqlDatabase::removeDatabase("w");
+        Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
+        QVERIFY(StartUp());
+        QCOMPARE(query("SELECT group_concat(Name) FROM T_Cow"), QStringLiteral("はな"));
+        QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
+    }
+
+    void setupKeys() {
+        Frm_Init init;
+        init.show();
+        QVERIFY(QTest::qWaitForWindowActive(&init));
+        QLineEdit *year = nendo(&init);
+        auto *set = init.findChild<QPushButton *>("cmd_Set");
+        QTest::keyClick(year, Qt::Key_Up);  // the first field: nowhere to go
+        QCOMPARE(QApplication::focusWidget(), year);
+        QTest::keyClicks(year, QStringLiteral("13"));
+        QTest::keyClick(year, Qt::Key_Left);  // the cursor moves, not the focus
+        QCOMPARE(QApplication::focusWidget(), year);
+        QCOMPARE(year->cursorPosition(), 1);
+        QTest::keyClick(year, Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), year);
+        QCOMPARE(year->cursorPosition(), 2);
+        QTest::keyClick(year, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), set);
+        QTest::keyClick(set, Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), year);
+        QTest::keyClick(year, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), set);
+        QCOMPARE(files(), QStringList());
+        QTest::keyClick(set, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+        QCOMPARE(init.result(), int(QDialog::Accepted));
+        QCOMPARE(init.yearText(), QStringLiteral("13"));
+    }
+};
+
+QTEST_MAIN(TstStartUp)
 #include "tst_startup.moc"

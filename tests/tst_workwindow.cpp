@@ -1,10 +1,197 @@
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
-class Tst : public QObject {
+#include "Frm_Wk.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "YearFiles.h"
+
+namespace {
+
+const QString Y13 = QStringLiteral("cowdata13.mdb");
+
+// Changes the year file through a connection of its own, as another window would.
+void exec(const QStringList &statements) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
+        db.setDatabaseName(Y13);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString &s : statements) QVERIFY2(q.exec(s), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase("tst");
+}
+
+// Every field, in a fixed order, to compare all of them at once.
+QStringList fields(const Frm_Wk &w) {
+    return {w.t_Nendo,     w.t_Keihi,           w.t_Syuunyuu,   w.t_Mototiku,     w.t_Tesuu,
+            w.t_KisyuKei,  w.t_HiikukingakuKei, w.t_KimatuKei,  w.t_HiikuTukiKei, w.t_Zensiryou,
+            w.t_Konsiryou, w.t_Ikusei,          w.t_NendoHiiku, w.t_TukiHiiku};
+}
+
+}  // namespace
+
+class TstWorkWindow : public QObject {
     Q_OBJECT
-private slots:
-    void placeholder() {}
+    std::unique_ptr<QTemporaryDir> dir_;
+
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        MsgBox::clearShown();
+        QString error;
+        QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
+        M_Cow::DbFileName = Y13;
+    }
+    void cleanup() {
+        Frm_Wk::unload();
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+    void calWk_data() {
+        QTest::addColumn<QStringList>("totals");  // 年間経費, 種付・素畜費, 販売手数料, 肥育月数計
+        QTest::addColumn<QString>("nendo");  // 年度肥育費
+        QTest::addColumn<QString>("tuki");   // １頭１月肥育
+        QTest::newRow("worked example")
+            << QStringList{"3000000", "400000", "50000", "26"} << "2550000"
+            << "98076";
+        QTest::newRow("negative: toward zero") << QStringList{"0", "1000", "", "30"} << "-1000"
+                                               << "-33";
+        QTest::newRow("negative months") << QStringList{"1000", "", "", "-3"} << "1000"
+                                         << "-333";
+        QTest::newRow("no months") << QStringList{"500000", "100000", "", "0"} << "400000"
+                                   << "0";
+        QTest::newRow("empty counts as 0") << QStringList{"", "", "", ""} << "0"
+                                           << "0";
+        QTest::newRow("with separators")
+            << QStringList{"3,000,000", "400,000", "50,000", "26"} << "2550000"
+            << "98076";
+        QTest::newRow("lowest 32-bit result")
+            << QStringList{"-2147483647", "1", "", "1"} << "-2147483648"
+            << "-2147483648";
+        QTest::newRow("result below 32 bits") << QStringList{"-2147483648", "1", "", "1"} << ""
+                                              << "";
+        QTest::newRow("result above 32 bits") << QStringList{"2147483647", "-1", "", "1"} << ""
+                                              << "";
+        QTest::newRow("total above 32 bits") << QStringList{"3000000000", "", "", "10"} << ""
+                                             << "";
+        QTest::newRow("quotient above 32 bits")
+            << QStringList{"-2147483648", "", "", "-1"} << "-2147483648"
+            << "";
+    }
+    void calWk() {
+        QFETCH(QStringList, totals);
+        QFETCH(QString, nendo);
+        QFETCH(QString, tuki);
+        QString error;
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        Frm_Wk *wk = Frm_Wk::instance();
+        wk->t_Keihi = totals[0];
+        wk->t_Mototiku = totals[1];
+        wk->t_Tesuu = totals[2];
+        wk->t_HiikuTukiKei = totals[3];
+        QSignalSpy changed(wk, &Frm_Wk::changed);
+        wk->Cal_Wk();
+        QCOMPARE(wk->t_NendoHiiku, nendo);
+        QCOMPARE(wk->t_TukiHiiku, tuki);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void load_data() {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QStringList>("expected");  // in the order of fields()
+        QTest::newRow("empty year") << QStringList() << QStringList{"13", "", "", "", "", "",  "",
+                                                                    "",   "", "", "", "", "0", "0"};
+        QTest::newRow("worked example")
+            << QStringList{"INSERT INTO T_Cow (I_Kingaku, Kisyu, Hiikutuki, HiikuKingaku, Kimatu) "
+                           "VALUES (300000, NULL, 10, 1000, 301000), "
+                           "(100000, 200000, 12, 2000, 202000), (NULL, NULL, 4, NULL, 0)",
+                           "INSERT INTO T_Cost (Sozei, Nidukuri, Zensiryou, Konsiryou, Ikusei) "
+                           "VALUES (2950000, 50000, 70000, 80000, 90000)",
+                           // Only the first expense record holds the fee and the stocks.
+                           "INSERT INTO T_Cost (Nidukuri, Zensiryou) VALUES (1, 2)",
+                           "INSERT INTO T_Proseed (Hanbai, Zatu) VALUES (1500000, 500)"}
+            << QStringList{"13",    "3000001", "1500500", "400000", "50000",
+                           "200000", "3000",   "503000",  "26",     "70000",
+                           "80000", "90000",   "2550001", "98076"};
+    }
+    void load() {
+        QFETCH(QStringList, statements);
+        QFETCH(QStringList, expected);
+        exec(statements);
+        QString error;
+        // Another year in the folder must not be the one read.
+        QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        QCOMPARE(fields(*Frm_Wk::instance()), expected);
+
+        // Loading again replaces the loaded one and follows the current file.
+        M_Cow::DbFileName = QStringLiteral("cowdata12.mdb");
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        QCOMPARE(Frm_Wk::instance()->t_Nendo + Frm_Wk::instance()->t_Keihi, QStringLiteral("12"));
+    }
+
+    void load_refusesDamagedFile() {
+        exec({"DROP VIEW Q_Cost_Ikusei"});
+        QString error;
+        QVERIFY(!Frm_Wk::load(&error));
+        QVERIFY2(error.contains(Y13) && error.contains("Q_Cost_Ikusei"), qPrintable(error));
+        QCOMPARE(Frm_Wk::instance(), nullptr);
+    }
+
+    void refresh_data() {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("field");  // index in fields() of the total it reads
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("recalculates");
+        QTest::newRow("Data_CowCal1") << int(Frm_Wk::Data_CowCal1) << 5 << "7" << true;
+        QTest::newRow("Data_CostCal") << int(Frm_Wk::Data_CostCal) << 1 << "11000" << true;
+        QTest::newRow("Data_Cost2") << int(Frm_Wk::Data_Cost2) << 4 << "1000" << true;
+        QTest::newRow("Data_ProseedCal1") << int(Frm_Wk::Data_ProseedCal1) << 2 << "5" << true;
+        QTest::newRow("Data_Cost_Zensiryou")
+            << int(Frm_Wk::Data_Cost_Zensiryou) << 9 << "1" << false;
+        QTest::newRow("Data_Cost_Konsiryou")
+            << int(Frm_Wk::Data_Cost_Konsiryou) << 10 << "2" << false;
+        QTest::newRow("Data_Cost_Ikusei") << int(Frm_Wk::Data_Cost_Ikusei) << 11 << "3" << false;
+    }
+    void refresh() {
+        QFETCH(int, source);
+        QFETCH(int, field);
+        QFETCH(QString, value);
+        QFETCH(bool, recalculates);
+        QString error;
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        Frm_Wk *wk = Frm_Wk::instance();
+        exec({"INSERT INTO T_Cow (Kisyu) VALUES (7)",
+              "INSERT INTO T_Cost (Sozei, Nidukuri, Zensiryou, Konsiryou, Ikusei) "
+              "VALUES (10000, 1000, 1, 2, 3)",
+              "INSERT INTO T_Proseed (Hanbai) VALUES (5)"});
+        // Stand-ins that Cal_Wk would overwrite, to see whether it ran.
+        wk->t_NendoHiiku = wk->t_TukiHiiku = QStringLiteral("before");
+        QStringList expected = fields(*wk);
+        expected[field] = value;
+        if (recalculates) expected[12] = expected[13] = QString();  // not checked
+
+        QSignalSpy changed(wk, &Frm_Wk::changed);
+        wk->refresh({Frm_Wk::Source(source)});
+        QStringList got = fields(*wk);
+        if (recalculates) {
+            QVERIFY(got[12] != QStringLiteral("before") && got[13] != QStringLiteral("before"));
+            got[12] = got[13] = QString();
+        }
+        QCOMPARE(got, expected);
+        QVERIFY(changed.count() >= 1);
+        QCOMPARE(MsgBox::shown().size(), 0);
+    }
 };
 
-QTEST_MAIN(Tst)
+QTEST_MAIN(TstWorkWindow)
 #include "tst_workwindow.moc"

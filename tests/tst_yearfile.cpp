@@ -1,10 +1,360 @@
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
-class Tst : public QObject {
+#include "Binding.h"
+#include "DataSource.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "PointerFile.h"
+#include "YearFile.h"
+#include "YearFiles.h"
+
+namespace {
+
+const QString Y13 = QStringLiteral("cowdata13.mdb");
+using Rows = QList<QVariantList>;
+
+QByteArray bytesOf(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &name, const QByteArray &bytes) {
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// Rows of the last statement, through a connection of the test's own so that what the
+// program wrote is read back independently; *error gets the last failure.
+Rows sql(const QString &file, const QStringList &statements, QString *error = nullptr) {
+    Rows rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
+        db.setDatabaseName(file);
+        db.open();
+        QSqlQuery q(db);
+        for (const QString &s : statements) {
+            rows.clear();
+            if (!q.exec(s) && error) *error = q.lastError().text();
+            while (q.next()) {
+                QVariantList row;
+                for (int c = 0; c < q.record().count(); ++c)
+                    row << (q.isNull(c) ? QVariant() : q.value(c));
+                rows << row;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase("tst");
+    return rows;
+}
+
+std::shared_ptr<YearFile> newYear(const QStringList &statements = {}) {
+    QString error;
+    if (!YearFiles::createFromTemplate(Y13, &error)) qWarning() << error;
+    sql(Y13, statements);
+    return YearFile::open(Y13, &error);
+}
+
+}  // namespace
+
+class TstYearFile : public QObject {
     Q_OBJECT
-private slots:
-    void placeholder() {}
+    std::unique_ptr<QTemporaryDir> dir_;
+
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir_->path()));
+        M_Cow::DbFileName.clear();
+    }
+    void cleanup() {
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+    void readCurrentYear_data() {
+        QTest::addColumn<QByteArray>("bytes");  // null: no cowdb.inf
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("year");
+        const int ok = int(PointerFile::Read::Ok), unusable = int(PointerFile::Read::Unusable),
+                  unreadable = int(PointerFile::Read::Unreadable);
+        QTest::newRow("usual") << QByteArray("cowdata13.mdb") << ok << "13";
+        QTest::newRow("before the first dot") << QByteArray("abc.x.mdb") << ok << "bc";
+        QTest::newRow("second line ignored") << QByteArray("cowdata14.mdb\n/etc\n") << ok << "14";
+        QTest::newRow("CRLF") << QByteArray("cowdata15.mdb\r\n") << ok << "15";
+        QTest::newRow("one character before the dot") << QByteArray("a.mdb") << unusable << "";
+        QTest::newRow("no dot") << QByteArray("cowdata13") << unusable << "";
+        QTest::newRow("empty file") << QByteArray("") << unusable << "";
+        QTest::newRow("missing file") << QByteArray() << unusable << "";
+        QTest::newRow("slash") << QByteArray("../cowdata13.mdb") << unreadable << "";
+        QTest::newRow("backslash") << QByteArray("C:\\cowdata13.mdb") << unreadable << "";
+        QTest::newRow("tab") << QByteArray("cow\tdata13.mdb") << unreadable << "";
+        QTest::newRow("NUL") << QByteArray("cowdata13.mdb\0x", 15) << unreadable << "";
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << unreadable << "";
+    }
+    void readCurrentYear() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, result);
+        QFETCH(QString, year);
+        if (!bytes.isNull()) writeBytes(PointerFile::Name, bytes);
+        M_Cow::DbFileName = QStringLiteral("cowdata12.mdb");
+        QString gotYear, problem;
+        QCOMPARE(int(ReadCurrentYear(&gotYear, &problem)), result);
+        QCOMPARE(gotYear, year);
+        if (!year.isEmpty())
+            QCOMPARE(M_Cow::DbFileName, QString::fromLatin1(bytes.split('\n')[0].trimmed()));
+        // A refused name never becomes the current file, and only it is worth a message.
+        if (result == int(PointerFile::Read::Unreadable))
+            QCOMPARE(M_Cow::DbFileName, QStringLiteral("cowdata12.mdb"));
+        QCOMPARE(problem.contains(PointerFile::Name), result == int(PointerFile::Read::Unreadable));
+        QCOMPARE(bytesOf(PointerFile::Name), bytes.isNull() ? QByteArray() : bytes);
+    }
+
+    void writePointerFile() {
+        writeBytes(PointerFile::Name, "cowdata12.mdb\r\nlonger old content\r\n");
+        M_Cow::DbFileName = Y13;
+        QString error;
+        QVERIFY2(WritePointerFile(&error), qPrintable(error));
+        QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
+        QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden),
+                 QStringList{PointerFile::Name});
+    }
+
+    void createFromTemplate_data() {
+        QTest::addColumn<bool>("folderTemplate");
+        QTest::newRow("embedded template") << false;
+        QTest::newRow("working folder's template") << true;
+    }
+    void createFromTemplate() {
+        QFETCH(bool, folderTemplate);
+        QString error;
+        if (folderTemplate) {  // the farm's own template, recognisable by its calf
+            QVERIFY(YearFiles::createFromTemplate("seed.mdb", &error));
+            sql("seed.mdb", {"INSERT INTO T_Cow (Name) VALUES ('ひな形')"});
+            QVERIFY(QFile::rename("seed.mdb", YearFiles::TemplateName));
+        }
+        QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
+        const QString names =
+            "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+            "WHERE type = '%1' ORDER BY name)";
+        QCOMPARE(sql(Y13, {names.arg("table")}), (Rows{{"T_Cost,T_Cow,T_Proseed"}}));
+        QCOMPARE(sql(Y13, {names.arg("view")}),
+                 (Rows{{"Q_Cost_Cal1,Q_Cost_Ikusei,Q_Cost_Konsiryou,Q_Cost_Tesuu,"
+                        "Q_Cost_Zensiryou,Q_Cow_Cal1,Q_Proseed_Cal1,Q_Syuusi"}}));
+        QCOMPARE(sql(Y13, {"SELECT group_concat(Name) FROM T_Cow"}),
+                 (Rows{{folderTemplate ? QVariant("ひな形") : QVariant()}}));
+        QVERIFY(YearFile::open(Y13, &error));
+
+        // Never over a year that is there.
+        sql(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
+        const QByteArray year = bytesOf(Y13);
+        QVERIFY(!YearFiles::createFromTemplate(Y13, &error));
+        QVERIFY2(error.contains(Y13), qPrintable(error));
+        QCOMPARE(bytesOf(Y13), year);
+    }
+
+    void open_refuses_data() {
+        QTest::addColumn<QString>("make");  // how the file gets there
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing: never created") << ""
+                                                << "";
+        QTest::newRow("text file renamed") << "text"
+                                           << "";
+        QTest::newRow("empty file") << "empty"
+                                    << "";
+        QTest::newRow("other program's database") << "CREATE TABLE T_Cow (No)"
+                                                  << "";
+        QTest::newRow("table missing") << "DROP TABLE T_Cost"
+                                       << "T_Cost";
+        QTest::newRow("view missing") << "DROP VIEW Q_Syuusi"
+                                      << "Q_Syuusi";
+        QTest::newRow("newer format") << "PRAGMA user_version = 99"
+                                      << "";
+    }
+    void open_refuses() {
+        QFETCH(QString, make);
+        QFETCH(QString, reason);
+        if (make == "text") writeBytes(Y13, "cowdata13.mdb\r\n年度データではありません\r\n");
+        if (make == "empty") writeBytes(Y13, "");
+        if (make.startsWith("CREATE")) sql(Y13, {make});
+        if (make.startsWith("DROP") || make.startsWith("PRAGMA")) newYear({make});
+        const QByteArray before = bytesOf(Y13);
+        const QStringList files = QDir::current().entryList(QDir::Files | QDir::Hidden);
+
+        QString error;
+        QVERIFY(!YearFile::open(Y13, &error));
+        QVERIFY2(error.contains(Y13) && error.contains(reason), qPrintable(error));
+        QVERIFY(!YearFile::open(Y13, &error, true));
+        QCOMPARE(bytesOf(Y13), before);
+        QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), files);
+    }
+
+    void constraints_data() {
+        QTest::addColumn<QString>("insert");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("real date") << "T_Cow (I_Date) VALUES ('2001-02-28')" << true;
+        QTest::newRow("31 February") << "T_Cow (I_Date) VALUES ('2001-02-31')" << false;
+        QTest::newRow("largest amount") << "T_Cost (Sozei) VALUES (2147483647)" << true;
+        QTest::newRow("amount above 32 bits") << "T_Cost (Sozei) VALUES (2147483648)" << false;
+        QTest::newRow("amount below 32 bits") << "T_Cow (Kimatu) VALUES (-2147483649)" << false;
+        QTest::newRow("count above 16 bits") << "T_Cow (No) VALUES (32768)" << false;
+        QTest::newRow("text in amount") << "T_Cow (I_Kingaku) VALUES ('abc')" << false;
+        QTest::newRow("fraction in amount") << "T_Cost (Zatu) VALUES (1.5)" << false;
+        QTest::newRow("text in count") << "T_Cow (Syori) VALUES ('売却')" << false;
+    }
+    void constraints() {
+        QFETCH(QString, insert);
+        QFETCH(bool, accepted);
+        QString error;
+        newYear();
+        sql(Y13, {"INSERT INTO " + insert}, &error);
+        QVERIFY2(accepted ? error.isEmpty() : error.contains("CHECK"), qPrintable(error));
+    }
+
+    void costTotal_data() {
+        QTest::addColumn<QString>("row");  // "": no expense row
+        QTest::addColumn<QVariant>("total");
+        QTest::newRow("no expense row") << "" << QVariant();
+        QTest::newRow("every amount empty") << "(Etc1_Name) VALUES ('x')" << QVariant(0);
+        QTest::newRow("the seventeen lines")
+            << "(Sozei, Mototiku, Siryou, Eisei, Syozairyou, Syuuzen, Douryoku, Katiku, Genka, "
+               "Nidukuri, Risi, Senjuusya, Zatu, Etc1, Etc2, Etc3, Etc4) VALUES (1, 2, 4, 8, 16, "
+               "32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384, 32768, 65536)"
+            << QVariant(131071);
+        QTest::newRow("empty counts as 0") << "(Sozei, Etc4) VALUES (100, 20)" << QVariant(120);
+        QTest::newRow("feed stocks and rearing left out")
+            << "(Zatu, Zensiryou, Konsiryou, Ikusei) VALUES (5, 1000, 2000, 4000)" << QVariant(5);
+    }
+    void costTotal() {
+        QFETCH(QString, row);
+        QFETCH(QVariant, total);
+        auto file =
+            newYear(row.isEmpty() ? QStringList() : QStringList{"INSERT INTO T_Cost " + row});
+        DataSource cal(file, "Q_Cost_Cal1");
+        QString error;
+        QVERIFY2(cal.refresh(&error), qPrintable(error));
+        QCOMPARE(cal.recordCount(), 1);
+        QCOMPARE(cal.value("Cost_Kei").isNull(), total.isNull());
+        QCOMPARE(cal.value("Cost_Kei").toInt(), total.toInt());
+    }
+
+    void syuusi_oneRowWithQualifiedNames() {
+        auto file = newYear();
+        DataSource syuusi(file, "Q_Syuusi");
+        QString error;
+        QVERIFY2(syuusi.refresh(&error), qPrintable(error));
+        QCOMPARE(syuusi.recordCount(), 1);
+        QVERIFY(syuusi.column("T_Proseed.Zatu") >= 0 && syuusi.value("T_Cost.Zatu").isNull());
+        sql(Y13, {"INSERT INTO T_Proseed (Hanbai, Zatu) VALUES (500000, 11)",
+                  "INSERT INTO T_Cost (Zatu, Etc1_Name) VALUES (22, '敷料')"});
+        QVERIFY2(syuusi.refresh(&error), qPrintable(error));
+        QCOMPARE(syuusi.recordCount(), 1);
+        QCOMPARE(syuusi.value("T_Proseed.Zatu").toInt(), 11);
+        QCOMPARE(syuusi.value("T_Cost.Zatu").toInt(), 22);
+        QCOMPARE(syuusi.value("T_Cost.Etc1_Name").toString(), QStringLiteral("敷料"));
+    }
+
+    void dataSource_selectionStaysUpdatable() {
+        auto file =
+            newYear({"INSERT INTO T_Cow (No, Name) VALUES (13, 'c'), (12, 'b'), (11, 'a')"});
+        DataSource all(file, "T_Cow");
+        QString error;
+        QVERIFY2(all.refresh(&error), qPrintable(error));
+        QCOMPARE(all.value(0, "name").toString() + all.value(2, "NAME").toString(), "ca");
+
+        DataSource one(file, "SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;");
+        QVERIFY2(one.refresh(&error), qPrintable(error));
+        QVERIFY(one.updatable());
+        QCOMPARE(one.recordCount(), 1);
+        one.editCurrent();
+        QVERIFY2(one.update({{"Name", "花子"}, {"Kisyu", 250000}}, &error), qPrintable(error));
+        QCOMPARE(one.value("Kisyu").toInt(), 250000);
+        QCOMPARE(sql(Y13, {"SELECT No, Name, Kisyu FROM T_Cow ORDER BY rowid"}),
+                 (Rows{{13, "c", QVariant()}, {12, "花子", 250000}, {11, "a", QVariant()}}));
+    }
+
+    void dataSource_addAndDelete() {
+        auto file = newYear({"INSERT INTO T_Cow (No) VALUES (1), (2)"});
+        DataSource cows(file, "T_Cow");
+        QString error;
+        QVERIFY2(cows.refresh(&error), qPrintable(error));
+        cows.addNew();
+        QVERIFY(cows.value("No").isNull());
+        QVERIFY2(cows.update({{"No", 3}}, &error), qPrintable(error));
+        QCOMPARE(cows.position(), 2);
+        // A second save changes the record just added instead of adding another.
+        QVERIFY2(cows.update({{"No", 4}}, &error), qPrintable(error));
+        QCOMPARE(sql(Y13, {"SELECT group_concat(No) FROM T_Cow"}), (Rows{{"1,2,4"}}));
+
+        cows.setPosition(1);
+        QVERIFY2(cows.deleteCurrent(&error), qPrintable(error));
+        QCOMPARE(cows.value("No").toInt(), 4);  // the next one
+        QVERIFY2(cows.deleteCurrent(&error), qPrintable(error));
+        QCOMPARE(cows.value("No").toInt(), 1);  // the last one gone: the one before
+        QCOMPARE(sql(Y13, {"SELECT group_concat(No) FROM T_Cow"}), (Rows{{"1"}}));
+    }
+
+    void dataSource_refusedSaveWritesNothing() {
+        auto file = newYear({"INSERT INTO T_Cow (No, Kisyu) VALUES (1, 100)"});
+        DataSource cows(file, "T_Cow");
+        QString error;
+        QVERIFY2(cows.refresh(&error), qPrintable(error));
+        cows.editCurrent();
+        QVERIFY(!cows.update({{"Kisyu", 200}, {"O_Date", "2001-02-31"}}, &error));
+        QVERIFY2(error.contains(Y13), qPrintable(error));
+        cows.addNew();
+        QVERIFY(!cows.update({{"No", 40000}}, &error));
+        QCOMPARE(sql(Y13, {"SELECT No, Kisyu FROM T_Cow"}), (Rows{{1, 100}}));
+
+        // No transaction was left open; a record deleted elsewhere is not silently "saved".
+        cows.editCurrent();
+        QVERIFY2(cows.update({{"Kisyu", 300}}, &error), qPrintable(error));
+        QCOMPARE(sql(Y13, {"SELECT Kisyu FROM T_Cow"}), (Rows{{300}}));
+        sql(Y13, {"DELETE FROM T_Cow"});
+        QVERIFY(!cows.update({{"Kisyu", 400}}, &error));
+        QCOMPARE(sql(Y13, {"SELECT count(*) FROM T_Cow"}), (Rows{{0}}));
+    }
+
+    void binding_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QVariant>("stored");  // invalid: refused; null: empty
+        QTest::addColumn<QString>("shown");    // how the stored value reads back
+        const int text = int(Binding::Kind::Text), count = int(Binding::Kind::Count),
+                  amount = int(Binding::Kind::Amount), date = int(Binding::Kind::Date);
+        const QVariant null = QVariant::fromValue(nullptr);
+        QTest::newRow("grouped amount") << "1,234" << amount << QVariant(1234) << "1,234";
+        QTest::newRow("empty amount") << "" << amount << null << "";
+        QTest::newRow("letters as amount") << "abc" << amount << QVariant() << "";
+        QTest::newRow("count") << "1234" << count << QVariant(1234) << "1234";
+        QTest::newRow("fraction as count") << "1.5" << count << QVariant() << "";
+        QTest::newRow("era date") << "H13/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
+        QTest::newRow("Western date") << "2001/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
+        QTest::newRow("no such day") << "H13/2/29" << date << QVariant() << "";
+        QTest::newRow("text") << "黒毛" << text << QVariant("黒毛") << "黒毛";
+        QTest::newRow("empty text") << "" << text << null << "";
+    }
+    void binding() {
+        QFETCH(QString, typed);
+        QFETCH(int, kind);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, shown);
+        QString error;
+        const auto got = Binding::toStored(typed, Binding::Kind(kind), "導入・種付金額", &error);
+        QCOMPARE(got.has_value(), stored.isValid());
+        QCOMPARE(error.contains("導入・種付金額"), !stored.isValid());
+        if (!got) return;
+        QCOMPARE(got->isNull(), stored.isNull());
+        QCOMPARE(got->toString(), stored.toString());
+        QCOMPARE(Binding::display(*got, Binding::Kind(kind)), shown);
+    }
 };
 
-QTEST_MAIN(Tst)
+QTEST_MAIN(TstYearFile)
 #include "tst_yearfile.moc"
