@@ -12,6 +12,10 @@ inline QString CowRecordSource;
 // True: the calf editor edits the selected calf; false: it adds new ones.
 inline bool CowEditMode = false;
 
+// The year text that names a year's file: always two digits ("05" for 5), because
+// start-up reads the year back as the two characters before the ".". Empty above 99.
+QString yearText(int year);
+
 // "cowdata" + year text + ".mdb".
 QString yearFileName(const QString &yearText);
 

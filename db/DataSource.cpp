@@ -124,7 +124,7 @@ bool DataSource::update(const QVariantMap &values, QString *error)
     } else {
         QStringList sets;
         for (const QString &f : fields) sets << quoted(f) + QStringLiteral(" = ?");
-        if (sets.isEmpty()) return refresh(error);
+        if (sets.isEmpty()) return reread(rowid(position_), error);
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(table_), sets.join(QLatin1Char(',')));
     }
     qint64 saved = isNew() ? -1 : rowid(position_);

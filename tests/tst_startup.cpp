@@ -40,11 +40,11 @@ QStringList files() {
 }
 
 // The first column of a query, through a connection of the test's own.
-QString query(const QString &sql) {
+QString query(const QString &sql, const QString &file = Y13) {
     QString value;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
-        db.setDatabaseName(Y13);
+        db.setDatabaseName(file);
         QSqlQuery q(db.open() ? db : QSqlDatabase());
         if (q.exec(sql) && q.next()) value = q.value(0).toString();
     }
@@ -117,35 +117,43 @@ class TstStartUp : public QObject {
     }
 
     void firstRun_data() {
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("inputMethod");
-        QTest::newRow("typed digits") << false;
-        QTest::newRow("full-width digits from the input method") << true;
+        QTest::addColumn<QString>("year");
+        QTest::newRow("typed digits") << "13" << false << "13";
+        QTest::newRow("full-width digits from the input method") << QStringLiteral("１３") << true << "13";
+        QTest::newRow("one digit gets its leading zero") << "8" << false << "08";
+        QTest::newRow("leading zeros dropped") << "0013" << false << "13";
     }
     void firstRun() {
+        QFETCH(QString, typed);
         QFETCH(bool, inputMethod);
-        Modals modals([inputMethod](QDialog *init) {
+        QFETCH(QString, year);
+        const QString Y13 = M_Cow::yearFileName(year);
+        Modals modals([&](QDialog *init) {
             if (inputMethod) {
                 QInputMethodEvent commit;
-                commit.setCommitString(QStringLiteral("１３"));
+                commit.setCommitString(typed);
                 QApplication::sendEvent(nendo(init), &commit);
             }
-            enterYear(init, inputMethod ? QString() : QStringLiteral("13"));
+            enterYear(init, inputMethod ? QString() : typed);
         });
         QVERIFY(StartUp());
         QCOMPARE(modals.seen, QStringList{"Frm_Init"});
         QCOMPARE(MsgBox::shown().size(), 0);
         QCOMPARE(files(), (QStringList{Y13, PointerFile::Name}));
-        QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
+        QCOMPARE(bytesOf(PointerFile::Name), Y13.toLatin1());
         QCOMPARE(query("SELECT group_concat(type) FROM (SELECT type FROM sqlite_master "
-                       "WHERE type IN ('table', 'view') ORDER BY type)"),
+                       "WHERE type IN ('table', 'view') ORDER BY type)",
+                       Y13),
                  "table,table,table,view,view,view,view,view,view,view,view");
-        QCOMPARE(Frm_Wk::instance()->t_Nendo, QStringLiteral("13"));
+        QCOMPARE(Frm_Wk::instance()->t_Nendo, year);
 
         // The next start finds the year without asking.
         Frm_Wk::unload();
         QVERIFY(StartUp());
         QCOMPARE(modals.seen, QStringList{"Frm_Init"});
-        QCOMPARE(Frm_Wk::instance()->t_Nendo, QStringLiteral("13"));
+        QCOMPARE(Frm_Wk::instance()->t_Nendo, year);
     }
 
     void setupRefuses_data() {
@@ -161,6 +169,8 @@ class TstStartUp : public QObject {
                                   << "" << number;
         QTest::newRow("above the range") << "99999"
                                          << "" << number;
+        QTest::newRow("three digits") << "123"
+                                      << "" << QStringLiteral("2桁まで");
         QTest::newRow("closed without a year") << QString() << ""
                                                << "";
         QTest::newRow("damaged template") << "13"

@@ -54,13 +54,18 @@ Frm_Init::Frm_Init(QWidget *parent)
 
 void Frm_Init::cmd_Set_Click()
 {
-    if (!Amount::parseYear(t_Nendo->text())) {
+    const auto number = Amount::parseYear(t_Nendo->text());
+    if (!number) {
         MsgBox::show(this, QStringLiteral("数値を指定してください"), Title);
         return;
     }
-    // Full-width digits typed through the input method name the same year as ASCII
-    // ones; two files for one year would split its data.
-    const QString year = t_Nendo->text().normalized(QString::NormalizationForm_KC).trimmed();
+    // One year, one file name: "8", "08" and a full-width "８" all mean cowdata08.mdb,
+    // and a year of three digits could not be read back from its name.
+    const QString year = M_Cow::yearText(*number);
+    if (year.isEmpty()) {
+        MsgBox::show(this, QStringLiteral("年度は2桁までの数値で指定してください"), Title);
+        return;
+    }
     const QString name = M_Cow::yearFileName(year);
     QString error;
     // A year file that is already there (the pointer file was lost) holds that year's
