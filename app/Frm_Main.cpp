@@ -5,17 +5,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Help.h"
-#include "KeyNav.h"
-#include "MsgBox.h"
 #include "Frm_Cost.h"
 #include "Frm_CowList.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
+#include "Help.h"
+#include "KeyNav.h"
+#include "MsgBox.h"
 #include "frmAbout.h"
 
-Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent)
-{
+Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Frm_Main"));
     setWindowTitle(QStringLiteral("Moriva"));
 
@@ -26,11 +25,16 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent)
         void (Frm_Main::*click)();
     };
     const ButtonDef defs[] = {
-        {"cmd_Cow", QStringLiteral("子牛登録"), QStringLiteral("子牛情報の登録"), &Frm_Main::cmd_Cow_Click},
-        {"cmd_Proseed", QStringLiteral("収入登録"), QStringLiteral("収入情報の登録"), &Frm_Main::cmd_Proseed_Click},
-        {"cmd_Cost", QStringLiteral("経費登録"), QStringLiteral("経費情報の登録"), &Frm_Main::cmd_Cost_Click},
-        {"cmd_Print", QStringLiteral("印刷"), QStringLiteral("棚卸表・明細書の印刷"), &Frm_Main::cmd_Print_Click},
-        {"cmd_Year", QStringLiteral("年度設定"), QStringLiteral("年度更新処理"), &Frm_Main::cmd_Year_Click},
+        {"cmd_Cow", QStringLiteral("子牛登録"), QStringLiteral("子牛情報の登録"),
+         &Frm_Main::cmd_Cow_Click},
+        {"cmd_Proseed", QStringLiteral("収入登録"), QStringLiteral("収入情報の登録"),
+         &Frm_Main::cmd_Proseed_Click},
+        {"cmd_Cost", QStringLiteral("経費登録"), QStringLiteral("経費情報の登録"),
+         &Frm_Main::cmd_Cost_Click},
+        {"cmd_Print", QStringLiteral("印刷"), QStringLiteral("棚卸表・明細書の印刷"),
+         &Frm_Main::cmd_Print_Click},
+        {"cmd_Year", QStringLiteral("年度設定"), QStringLiteral("年度更新処理"),
+         &Frm_Main::cmd_Year_Click},
         {"cmd_End", QStringLiteral("終了"), QString(), nullptr},
     };
     auto *central = new QWidget(this);
@@ -52,7 +56,8 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent)
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("mnu_File"));
-    QAction *clear = file->addAction(QStringLiteral("データクリア(&C)"), this, &Frm_Main::mnu_DataClr_Click);
+    QAction *clear =
+        file->addAction(QStringLiteral("データクリア(&C)"), this, &Frm_Main::mnu_DataClr_Click);
     clear->setObjectName(QStringLiteral("mnu_DataClr"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn1"));
     QAction *exit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
@@ -60,10 +65,12 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent)
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("mnu_Help"));
-    QAction *rerese = help->addAction(QStringLiteral("このソフトについて(&C)"), this, &Frm_Main::mnu_Rerese_Click);
+    QAction *rerese = help->addAction(QStringLiteral("このソフトについて(&C)"), this,
+                                      &Frm_Main::mnu_Rerese_Click);
     rerese->setObjectName(QStringLiteral("mnu_Rerese"));
     help->addSeparator()->setObjectName(QStringLiteral("mnu_kbn2"));
-    QAction *about = help->addAction(QStringLiteral("バージョン情報(&A)"), this, &Frm_Main::mnu_About_Click);
+    QAction *about =
+        help->addAction(QStringLiteral("バージョン情報(&A)"), this, &Frm_Main::mnu_About_Click);
     about->setObjectName(QStringLiteral("mnu_About"));
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -71,8 +78,7 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent)
 }
 
 template <typename Window>
-void Frm_Main::showOnce(QPointer<QWidget> &slot)
-{
+void Frm_Main::showOnce(QPointer<QWidget> &slot) {
     if (!slot) {
         slot = new Window(nullptr);
         slot->setAttribute(Qt::WA_DeleteOnClose);
@@ -82,31 +88,35 @@ void Frm_Main::showOnce(QPointer<QWidget> &slot)
     slot->activateWindow();
 }
 
-void Frm_Main::cmd_Cow_Click() { showOnce<Frm_CowList>(frmCowList_); }
-void Frm_Main::cmd_Proseed_Click() { showOnce<Frm_Proseed>(frmProseed_); }
-void Frm_Main::cmd_Cost_Click() { showOnce<Frm_Cost>(frmCost_); }
+void Frm_Main::cmd_Cow_Click() {
+    showOnce<Frm_CowList>(frmCowList_);
+}
+void Frm_Main::cmd_Proseed_Click() {
+    showOnce<Frm_Proseed>(frmProseed_);
+}
+void Frm_Main::cmd_Cost_Click() {
+    showOnce<Frm_Cost>(frmCost_);
+}
 void Frm_Main::cmd_Print_Click() {}
 void Frm_Main::cmd_Year_Click() {}
 void Frm_Main::mnu_DataClr_Click() {}
 
-void Frm_Main::mnu_Rerese_Click()
-{
+void Frm_Main::mnu_Rerese_Click() {
     QString error;
     if (!Help::open(&error)) MsgBox::show(this, error);
 }
 
-void Frm_Main::mnu_About_Click()
-{
+void Frm_Main::mnu_About_Click() {
     frmAbout about(this);
     about.exec();
 }
 
-void Frm_Main::closeEvent(QCloseEvent *event)
-{
+void Frm_Main::closeEvent(QCloseEvent *event) {
     if (MsgBox::show(this, QStringLiteral("終了します。よろしいですか？"), QStringLiteral("終了"),
                      MsgBox::Buttons::OkCancel) == MsgBox::Answer::Ok) {
         // Windows that refresh the work totals on closing go before the work window.
-        for (QWidget *w : {frmCost_.data(), frmCowList_.data(), frmProseed_.data(), frmYear_.data()})
+        for (QWidget *w :
+             {frmCost_.data(), frmCowList_.data(), frmProseed_.data(), frmYear_.data()})
             if (w) w->close();
         Frm_Wk::unload();
     }
@@ -117,6 +127,7 @@ void Frm_Main::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    MsgBox::show(this, QStringLiteral("すべてのフォームを閉じてください。"), QStringLiteral("エラー"));
+    MsgBox::show(this, QStringLiteral("すべてのフォームを閉じてください。"),
+                 QStringLiteral("エラー"));
     event->ignore();
 }

@@ -10,7 +10,7 @@ class QPushButton;
 // The home window: opens every other window and ends the program, after asking.
 class Frm_Main : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit Frm_Main(QWidget *parent = nullptr);
 
     void cmd_Cow_Click();
@@ -22,10 +22,10 @@ public:
     void mnu_Rerese_Click();
     void mnu_About_Click();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     // Shows the window once; a second request brings the open one to the front.
     template <typename Window>
     void showOnce(QPointer<QWidget> &slot);

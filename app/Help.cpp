@@ -7,8 +7,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-QString Help::page(QString *error)
-{
+QString Help::page(QString *error) {
     const QString local = QDir::current().absoluteFilePath(QStringLiteral("help/index.htm"));
     if (QFile::exists(local)) return local;
 
@@ -24,8 +23,7 @@ QString Help::page(QString *error)
     return {};
 }
 
-bool Help::open(QString *error)
-{
+bool Help::open(QString *error) {
     const QString path = page(error);
     if (path.isEmpty()) return false;
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;

@@ -8,8 +8,7 @@
 #include "PointerFile.h"
 #include "YearFile.h"
 
-std::unique_ptr<Frm_Main> StartUp()
-{
+std::unique_ptr<Frm_Main> StartUp() {
     QString year, problem;
     PointerFile::Read read = ReadCurrentYear(&year, &problem);
     if (read == PointerFile::Read::Ok && !YearFile::open(M_Cow::DbFileName, &problem))

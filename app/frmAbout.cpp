@@ -9,8 +9,7 @@
 #include "MsgBox.h"
 #include "Version.h"
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
-{
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     const QString title = QStringLiteral("Moriva");
     setWindowTitle(title + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"));
@@ -56,7 +55,6 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 }
 
 // This platform has no system information tool to start.
-void frmAbout::cmdSysInfo_Click()
-{
+void frmAbout::cmdSysInfo_Click() {
     MsgBox::show(this, QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
 }

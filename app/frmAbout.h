@@ -5,7 +5,7 @@
 // The program's name, version and description.
 class frmAbout : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(QWidget *parent = nullptr);
 
     void cmdSysInfo_Click();

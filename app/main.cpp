@@ -3,8 +3,7 @@
 #include "Frm_Main.h"
 #include "StartUp.h"
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Moriva"));
     const auto main = StartUp();

@@ -21,8 +21,7 @@ constexpr int Calves = 32766;
 
 struct BigYear {
     QTemporaryDir dir;
-    BigYear()
-    {
+    BigYear() {
         QDir::setCurrent(dir.path());
         QString error;
         YearFiles::createFromTemplate(QStringLiteral("cowdata13.mdb"), &error);
@@ -33,7 +32,8 @@ struct BigYear {
                 QSqlQuery q(file->db());
                 q.prepare(QStringLiteral(
                     "INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, "
-                    "Hiikutuki) VALUES (?, 'みどり', 'はな', '2001-04-01', 400000, 300000, ?, ?, ?)"));
+                    "Hiikutuki) VALUES (?, 'みどり', 'はな', '2001-04-01', 400000, 300000, ?, ?, "
+                    "?)"));
                 for (int n = 1; n <= Calves; ++n) {
                     q.addBindValue(n);
                     q.addBindValue(n % 3 ? QVariant() : QVariant(QStringLiteral("2001-07-01")));
@@ -48,14 +48,12 @@ struct BigYear {
     }
 };
 
-BigYear &bigYear()
-{
+BigYear &bigYear() {
     static BigYear year;
     return year;
 }
 
-void OpenCalfList(benchmark::State &state)
-{
+void OpenCalfList(benchmark::State &state) {
     bigYear();
     for (auto _ : state) {
         Frm_CowList list;
@@ -66,8 +64,7 @@ void OpenCalfList(benchmark::State &state)
 }
 BENCHMARK(OpenCalfList)->Unit(benchmark::kMillisecond);
 
-void ValueRegister(benchmark::State &state)
-{
+void ValueRegister(benchmark::State &state) {
     bigYear();
     int perHead = 98076;
     for (auto _ : state) {
@@ -80,8 +77,7 @@ BENCHMARK(ValueRegister)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

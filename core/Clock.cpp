@@ -4,6 +4,10 @@ namespace {
 QDate fixedToday;
 }
 
-QDate Clock::today() { return fixedToday.isValid() ? fixedToday : QDate::currentDate(); }
+QDate Clock::today() {
+    return fixedToday.isValid() ? fixedToday : QDate::currentDate();
+}
 
-void Clock::setToday(const QDate &date) { fixedToday = date; }
+void Clock::setToday(const QDate &date) {
+    fixedToday = date;
+}

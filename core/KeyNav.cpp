@@ -6,14 +6,15 @@
 
 namespace {
 
-bool reachable(const QWidget *w) { return w->isVisibleTo(w->window()) && w->isEnabled(); }
+bool reachable(const QWidget *w) {
+    return w->isVisibleTo(w->window()) && w->isEnabled();
+}
 
 }  // namespace
 
 KeyNav::KeyNav(QObject *parent) : QObject(parent) {}
 
-void KeyNav::add(QWidget *control, QHash<int, Rule> rules)
-{
+void KeyNav::add(QWidget *control, QHash<int, Rule> rules) {
     if (!rules_.contains(control)) {
         order_.append(control);
         control->installEventFilter(this);
@@ -21,8 +22,7 @@ void KeyNav::add(QWidget *control, QHash<int, Rule> rules)
     rules_.insert(control, std::move(rules));
 }
 
-KeyNav &KeyNav::field(QWidget *control)
-{
+KeyNav &KeyNav::field(QWidget *control) {
     add(control, {{Qt::Key_Return, Action::Next},
                   {Qt::Key_Down, Action::Next},
                   {Qt::Key_Up, Action::Prev},
@@ -31,8 +31,7 @@ KeyNav &KeyNav::field(QWidget *control)
     return *this;
 }
 
-KeyNav &KeyNav::button(QAbstractButton *control)
-{
+KeyNav &KeyNav::button(QAbstractButton *control) {
     add(control, {{Qt::Key_Return, Action::Click},
                   {Qt::Key_Left, Action::Prev},
                   {Qt::Key_Up, Action::Prev},
@@ -41,22 +40,19 @@ KeyNav &KeyNav::button(QAbstractButton *control)
     return *this;
 }
 
-KeyNav &KeyNav::on(QWidget *control, std::initializer_list<int> keys, Action action)
-{
+KeyNav &KeyNav::on(QWidget *control, std::initializer_list<int> keys, Action action) {
     if (!rules_.contains(control)) control->installEventFilter(this);
     for (int key : keys) rules_[control].insert(key, action);
     return *this;
 }
 
-KeyNav &KeyNav::on(QWidget *control, std::initializer_list<int> keys, Target target)
-{
+KeyNav &KeyNav::on(QWidget *control, std::initializer_list<int> keys, Target target) {
     if (!rules_.contains(control)) control->installEventFilter(this);
     for (int key : keys) rules_[control].insert(key, target);
     return *this;
 }
 
-QWidget *KeyNav::next(QWidget *from) const
-{
+QWidget *KeyNav::next(QWidget *from) const {
     const qsizetype start = order_.indexOf(from);
     for (qsizetype step = 1; step < order_.size(); ++step) {
         QWidget *candidate = order_[(start + step) % order_.size()];
@@ -65,8 +61,7 @@ QWidget *KeyNav::next(QWidget *from) const
     return nullptr;
 }
 
-QWidget *KeyNav::previous(QWidget *from) const
-{
+QWidget *KeyNav::previous(QWidget *from) const {
     const qsizetype start = order_.indexOf(from);
     for (qsizetype step = 1; step < order_.size(); ++step) {
         const qsizetype at = start - step;
@@ -78,8 +73,7 @@ QWidget *KeyNav::previous(QWidget *from) const
     return nullptr;
 }
 
-bool KeyNav::eventFilter(QObject *watched, QEvent *event)
-{
+bool KeyNav::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() != QEvent::KeyPress) return false;
     int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Enter) key = Qt::Key_Return;
@@ -93,17 +87,17 @@ bool KeyNav::eventFilter(QObject *watched, QEvent *event)
         target = (*fn)();
     } else {
         switch (std::get<Action>(*found)) {
-        case Action::Pass:
-            return false;
-        case Action::Click:
-            if (auto *b = qobject_cast<QAbstractButton *>(control)) b->click();
-            return true;
-        case Action::Next:
-            target = next(control);
-            break;
-        case Action::Prev:
-            target = previous(control);
-            break;
+            case Action::Pass:
+                return false;
+            case Action::Click:
+                if (auto *b = qobject_cast<QAbstractButton *>(control)) b->click();
+                return true;
+            case Action::Next:
+                target = next(control);
+                break;
+            case Action::Prev:
+                target = previous(control);
+                break;
         }
     }
     if (target) target->setFocus(Qt::OtherFocusReason);

@@ -15,7 +15,7 @@ class QWidget;
 // exceptions with on(). Shift, Ctrl and Alt are not looked at.
 class KeyNav : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Action {
         Next,   // focus to the next visible, enabled control (the order wraps)
         Prev,   // focus to the previous one; from a first field nowhere, from a first button wrap
@@ -39,10 +39,10 @@ public:
     QWidget *next(QWidget *from) const;
     QWidget *previous(QWidget *from) const;
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     using Rule = std::variant<Action, Target>;
     void add(QWidget *control, QHash<int, Rule> rules);
 

@@ -17,13 +17,12 @@ QList<MsgBox::Shown> shownBoxes;
 // refused save would wipe what was typed. Deactivation of the box reaches this
 // filter just before the activation of the window below it.
 class BoxReturnWatcher : public QObject {
-public:
+  public:
     bool boxJustClosed = false;
     bool returning = false;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::WindowDeactivate && qobject_cast<QMessageBox *>(watched)) {
             boxJustClosed = true;
         } else if (event->type() == QEvent::WindowActivate && watched->isWidgetType() &&
@@ -36,8 +35,7 @@ protected:
     }
 };
 
-BoxReturnWatcher *watcher()
-{
+BoxReturnWatcher *watcher() {
     static BoxReturnWatcher *w = [] {
         auto *created = new BoxReturnWatcher;
         created->setParent(qApp);
@@ -50,8 +48,7 @@ BoxReturnWatcher *watcher()
 }  // namespace
 
 MsgBox::Answer MsgBox::show(QWidget *parent, const QString &text, const QString &title,
-                            Buttons buttons)
-{
+                            Buttons buttons) {
     shownBoxes.append({text, title, buttons});
     if (headless) return answers.isEmpty() ? Answer::Ok : answers.dequeue();
 
@@ -71,12 +68,19 @@ MsgBox::Answer MsgBox::show(QWidget *parent, const QString &text, const QString 
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
-bool MsgBox::returningFromBox()
-{
+bool MsgBox::returningFromBox() {
     return watcher()->returning;
 }
 
-void MsgBox::setHeadless(bool on) { headless = on; }
-void MsgBox::queueAnswer(Answer answer) { answers.enqueue(answer); }
-const QList<MsgBox::Shown> &MsgBox::shown() { return shownBoxes; }
-void MsgBox::clearShown() { shownBoxes.clear(); }
+void MsgBox::setHeadless(bool on) {
+    headless = on;
+}
+void MsgBox::queueAnswer(Answer answer) {
+    answers.enqueue(answer);
+}
+const QList<MsgBox::Shown> &MsgBox::shown() {
+    return shownBoxes;
+}
+void MsgBox::clearShown() {
+    shownBoxes.clear();
+}

@@ -7,57 +7,59 @@
 #include "DataSource.h"
 #include "EraDate.h"
 
-QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep)
-{
+QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep) {
     if (stored.isNull()) return {};
     bool ok = false;
     switch (kind) {
-    case Kind::Amount: {
-        const qint64 n = stored.toLongLong(&ok);
-        return ok ? Amount::format(n) : stored.toString();
-    }
-    case Kind::Date: {
-        const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
-        return d.isValid() ? EraDate::format(d, dateSep) : stored.toString();
-    }
-    case Kind::Count:
-    case Kind::Text:
-        break;
+        case Kind::Amount: {
+            const qint64 n = stored.toLongLong(&ok);
+            return ok ? Amount::format(n) : stored.toString();
+        }
+        case Kind::Date: {
+            const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
+            return d.isValid() ? EraDate::format(d, dateSep) : stored.toString();
+        }
+        case Kind::Count:
+        case Kind::Text:
+            break;
     }
     return stored.toString();
 }
 
 std::optional<QVariant> Binding::toStored(const QString &text, Kind kind, const QString &caption,
-                                          QString *error)
-{
-    if (text.trimmed().isEmpty()) return kind == Kind::Text && !text.isEmpty() ? QVariant(text) : QVariant();
+                                          QString *error) {
+    if (text.trimmed().isEmpty())
+        return kind == Kind::Text && !text.isEmpty() ? QVariant(text) : QVariant();
     switch (kind) {
-    case Kind::Text:
-        return QVariant(text);
-    case Kind::Count:
-        if (const auto n = Amount::parseCount(text)) return QVariant(int(*n));
-        *error = QStringLiteral("「%1」には -32,768 から 32,767 までの整数を入力してください。").arg(caption);
-        return std::nullopt;
-    case Kind::Amount:
-        if (const auto n = Amount::parse(text)) return QVariant(*n);
-        *error = QStringLiteral("「%1」には -2,147,483,648 から 2,147,483,647 までの金額を数字で入力してください。")
-                     .arg(caption);
-        return std::nullopt;
-    case Kind::Date:
-        if (const auto d = EraDate::parse(text)) return QVariant(d->toString(Qt::ISODate));
-        *error = QStringLiteral("「%1」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。").arg(caption);
-        return std::nullopt;
+        case Kind::Text:
+            return QVariant(text);
+        case Kind::Count:
+            if (const auto n = Amount::parseCount(text)) return QVariant(int(*n));
+            *error = QStringLiteral("「%1」には -32,768 から 32,767 までの整数を入力してください。")
+                         .arg(caption);
+            return std::nullopt;
+        case Kind::Amount:
+            if (const auto n = Amount::parse(text)) return QVariant(*n);
+            *error = QStringLiteral(
+                         "「%1」には -2,147,483,648 から 2,147,483,647 "
+                         "までの金額を数字で入力してください。")
+                         .arg(caption);
+            return std::nullopt;
+        case Kind::Date:
+            if (const auto d = EraDate::parse(text)) return QVariant(d->toString(Qt::ISODate));
+            *error =
+                QStringLiteral("「%1」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。")
+                    .arg(caption);
+            return std::nullopt;
     }
     return std::nullopt;
 }
 
-void Binding::fill(const QList<Field> &fields, const DataSource &source)
-{
+void Binding::fill(const QList<Field> &fields, const DataSource &source) {
     for (const Field &f : fields) f.edit->setText(display(source.value(f.column), f.kind));
 }
 
-Binding::Collected Binding::collect(const QList<Field> &fields)
-{
+Binding::Collected Binding::collect(const QList<Field> &fields) {
     Collected result;
     for (const Field &f : fields) {
         const auto value = toStored(f.edit->text(), f.kind, f.caption, &result.error);

@@ -21,10 +21,10 @@ enum class Kind {
 };
 
 struct Field {
-    QString column;     // field of the record
-    QLineEdit *edit;    // the visible field the user types into
+    QString column;   // field of the record
+    QLineEdit *edit;  // the visible field the user types into
     Kind kind;
-    QString caption;    // names the field in messages
+    QString caption;  // names the field in messages
 };
 
 // The visible text of a stored value; dates use dateSep ("H13/4/1" or, in grids and
@@ -40,8 +40,8 @@ std::optional<QVariant> toStored(const QString &text, Kind kind, const QString &
 void fill(const QList<Field> &fields, const DataSource &source);
 
 struct Collected {
-    QVariantMap values;       // column -> value to store, when every field converts
-    QLineEdit *bad = nullptr; // otherwise the first field that did not
+    QVariantMap values;        // column -> value to store, when every field converts
+    QLineEdit *bad = nullptr;  // otherwise the first field that did not
     QString error;
 };
 // Converts every visible field, in order, without writing anything.

@@ -9,8 +9,7 @@
 
 namespace {
 
-QString quoted(const QString &identifier)
-{
+QString quoted(const QString &identifier) {
     return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
            QLatin1Char('"');
 }
@@ -18,11 +17,11 @@ QString quoted(const QString &identifier)
 }  // namespace
 
 DataSource::DataSource(std::shared_ptr<YearFile> file, QString recordSource)
-    : file_(std::move(file)), recordSource_(std::move(recordSource))
-{
+    : file_(std::move(file)), recordSource_(std::move(recordSource)) {
     static const QRegularExpression name(QStringLiteral("^\\s*(\\w+)\\s*$"));
     static const QRegularExpression selection(
-        QStringLiteral("^\\s*SELECT\\s+(\\w+)\\.\\*\\s+FROM\\s+(\\w+)(\\s+WHERE\\s+.*?)?\\s*;?\\s*$"),
+        QStringLiteral(
+            "^\\s*SELECT\\s+(\\w+)\\.\\*\\s+FROM\\s+(\\w+)(\\s+WHERE\\s+.*?)?\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     QString source;
     if (const auto m = name.match(recordSource_); m.hasMatch()) {
@@ -44,15 +43,14 @@ DataSource::DataSource(std::shared_ptr<YearFile> file, QString recordSource)
     }
 }
 
-QString DataSource::selectSql() const
-{
+QString DataSource::selectSql() const {
     if (!table_.isEmpty())
-        return QStringLiteral("SELECT rowid, * FROM %1%2 ORDER BY rowid").arg(quoted(table_), where_);
+        return QStringLiteral("SELECT rowid, * FROM %1%2 ORDER BY rowid")
+            .arg(quoted(table_), where_);
     return QStringLiteral("SELECT * FROM %1").arg(quoted(view_));
 }
 
-bool DataSource::refresh(QString *error)
-{
+bool DataSource::refresh(QString *error) {
     if (table_.isEmpty() && view_.isEmpty()) {
         *error = QStringLiteral("%1 に %2 がありません。").arg(file_->fileName(), recordSource_);
         return false;
@@ -81,33 +79,35 @@ bool DataSource::refresh(QString *error)
     return true;
 }
 
-int DataSource::column(const QString &field) const
-{
+int DataSource::column(const QString &field) const {
     for (int c = 0; c < columns_.size(); ++c)
         if (columns_[c].compare(field, Qt::CaseInsensitive) == 0) return c;
     return -1;
 }
 
-QVariant DataSource::value(int r, const QString &field) const
-{
+QVariant DataSource::value(int r, const QString &field) const {
     const int c = column(field);
     if (r < 0 || r >= rows_.size() || c < 0) return {};
     return rows_[r][c + (table_.isEmpty() ? 0 : 1)];
 }
 
-QVariant DataSource::value(const QString &field) const { return value(position_, field); }
+QVariant DataSource::value(const QString &field) const {
+    return value(position_, field);
+}
 
-qint64 DataSource::rowid(int r) const { return table_.isEmpty() ? -1 : rows_[r][0].toLongLong(); }
+qint64 DataSource::rowid(int r) const {
+    return table_.isEmpty() ? -1 : rows_[r][0].toLongLong();
+}
 
-void DataSource::editCurrent()
-{
+void DataSource::editCurrent() {
     if (position_ == NewRecord) position_ = rows_.isEmpty() ? -1 : 0;
 }
 
-void DataSource::addNew() { position_ = NewRecord; }
+void DataSource::addNew() {
+    position_ = NewRecord;
+}
 
-bool DataSource::update(const QVariantMap &values, QString *error)
-{
+bool DataSource::update(const QVariantMap &values, QString *error) {
     if (!updatable() || (!isNew() && (position_ < 0 || position_ >= rows_.size()))) {
         *error = QStringLiteral("保存するデータがありません。");
         return false;
@@ -117,15 +117,16 @@ bool DataSource::update(const QVariantMap &values, QString *error)
     if (isNew()) {
         QStringList names, marks;
         for (const QString &f : fields) names << quoted(f), marks << QStringLiteral("?");
-        sql = fields.isEmpty()
-                  ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_))
-                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(quoted(table_), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        sql = fields.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_))
+                               : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(quoted(table_), names.join(QLatin1Char(',')),
+                                          marks.join(QLatin1Char(',')));
     } else {
         QStringList sets;
         for (const QString &f : fields) sets << quoted(f) + QStringLiteral(" = ?");
         if (sets.isEmpty()) return reread(rowid(position_), error);
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(table_), sets.join(QLatin1Char(',')));
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                  .arg(quoted(table_), sets.join(QLatin1Char(',')));
     }
     qint64 saved = isNew() ? -1 : rowid(position_);
     const bool ok = file_->transaction(
@@ -139,7 +140,8 @@ bool DataSource::update(const QVariantMap &values, QString *error)
                 return false;
             }
             if (!isNew() && q.numRowsAffected() != 1) {
-                *err = QStringLiteral("%1 の保存に失敗しました。このデータはほかの画面で削除されています。")
+                *err = QStringLiteral(
+                           "%1 の保存に失敗しました。このデータはほかの画面で削除されています。")
                            .arg(file_->fileName());
                 return false;
             }
@@ -158,8 +160,7 @@ bool DataSource::update(const QVariantMap &values, QString *error)
     return false;
 }
 
-bool DataSource::reread(qint64 id, QString *error)
-{
+bool DataSource::reread(qint64 id, QString *error) {
     QSqlQuery q(file_->db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid = ?").arg(quoted(table_)));
@@ -180,8 +181,7 @@ bool DataSource::reread(qint64 id, QString *error)
     return true;
 }
 
-bool DataSource::deleteCurrent(QString *error)
-{
+bool DataSource::deleteCurrent(QString *error) {
     if (!updatable() || position_ < 0 || position_ >= rows_.size()) return true;
     const qint64 id = rowid(position_);
     const int at = position_;
@@ -201,8 +201,7 @@ bool DataSource::deleteCurrent(QString *error)
 }
 
 std::optional<bool> DataSource::otherRecordHas(const QString &field, const QVariant &value,
-                                               QString *error) const
-{
+                                               QString *error) const {
     QSqlQuery q(file_->db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? AND rowid IS NOT ? LIMIT 1")

@@ -15,7 +15,7 @@ class YearFile;
 // record that can be edited or added and then saved in one transaction. Reading
 // everything at once leaves no statement open that could block another window's commit.
 class DataSource {
-public:
+  public:
     DataSource(std::shared_ptr<YearFile> file, QString recordSource);
 
     // Re-reads the rows; the first becomes current. False with a message on failure.
@@ -51,7 +51,7 @@ public:
     // Deletes the current record and re-reads; the next record becomes current.
     bool deleteCurrent(QString *error);
 
-private:
+  private:
     static constexpr int NewRecord = -2;
     QString selectSql() const;
     bool reread(qint64 rowid, QString *error);

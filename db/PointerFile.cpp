@@ -5,24 +5,24 @@
 
 #include "M_Cow.h"
 
-PointerFile::Read ReadCurrentYear(QString *year, QString *problem)
-{
+PointerFile::Read ReadCurrentYear(QString *year, QString *problem) {
     using PointerFile::Read;
     QFile file(PointerFile::Name);
     if (!file.exists()) return Read::Unusable;
     if (!file.open(QIODevice::ReadOnly)) {
-        *problem = QStringLiteral("%1 を読めません。\n%2").arg(PointerFile::Name, file.errorString());
+        *problem =
+            QStringLiteral("%1 を読めません。\n%2").arg(PointerFile::Name, file.errorString());
         return Read::Unreadable;
     }
     QByteArray line = file.readLine(4096);
     while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
 
     const QString name = QString::fromLocal8Bit(line);
-    const bool bare = !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-                      std::none_of(name.begin(), name.end(), [](QChar c) {
-                          return c.category() == QChar::Other_Control ||
-                                 c == QChar::ReplacementCharacter;
-                      });
+    const bool bare =
+        !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+        std::none_of(name.begin(), name.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter;
+        });
     if (!bare) {
         *problem = QStringLiteral("%1 の内容がファイル名として読めません。").arg(PointerFile::Name);
         return Read::Unreadable;
@@ -34,8 +34,7 @@ PointerFile::Read ReadCurrentYear(QString *year, QString *problem)
     return Read::Ok;
 }
 
-bool WritePointerFile(QString *error)
-{
+bool WritePointerFile(QString *error) {
     QSaveFile file(PointerFile::Name);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(M_Cow::DbFileName.toLocal8Bit());

@@ -11,26 +11,24 @@
 namespace {
 
 const QStringList requiredTables = {"T_Cow", "T_Cost", "T_Proseed"};
-const QStringList requiredViews = {"Q_Cow_Cal1",       "Q_Cost_Cal1",      "Q_Proseed_Cal1",
-                                   "Q_Cost_Tesuu",     "Q_Cost_Zensiryou", "Q_Cost_Konsiryou",
-                                   "Q_Cost_Ikusei",    "Q_Syuusi"};
+const QStringList requiredViews = {"Q_Cow_Cal1",    "Q_Cost_Cal1",      "Q_Proseed_Cal1",
+                                   "Q_Cost_Tesuu",  "Q_Cost_Zensiryou", "Q_Cost_Konsiryou",
+                                   "Q_Cost_Ikusei", "Q_Syuusi"};
 
-QString nextConnectionName()
-{
+QString nextConnectionName() {
     static std::atomic<int> counter{0};
     return QStringLiteral("moriva-%1").arg(++counter);
 }
 
-QString notOurs(const QString &fileName)
-{
-    return QStringLiteral("%1 は Moriva の年度データではないか、壊れています。\n"
-                          "ファイルには手を加えていません。")
+QString notOurs(const QString &fileName) {
+    return QStringLiteral(
+               "%1 は Moriva の年度データではないか、壊れています。\n"
+               "ファイルには手を加えていません。")
         .arg(fileName);
 }
 
 // Why the file cannot serve as a year file, or "" when it can.
-QString checkSchema(QSqlDatabase &db, const QString &fileName)
-{
+QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA application_id")) || !q.next() ||
         q.value(0).toInt() != YearFile::ApplicationId)
@@ -46,8 +44,7 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName)
                                "('table', 'view')")))
         return notOurs(fileName);
     while (q.next())
-        (q.value(0).toString() == QLatin1String("table") ? tables : views)
-            << q.value(1).toString();
+        (q.value(0).toString() == QLatin1String("table") ? tables : views) << q.value(1).toString();
     for (const QString &t : requiredTables)
         if (!tables.contains(t, Qt::CaseInsensitive))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
@@ -62,12 +59,9 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName)
 }  // namespace
 
 YearFile::YearFile(QString connection, QString fileName)
-    : connection_(std::move(connection)), fileName_(std::move(fileName))
-{
-}
+    : connection_(std::move(connection)), fileName_(std::move(fileName)) {}
 
-std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly)
-{
+std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
     if (!info.exists() || !info.isFile()) {
         *error = QStringLiteral("%1 が見つかりません。").arg(fileName);
@@ -78,8 +72,9 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         // A plain path would make SQLite create an empty database where none exists.
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-        db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                           (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+        db.setDatabaseName(
+            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         QString problem;
         if (!db.open())
             problem = QStringLiteral("%1 を開けません。\n%2").arg(fileName, db.lastError().text());
@@ -93,8 +88,7 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
     return nullptr;
 }
 
-YearFile::~YearFile()
-{
+YearFile::~YearFile() {
     {
         QSqlDatabase db = QSqlDatabase::database(connection_, false);
         db.close();
@@ -102,16 +96,16 @@ YearFile::~YearFile()
     QSqlDatabase::removeDatabase(connection_);
 }
 
-QSqlDatabase YearFile::db() const { return QSqlDatabase::database(connection_, false); }
+QSqlDatabase YearFile::db() const {
+    return QSqlDatabase::database(connection_, false);
+}
 
-QString YearFile::failure(const QString &what, const QString &detail) const
-{
+QString YearFile::failure(const QString &what, const QString &detail) const {
     return QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。\n%3")
         .arg(fileName_, what, detail);
 }
 
-bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error)
-{
+bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
     QSqlDatabase d = db();
     if (!d.transaction()) {
         *error = failure(QStringLiteral("書き込み"), d.lastError().text());

@@ -9,7 +9,7 @@
 // until it is destroyed. Opening never creates a file and refuses any file that is not
 // one of ours; nothing is written to a refused file.
 class YearFile {
-public:
+  public:
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'
     static constexpr int SchemaVersion = 1;
 
@@ -31,7 +31,7 @@ public:
     // A Japanese message for a failed statement on this file.
     QString failure(const QString &what, const QString &detail) const;
 
-private:
+  private:
     explicit YearFile(QString connection, QString fileName);
     QString connection_;
     QString fileName_;

@@ -5,8 +5,7 @@
 
 #include "YearFile.h"
 
-bool YearFiles::createFromTemplate(const QString &fileName, QString *error)
-{
+bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
     if (QFile::exists(fileName)) {
         *error = QStringLiteral("%1 はすでにあります。").arg(fileName);
         return false;

@@ -25,28 +25,22 @@ const Column columns[] = {
 }  // namespace
 
 CowListModel::CowListModel(const DataSource &source, QObject *parent)
-    : QAbstractTableModel(parent), source_(source)
-{
-}
+    : QAbstractTableModel(parent), source_(source) {}
 
-void CowListModel::sourceRefreshed()
-{
+void CowListModel::sourceRefreshed() {
     beginResetModel();
     endResetModel();
 }
 
-int CowListModel::rowCount(const QModelIndex &parent) const
-{
+int CowListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : source_.recordCount();
 }
 
-int CowListModel::columnCount(const QModelIndex &parent) const
-{
+int CowListModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(std::size(columns));
 }
 
-QVariant CowListModel::data(const QModelIndex &index, int role) const
-{
+QVariant CowListModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
     const Column &c = columns[index.column()];
     if (role == Qt::TextAlignmentRole)
@@ -57,8 +51,7 @@ QVariant CowListModel::data(const QModelIndex &index, int role) const
                             QLatin1Char('.'));
 }
 
-QVariant CowListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant CowListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     return section >= 0 && section < columnCount() ? columns[section].caption : QVariant();

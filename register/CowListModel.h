@@ -8,7 +8,7 @@ class DataSource;
 // way the grid shows them (dates "ge.m.d", amounts "#,##0").
 class CowListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     CowListModel(const DataSource &source, QObject *parent);
 
     // Call after the source has been re-read.
@@ -19,6 +19,6 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     const DataSource &source_;
 };

@@ -23,8 +23,7 @@ namespace {
 
 const QString Title = QStringLiteral("子牛登録");
 
-QLineEdit *entry(QWidget *parent, const char *name, bool number)
-{
+QLineEdit *entry(QWidget *parent, const char *name, bool number) {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     if (number) {
@@ -48,18 +47,18 @@ Frm_Cow::Frm_Cow(QWidget *parent)
       t_O_Date(entry(this, "t_O_Date", true)),
       cmd_New(new QPushButton(QStringLiteral("追加"), this)),
       cmd_Update(new QPushButton(QStringLiteral("更新"), this)),
-      cmd_Close(new QPushButton(QStringLiteral("閉じる"), this))
-{
+      cmd_Close(new QPushButton(QStringLiteral("閉じる"), this)) {
     setObjectName(QStringLiteral("Frm_Cow"));
     setWindowTitle(Title);
     using Binding::Kind;
-    fields_ = {{QStringLiteral("No"), t_No, Kind::Count, QStringLiteral("No")},
-               {QStringLiteral("Name"), t_Name, Kind::Text, QStringLiteral("子牛名前")},
-               {QStringLiteral("OName"), t_OName, Kind::Text, QStringLiteral("親牛名前")},
-               {QStringLiteral("I_Date"), t_I_Date, Kind::Date, QStringLiteral("導入・種付年月日")},
-               {QStringLiteral("I_Kingaku"), t_I_Kingaku, Kind::Amount, QStringLiteral("導入・種付金額")},
-               {QStringLiteral("Kisyu"), t_Kisyu, Kind::Amount, QStringLiteral("期首棚卸高")},
-               {QStringLiteral("O_Date"), t_O_Date, Kind::Date, QStringLiteral("売却・死亡年月日")}};
+    fields_ = {
+        {QStringLiteral("No"), t_No, Kind::Count, QStringLiteral("No")},
+        {QStringLiteral("Name"), t_Name, Kind::Text, QStringLiteral("子牛名前")},
+        {QStringLiteral("OName"), t_OName, Kind::Text, QStringLiteral("親牛名前")},
+        {QStringLiteral("I_Date"), t_I_Date, Kind::Date, QStringLiteral("導入・種付年月日")},
+        {QStringLiteral("I_Kingaku"), t_I_Kingaku, Kind::Amount, QStringLiteral("導入・種付金額")},
+        {QStringLiteral("Kisyu"), t_Kisyu, Kind::Amount, QStringLiteral("期首棚卸高")},
+        {QStringLiteral("O_Date"), t_O_Date, Kind::Date, QStringLiteral("売却・死亡年月日")}};
 
     auto *grid = new QGridLayout;
     int row = 0;
@@ -111,7 +110,12 @@ Frm_Cow::Frm_Cow(QWidget *parent)
     connect(cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *keys = new KeyNav(this);
-    keys->field(t_No).field(t_Name).field(t_OName).field(t_I_Date).field(t_I_Kingaku).field(t_Kisyu);
+    keys->field(t_No)
+        .field(t_Name)
+        .field(t_OName)
+        .field(t_I_Date)
+        .field(t_I_Kingaku)
+        .field(t_Kisyu);
     keys->field(t_O_Date).button(cmd_New).button(cmd_Update).button(cmd_Close);
     keys->on(t_Kisyu, {Qt::Key_Return, Qt::Key_Down}, [this] { return statusTarget(); });
     keys->on(t_O_Date, {Qt::Key_Up}, [this] { return statusTarget(); });
@@ -124,8 +128,14 @@ Frm_Cow::Frm_Cow(QWidget *parent)
         keys->on(o, {Qt::Key_Up}, [this] { return t_Kisyu; });
         // The options stand top to bottom, so Qt's geometric arrow handling would not
         // move sideways; Left and Right step through them as an option group does.
-        keys->on(o, {Qt::Key_Left}, [before] { before->setChecked(true); return before; });
-        keys->on(o, {Qt::Key_Right}, [after] { after->setChecked(true); return after; });
+        keys->on(o, {Qt::Key_Left}, [before] {
+            before->setChecked(true);
+            return before;
+        });
+        keys->on(o, {Qt::Key_Right}, [after] {
+            after->setChecked(true);
+            return after;
+        });
     }
 
     QString error;
@@ -143,14 +153,12 @@ Frm_Cow::Frm_Cow(QWidget *parent)
 
 Frm_Cow::~Frm_Cow() = default;
 
-bool Frm_Cow::event(QEvent *e)
-{
+bool Frm_Cow::event(QEvent *e) {
     if (e->type() == QEvent::WindowActivate && !activated_) Form_Activate();
     return QDialog::event(e);
 }
 
-void Frm_Cow::Form_Activate()
-{
+void Frm_Cow::Form_Activate() {
     if (activated_ || !Data_Cow) return;
     activated_ = true;
     const bool edit = M_Cow::CowEditMode;
@@ -169,23 +177,22 @@ void Frm_Cow::Form_Activate()
     t_No->setFocus();
 }
 
-QRadioButton *Frm_Cow::option(const QString &code) const
-{
+QRadioButton *Frm_Cow::option(const QString &code) const {
     for (int i = 0; i < options_.size(); ++i)
         if (code == QString::number(i + 1)) return options_[i];
     return nullptr;
 }
 
-QWidget *Frm_Cow::statusTarget() const { return option(syori_); }
+QWidget *Frm_Cow::statusTarget() const {
+    return option(syori_);
+}
 
-void Frm_Cow::selectStatus(int code)
-{
+void Frm_Cow::selectStatus(int code) {
     options_[code - 1]->setChecked(true);
     syori_ = QString::number(code);
 }
 
-bool Frm_Cow::store()
-{
+bool Frm_Cow::store() {
     if (!Data_Cow) return false;
     Binding::Collected in = Binding::collect(fields_);
     if (!in.bad) {
@@ -200,12 +207,13 @@ bool Frm_Cow::store()
     if (!in.bad) {
         // Editing selects a calf by its number, so a second calf with the same number
         // could never be edited and its changes would land on the first.
-        const auto taken = Data_Cow->otherRecordHas(QStringLiteral("No"),
-                                                    in.values.value(QStringLiteral("No")), &in.error);
+        const auto taken = Data_Cow->otherRecordHas(
+            QStringLiteral("No"), in.values.value(QStringLiteral("No")), &in.error);
         if (!taken || *taken) {
             in.bad = t_No;
             if (taken)
-                in.error = QStringLiteral("No %1 の子牛はすでに登録されています。別の番号を入力してください。")
+                in.error = QStringLiteral(
+                               "No %1 の子牛はすでに登録されています。別の番号を入力してください。")
                                .arg(in.values.value(QStringLiteral("No")).toInt());
         }
     }
@@ -215,9 +223,11 @@ bool Frm_Cow::store()
         return false;
     }
 
-    const QDate start = QDate::fromString(in.values.value(QStringLiteral("I_Date")).toString(), Qt::ISODate);
+    const QDate start =
+        QDate::fromString(in.values.value(QStringLiteral("I_Date")).toString(), Qt::ISODate);
     const QVariant sold = in.values.value(QStringLiteral("O_Date"));
-    const QDate end = sold.isNull() ? Clock::today() : QDate::fromString(sold.toString(), Qt::ISODate);
+    const QDate end =
+        sold.isNull() ? Clock::today() : QDate::fromString(sold.toString(), Qt::ISODate);
     bool numeric = false;
     const int code = syori_.toInt(&numeric);
     in.values.insert(QStringLiteral("Syori"), numeric ? QVariant(code) : QVariant());
@@ -234,8 +244,7 @@ bool Frm_Cow::store()
     return true;
 }
 
-void Frm_Cow::cmd_New_Click()
-{
+void Frm_Cow::cmd_New_Click() {
     if (!store()) return;
     // The next calf often shares the dates and amounts, so those fields stay filled.
     Data_Cow->addNew();
@@ -244,7 +253,6 @@ void Frm_Cow::cmd_New_Click()
     t_No->setFocus();
 }
 
-void Frm_Cow::cmd_Update_Click()
-{
+void Frm_Cow::cmd_Update_Click() {
     if (store()) accept();
 }

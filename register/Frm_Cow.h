@@ -15,7 +15,7 @@ class QRadioButton;
 // counting each calf's fattening months when it is stored.
 class Frm_Cow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Frm_Cow(QWidget *parent = nullptr);
     ~Frm_Cow() override;
 
@@ -27,14 +27,14 @@ public:
     // The status code as the record holds it ("1" … "4", or whatever was stored).
     const QString &t_Syori() const { return syori_; }
 
-signals:
+  signals:
     // A calf was written to the register.
     void stored();
 
-protected:
+  protected:
     bool event(QEvent *event) override;
 
-private:
+  private:
     bool store();
     QRadioButton *option(const QString &code) const;
     QWidget *statusTarget() const;

@@ -21,8 +21,7 @@ namespace {
 const QString Title = QStringLiteral("子牛一覧");
 }
 
-Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTableView(this))
-{
+Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTableView(this)) {
     setObjectName(QStringLiteral("Frm_CowList"));
     setWindowTitle(Title);
 
@@ -32,8 +31,10 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
     auto *cmd_Close = new QPushButton(QStringLiteral("閉じる"), this);
     auto *buttons = new QHBoxLayout;
     auto *keys = new KeyNav(this);
-    for (auto [b, name] : {std::pair{cmd_New, "cmd_New"}, {cmd_Edit, "cmd_Edit"},
-                           {cmd_Del, "cmd_Del"}, {cmd_Close, "cmd_Close"}}) {
+    for (auto [b, name] : {std::pair{cmd_New, "cmd_New"},
+                           {cmd_Edit, "cmd_Edit"},
+                           {cmd_Del, "cmd_Del"},
+                           {cmd_Close, "cmd_Close"}}) {
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         buttons->addWidget(b);
@@ -88,29 +89,25 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
 
 Frm_CowList::~Frm_CowList() = default;
 
-int Frm_CowList::currentRow() const
-{
+int Frm_CowList::currentRow() const {
     if (!source_) return -1;
     const int row = DBGrid_Cow->currentIndex().row();
     return row >= 0 && row < source_->recordCount() ? row : -1;
 }
 
-void Frm_CowList::selectRow(int row)
-{
+void Frm_CowList::selectRow(int row) {
     if (!model_ || source_->recordCount() == 0) return;
     row = std::clamp(row, 0, source_->recordCount() - 1);
     DBGrid_Cow->setCurrentIndex(model_->index(row, 0));
     DBGrid_Cow->selectRow(row);
 }
 
-void Frm_CowList::currentChanged()
-{
+void Frm_CowList::currentChanged() {
     if (source_) source_->setPosition(currentRow());
     cmd_Edit->setEnabled(source_ && source_->recordCount() > 0);
 }
 
-void Frm_CowList::Data_CowList_Refresh()
-{
+void Frm_CowList::Data_CowList_Refresh() {
     if (!source_) return;
     const int row = currentRow();
     QString error;
@@ -120,8 +117,7 @@ void Frm_CowList::Data_CowList_Refresh()
     currentChanged();
 }
 
-void Frm_CowList::cmd_New_Click()
-{
+void Frm_CowList::cmd_New_Click() {
     if (!source_) return;
     M_Cow::CowEditMode = false;
     M_Cow::CowRecordSource = QStringLiteral("T_Cow");
@@ -130,8 +126,7 @@ void Frm_CowList::cmd_New_Click()
     editor.exec();
 }
 
-void Frm_CowList::cmd_Edit_Click()
-{
+void Frm_CowList::cmd_Edit_Click() {
     const int row = currentRow();
     if (row < 0) return;
     const QVariant no = source_->value(row, QStringLiteral("No"));
@@ -145,8 +140,7 @@ void Frm_CowList::cmd_Edit_Click()
     editor.exec();
 }
 
-void Frm_CowList::cmd_Del_Click()
-{
+void Frm_CowList::cmd_Del_Click() {
     const int row = currentRow();
     if (row < 0) return;
     if (MsgBox::show(this, QStringLiteral("選択したデータを削除します。"), QStringLiteral("削除"),
@@ -161,8 +155,7 @@ void Frm_CowList::cmd_Del_Click()
     if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CowCal1});
 }
 
-bool Frm_CowList::eventFilter(QObject *watched, QEvent *event)
-{
+bool Frm_CowList::eventFilter(QObject *watched, QEvent *event) {
     // The grid's own delete asks the same question and updates the totals the same way.
     if (watched == DBGrid_Cow && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {

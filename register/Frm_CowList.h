@@ -11,7 +11,7 @@ class QTableView;
 // Every calf of the year in a grid; the way into the calf editor.
 class Frm_CowList : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Frm_CowList(QWidget *parent = nullptr);
     ~Frm_CowList() override;
 
@@ -23,10 +23,10 @@ public:
     void Data_CowList_Refresh();
     const DataSource &Data_CowList() const { return *source_; }
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     int currentRow() const;
     void selectRow(int row);
     void currentChanged();

@@ -24,16 +24,16 @@ struct Calf {
     QString oDate;
 };
 
-QWidget *focused(QWidget *window) { return window->focusWidget(); }
+QWidget *focused(QWidget *window) {
+    return window->focusWidget();
+}
 
-void key(QWidget *window, int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
+void key(QWidget *window, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(focused(window), Qt::Key(k), mods);
 }
 
 // Replaces the focused field's text as a user would: select all, then type.
-void retype(QWidget *window, const QString &text)
-{
+void retype(QWidget *window, const QString &text) {
     auto *edit = qobject_cast<QLineEdit *>(focused(window));
     QVERIFY(edit);
     edit->selectAll();
@@ -42,8 +42,7 @@ void retype(QWidget *window, const QString &text)
 }
 
 // Japanese arrives through the input method, not as key presses.
-void commitJapanese(QWidget *window, const QString &text)
-{
+void commitJapanese(QWidget *window, const QString &text) {
     auto *edit = qobject_cast<QLineEdit *>(focused(window));
     QVERIFY(edit);
     edit->clear();
@@ -52,11 +51,12 @@ void commitJapanese(QWidget *window, const QString &text)
     QApplication::sendEvent(edit, &event);
 }
 
-QString focusName(QWidget *window) { return focused(window) ? focused(window)->objectName() : QString(); }
+QString focusName(QWidget *window) {
+    return focused(window) ? focused(window)->objectName() : QString();
+}
 
 // Types one calf from t_No through to the store button, checking the focus path.
-void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true)
-{
+void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true) {
     QCOMPARE(focusName(ed), QStringLiteral("t_No"));
     retype(ed, c.no);
     key(ed, Qt::Key_Return);
@@ -82,8 +82,7 @@ void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true)
 }
 
 // Runs work on the next modal dialog once it is up (the caller then opens it).
-void onModal(std::function<void(QWidget *)> work)
-{
+void onModal(std::function<void(QWidget *)> work) {
     auto *timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, work] {
@@ -96,8 +95,7 @@ void onModal(std::function<void(QWidget *)> work)
     timer->start();
 }
 
-Frm_Cow *openEditor(QWidget *list = nullptr)
-{
+Frm_Cow *openEditor(QWidget *list = nullptr) {
     auto *ed = new Frm_Cow(list);
     ed->setAttribute(Qt::WA_DeleteOnClose);
     ed->show();
@@ -109,9 +107,8 @@ Frm_Cow *openEditor(QWidget *list = nullptr)
 
 class TstRegister : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase()
-    {
+  private slots:
+    void initTestCase() {
         MsgBox::setHeadless(true);
         Clock::setToday(QDate(2026, 8, 15));
     }
@@ -132,8 +129,7 @@ private slots:
     void editSelectsByNumber();
 };
 
-void TstRegister::workedExampleThroughTheWindows()
-{
+void TstRegister::workedExampleThroughTheWindows() {
     TestYear year;
     Frm_CowList list;
     list.show();
@@ -172,14 +168,14 @@ void TstRegister::workedExampleThroughTheWindows()
 
     QString error;
     QVERIFY2(Cal_Cow(*wk->file(), wk->Cal_TukiHiiku(), &error), qPrintable(error));
-    QCOMPARE(year.text("SELECT No, Hiikutuki, HiikuKingaku, Kimatu, "
-                       "F1||F2||F3||F4||F5||F6||F7||F8||F9||F10||F11||F12 FROM T_Cow ORDER BY rowid"),
-             QStringLiteral("1|12|1176912|1476912|;2|9|882684|1282684|買;3|5|490380|0|売"));
+    QCOMPARE(
+        year.text("SELECT No, Hiikutuki, HiikuKingaku, Kimatu, "
+                  "F1||F2||F3||F4||F5||F6||F7||F8||F9||F10||F11||F12 FROM T_Cow ORDER BY rowid"),
+        QStringLiteral("1|12|1176912|1476912|;2|9|882684|1282684|買;3|5|490380|0|売"));
     QCOMPARE(year.text("SELECT F4, F5 FROM T_Cow ORDER BY rowid"), QStringLiteral("|;買|;|売"));
 }
 
-void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts()
-{
+void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts() {
     TestYear year;
     M_Cow::CowEditMode = false;
     M_Cow::CowRecordSource = "T_Cow";
@@ -190,9 +186,11 @@ void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts()
     QCOMPARE(ed->t_Syori(), QStringLiteral("1"));
     for (QLineEdit *e : ed->findChildren<QLineEdit *>()) QCOMPARE(e->text(), QString());
 
-    enterCalf(ed, {"7", QStringLiteral("たろう"), QStringLiteral("はな"), "H13/4/1", "1,234", "5,000", 3, "H13/7/1"});
-    QCOMPARE(year.text("SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki FROM T_Cow"),
-             QStringLiteral("7|たろう|2001-04-01|1234|5000|2001-07-01|3|7"));
+    enterCalf(ed, {"7", QStringLiteral("たろう"), QStringLiteral("はな"), "H13/4/1", "1,234",
+                   "5,000", 3, "H13/7/1"});
+    QCOMPARE(
+        year.text("SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki FROM T_Cow"),
+        QStringLiteral("7|たろう|2001-04-01|1234|5000|2001-07-01|3|7"));
     // The next calf: empty number and names, 導入・種付 again, the dates and amounts kept.
     QCOMPARE(focusName(ed), QStringLiteral("t_No"));
     QVERIFY(ed->findChild<QRadioButton *>("Option_Dounyuu")->isChecked());
@@ -206,11 +204,11 @@ void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts()
     QCOMPARE(year.value("SELECT count(*) FROM T_Cow").toInt(), 1);
 }
 
-void TstRegister::editModeShowsTheStoredCalf()
-{
+void TstRegister::editModeShowsTheStoredCalf() {
     TestYear year;
-    year.exec("INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori) VALUES "
-              "(12, 'x', '2001-04-01', 1234567, -5000, '2019-05-01', 3)");
+    year.exec(
+        "INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori) VALUES "
+        "(12, 'x', '2001-04-01', 1234567, -5000, '2019-05-01', 3)");
     M_Cow::CowEditMode = true;
     M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;";
     Frm_Cow *ed = openEditor();
@@ -232,8 +230,7 @@ void TstRegister::editModeShowsTheStoredCalf()
     QVERIFY(!guard || !guard->isVisible());
 }
 
-void TstRegister::editModeWithUnknownStatusSelectsNothing()
-{
+void TstRegister::editModeWithUnknownStatusSelectsNothing() {
     TestYear year;
     year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (4, '2001-04-01', 9)");
     M_Cow::CowEditMode = true;
@@ -248,23 +245,28 @@ void TstRegister::editModeWithUnknownStatusSelectsNothing()
     QCOMPARE(year.text("SELECT Syori, Hiikutuki FROM T_Cow"), QStringLiteral("9|0"));
 }
 
-void TstRegister::monthsCounted_data()
-{
+void TstRegister::monthsCounted_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("iDate");
     QTest::addColumn<QString>("oDate");
     QTest::addColumn<int>("months");
-    QTest::newRow("bought in April") << 1 << "H13/4/10" << "" << 9;
-    QTest::newRow("bought in January") << 1 << "H13/1/31" << "" << 12;
-    QTest::newRow("bought in December") << 1 << "H13/12/1" << "" << 1;
-    QTest::newRow("fattening whatever the dates") << 2 << "H13/6/1" << "H13/3/1" << 12;
-    QTest::newRow("sold in July") << 3 << "H12/4/1" << "H13/7/20" << 7;
-    QTest::newRow("sold, no date: this month") << 3 << "H12/4/1" << "" << 8;
-    QTest::newRow("died in January") << 4 << "H12/4/1" << "R2/1/5" << 1;
+    QTest::newRow("bought in April") << 1 << "H13/4/10"
+                                     << "" << 9;
+    QTest::newRow("bought in January") << 1 << "H13/1/31"
+                                       << "" << 12;
+    QTest::newRow("bought in December") << 1 << "H13/12/1"
+                                        << "" << 1;
+    QTest::newRow("fattening whatever the dates") << 2 << "H13/6/1"
+                                                  << "H13/3/1" << 12;
+    QTest::newRow("sold in July") << 3 << "H12/4/1"
+                                  << "H13/7/20" << 7;
+    QTest::newRow("sold, no date: this month") << 3 << "H12/4/1"
+                                               << "" << 8;
+    QTest::newRow("died in January") << 4 << "H12/4/1"
+                                     << "R2/1/5" << 1;
 }
 
-void TstRegister::monthsCounted()
-{
+void TstRegister::monthsCounted() {
     QFETCH(int, status);
     QFETCH(QString, iDate);
     QFETCH(QString, oDate);
@@ -279,23 +281,29 @@ void TstRegister::monthsCounted()
     ed->close();
 }
 
-void TstRegister::refusedEntriesWriteNothing_data()
-{
+void TstRegister::refusedEntriesWriteNothing_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("named");
-    QTest::newRow("no purchase date") << "t_I_Date" << "" << QStringLiteral("導入・種付年月日");
-    QTest::newRow("purchase date not a day") << "t_I_Date" << "H13/2/29" << QStringLiteral("導入・種付年月日");
-    QTest::newRow("sale date not a date") << "t_O_Date" << "abc" << QStringLiteral("売却・死亡年月日");
-    QTest::newRow("amount not a number") << "t_I_Kingaku" << "12a" << QStringLiteral("導入・種付金額");
-    QTest::newRow("amount beyond 32 bits") << "t_Kisyu" << "99999999999" << QStringLiteral("期首棚卸高");
-    QTest::newRow("no number") << "t_No" << "" << QStringLiteral("No");
-    QTest::newRow("number not a number") << "t_No" << "abc" << QStringLiteral("No");
-    QTest::newRow("number beyond 16 bits") << "t_No" << "40000" << QStringLiteral("No");
+    QTest::newRow("no purchase date") << "t_I_Date"
+                                      << "" << QStringLiteral("導入・種付年月日");
+    QTest::newRow("purchase date not a day") << "t_I_Date"
+                                             << "H13/2/29" << QStringLiteral("導入・種付年月日");
+    QTest::newRow("sale date not a date") << "t_O_Date"
+                                          << "abc" << QStringLiteral("売却・死亡年月日");
+    QTest::newRow("amount not a number") << "t_I_Kingaku"
+                                         << "12a" << QStringLiteral("導入・種付金額");
+    QTest::newRow("amount beyond 32 bits") << "t_Kisyu"
+                                           << "99999999999" << QStringLiteral("期首棚卸高");
+    QTest::newRow("no number") << "t_No"
+                               << "" << QStringLiteral("No");
+    QTest::newRow("number not a number") << "t_No"
+                                         << "abc" << QStringLiteral("No");
+    QTest::newRow("number beyond 16 bits") << "t_No"
+                                           << "40000" << QStringLiteral("No");
 }
 
-void TstRegister::refusedEntriesWriteNothing()
-{
+void TstRegister::refusedEntriesWriteNothing() {
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QString, named);
@@ -304,14 +312,16 @@ void TstRegister::refusedEntriesWriteNothing()
     M_Cow::CowEditMode = false;
     M_Cow::CowRecordSource = "T_Cow";
     Frm_Cow *ed = openEditor();
-    const QMap<QString, QString> good = {{"t_No", "1"}, {"t_Name", "a"}, {"t_I_Date", "H13/4/1"},
-                                         {"t_I_Kingaku", "1"}, {"t_Kisyu", "2"}, {"t_O_Date", ""}};
+    const QMap<QString, QString> good = {{"t_No", "1"},           {"t_Name", "a"},
+                                         {"t_I_Date", "H13/4/1"}, {"t_I_Kingaku", "1"},
+                                         {"t_Kisyu", "2"},        {"t_O_Date", ""}};
     for (auto it = good.begin(); it != good.end(); ++it)
         ed->findChild<QLineEdit *>(it.key())->setText(it.key() == field ? text : it.value());
     ed->cmd_New_Click();
     QCOMPARE(MsgBox::shown().size(), 1);
     QCOMPARE(MsgBox::shown().first().title, QStringLiteral("子牛登録"));
-    QVERIFY2(MsgBox::shown().first().text.contains(named), qPrintable(MsgBox::shown().first().text));
+    QVERIFY2(MsgBox::shown().first().text.contains(named),
+             qPrintable(MsgBox::shown().first().text));
     QCOMPARE(ed->findChild<QLineEdit *>(field)->text(), text);
     QCOMPARE(ed->findChild<QLineEdit *>("t_Name")->text(), QStringLiteral("a"));
     QCOMPARE(focusName(ed), field);
@@ -319,10 +329,10 @@ void TstRegister::refusedEntriesWriteNothing()
     ed->close();
 }
 
-void TstRegister::duplicateNumberRefusedButOwnNumberKept()
-{
+void TstRegister::duplicateNumberRefusedButOwnNumberKept() {
     TestYear year;
-    year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (5, '2001-04-01', 2), (6, '2001-04-01', 2)");
+    year.exec(
+        "INSERT INTO T_Cow (No, I_Date, Syori) VALUES (5, '2001-04-01', 2), (6, '2001-04-01', 2)");
     const QByteArray before = year.bytes();
     M_Cow::CowEditMode = false;
     M_Cow::CowRecordSource = "T_Cow";
@@ -347,11 +357,11 @@ void TstRegister::duplicateNumberRefusedButOwnNumberKept()
     ed->findChild<QLineEdit *>("t_Kisyu")->setText("1,000");
     ed->cmd_Update_Click();
     QCOMPARE(MsgBox::shown().size(), 2);
-    QCOMPARE(year.text("SELECT No, Kisyu FROM T_Cow ORDER BY rowid"), QStringLiteral("5|NULL;6|1000"));
+    QCOMPARE(year.text("SELECT No, Kisyu FROM T_Cow ORDER BY rowid"),
+             QStringLiteral("5|NULL;6|1000"));
 }
 
-void TstRegister::editorKeys()
-{
+void TstRegister::editorKeys() {
     TestYear year;
     M_Cow::CowEditMode = false;
     M_Cow::CowRecordSource = "T_Cow";
@@ -387,17 +397,19 @@ void TstRegister::editorKeys()
     ed->close();
 }
 
-void TstRegister::listFollowsTheRegister()
-{
+void TstRegister::listFollowsTheRegister() {
     TestYear year;
-    year.exec("INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Hiikutuki) VALUES "
-              "(3, 'b', 'c', '2000-04-01', 1234567, NULL, NULL, 9), (1, 'a', NULL, '2019-05-01', 0, 5, NULL, 12)");
+    year.exec(
+        "INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Hiikutuki) VALUES "
+        "(3, 'b', 'c', '2000-04-01', 1234567, NULL, NULL, 9), (1, 'a', NULL, '2019-05-01', 0, 5, "
+        "NULL, 12)");
     Frm_CowList list;
     auto *model = list.findChild<QTableView *>("DBGrid_Cow")->model();
     QAbstractItemModelTester tester(model);
     QCOMPARE(model->rowCount(), 2);
-    const QStringList captions = {"No", "子牛名前", "親牛名前", "導入・種付年月日", "素畜費・種付料",
-                                  "期首棚卸高", "売却・死亡年月日", "肥育月数"};
+    const QStringList captions = {
+        "No",         "子牛名前",         "親牛名前", "導入・種付年月日", "素畜費・種付料",
+        "期首棚卸高", "売却・死亡年月日", "肥育月数"};
     for (int c = 0; c < captions.size(); ++c)
         QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), captions[c]);
     // Stored order, not sorted by number.
@@ -419,11 +431,11 @@ void TstRegister::listFollowsTheRegister()
     QCOMPARE(list.focusWidget()->objectName(), QStringLiteral("cmd_Edit"));
 }
 
-void TstRegister::deleteAsksAndUpdatesTotals()
-{
+void TstRegister::deleteAsksAndUpdatesTotals() {
     TestYear year;
-    year.exec("INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki) VALUES "
-              "(1, '2001-04-01', 100, 1, 9), (2, '2001-04-01', 200, 1, 9)");
+    year.exec(
+        "INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki) VALUES "
+        "(1, '2001-04-01', 100, 1, 9), (2, '2001-04-01', 200, 1, 9)");
     Frm_Wk::instance()->refreshAll();
     QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("300"));
     Frm_CowList list;
@@ -453,10 +465,10 @@ void TstRegister::deleteAsksAndUpdatesTotals()
     QCOMPARE(MsgBox::shown().size(), 3);
 }
 
-void TstRegister::editSelectsByNumber()
-{
+void TstRegister::editSelectsByNumber() {
     TestYear year;
-    year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (3, '2001-04-01', 2), (12, '2001-04-01', 2)");
+    year.exec(
+        "INSERT INTO T_Cow (No, I_Date, Syori) VALUES (3, '2001-04-01', 2), (12, '2001-04-01', 2)");
     Frm_CowList list;
     auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
     grid->setCurrentIndex(grid->model()->index(1, 0));

@@ -121,7 +121,8 @@ class TstStartUp : public QObject {
         QTest::addColumn<bool>("inputMethod");
         QTest::addColumn<QString>("year");
         QTest::newRow("typed digits") << "13" << false << "13";
-        QTest::newRow("full-width digits from the input method") << QStringLiteral("１３") << true << "13";
+        QTest::newRow("full-width digits from the input method")
+            << QStringLiteral("１３") << true << "13";
         QTest::newRow("one digit gets its leading zero") << "8" << false << "08";
         QTest::newRow("leading zeros dropped") << "0013" << false << "13";
     }

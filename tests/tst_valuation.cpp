@@ -7,7 +7,7 @@
 // Each row: one calf as stored, the per-head monthly cost, and what the valuation leaves.
 class TstValuation : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void monthMarks_data();
     void monthMarks();
     void oneCalf_data();
@@ -17,8 +17,7 @@ private slots:
     void refusesWithoutTouchingTheFile();
 };
 
-void TstValuation::monthMarks_data()
-{
+void TstValuation::monthMarks_data() {
     QTest::addColumn<int>("month");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("marks");  // F1..F12, "." for empty
@@ -31,8 +30,7 @@ void TstValuation::monthMarks_data()
     QTest::newRow("unknown status") << 5 << 9 << "............";
 }
 
-void TstValuation::monthMarks()
-{
+void TstValuation::monthMarks() {
     QFETCH(int, month);
     QFETCH(int, status);
     QFETCH(QString, marks);
@@ -48,16 +46,15 @@ namespace {
 // "HiikuKingaku|Kimatu|F1|…|F12"; months without a mark are empty text, or NULL for a
 // calf whose marks the valuation leaves alone.
 QString valued(const QString &hiiku, const QString &kimatu, QMap<int, QString> marks = {},
-               bool untouched = false)
-{
+               bool untouched = false) {
     QStringList cells = {hiiku, kimatu};
-    for (int m = 1; m <= 12; ++m) cells << marks.value(m, untouched ? QStringLiteral("NULL") : QString());
+    for (int m = 1; m <= 12; ++m)
+        cells << marks.value(m, untouched ? QStringLiteral("NULL") : QString());
     return cells.join(QLatin1Char('|'));
 }
 }  // namespace
 
-void TstValuation::oneCalf_data()
-{
+void TstValuation::oneCalf_data() {
     // Every calf starts with Kimatu 777 and stale marks "x" in F1 and "死" in F6.
     QTest::addColumn<QString>("calf");  // Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date
     QTest::addColumn<int>("perHead");
@@ -65,52 +62,54 @@ void TstValuation::oneCalf_data()
     const QString buy = QStringLiteral("買");
     QTest::newRow("bought in March") << "1, 10, 400000, NULL, '2001-03-15', NULL" << 1000
                                      << valued("10000", "410000", {{3, buy}});
-    QTest::newRow("fattening clears old marks") << "2, 12, 0, 300000, '2001-03-15', NULL" << 98076
-                                                << valued("1176912", "1476912");
-    QTest::newRow("sold keeps its months' amount") << "3, 5, 1, 1, '2001-03-15', '2001-05-20'" << 98076
-                                                   << valued("490380", "0", {{5, "売"}});
-    QTest::newRow("sold in December") << "3, 12, 1, 1, '2001-03-15', '2001-12-31'" << 1
-                                      << valued("12", "0", {{12, "売"}});
-    QTest::newRow("per-head cost 0") << "2, 12, 0, 300000, '2001-03-15', NULL" << 0
-                                     << valued("0", "300000");
-    QTest::newRow("negative cost") << "1, 3, 1000, NULL, '2001-10-01', NULL" << -33
-                                   << valued("-99", "901", {{10, buy}});
+    QTest::newRow("fattening clears old marks")
+        << "2, 12, 0, 300000, '2001-03-15', NULL" << 98076 << valued("1176912", "1476912");
+    QTest::newRow("sold keeps its months' amount")
+        << "3, 5, 1, 1, '2001-03-15', '2001-05-20'" << 98076 << valued("490380", "0", {{5, "売"}});
+    QTest::newRow("sold in December")
+        << "3, 12, 1, 1, '2001-03-15', '2001-12-31'" << 1 << valued("12", "0", {{12, "売"}});
+    QTest::newRow("per-head cost 0")
+        << "2, 12, 0, 300000, '2001-03-15', NULL" << 0 << valued("0", "300000");
+    QTest::newRow("negative cost")
+        << "1, 3, 1000, NULL, '2001-10-01', NULL" << -33 << valued("-99", "901", {{10, buy}});
     QTest::newRow("empty months") << "1, NULL, 1000, NULL, '2001-10-01', NULL" << 10
                                   << valued("NULL", "NULL", {{10, buy}});
-    QTest::newRow("empty purchase amount") << "1, 3, NULL, NULL, '2001-10-01', NULL" << 10
-                                           << valued("30", "NULL", {{10, buy}});
-    QTest::newRow("bought, no date: saved, no mark") << "1, 3, 100, NULL, NULL, NULL" << 10
-                                                     << valued("30", "130");
-    QTest::newRow("died, no date: saved, no mark") << "4, 3, 100, NULL, NULL, NULL" << 10
-                                                   << valued("30", "0");
+    QTest::newRow("empty purchase amount")
+        << "1, 3, NULL, NULL, '2001-10-01', NULL" << 10 << valued("30", "NULL", {{10, buy}});
+    QTest::newRow("bought, no date: saved, no mark")
+        << "1, 3, 100, NULL, NULL, NULL" << 10 << valued("30", "130");
+    QTest::newRow("died, no date: saved, no mark")
+        << "4, 3, 100, NULL, NULL, NULL" << 10 << valued("30", "0");
     const QMap<int, QString> stale = {{1, "x"}, {6, QStringLiteral("死")}};
-    QTest::newRow("unknown status: only the amount") << "9, 4, 100, 100, '2001-01-01', NULL" << 10
-                                                      << valued("40", "777", stale, true);
-    QTest::newRow("empty status: only the amount") << "NULL, 4, 100, 100, '2001-01-01', NULL" << 10
-                                                    << valued("40", "777", stale, true);
+    QTest::newRow("unknown status: only the amount")
+        << "9, 4, 100, 100, '2001-01-01', NULL" << 10 << valued("40", "777", stale, true);
+    QTest::newRow("empty status: only the amount")
+        << "NULL, 4, 100, 100, '2001-01-01', NULL" << 10 << valued("40", "777", stale, true);
 }
 
-void TstValuation::oneCalf()
-{
+void TstValuation::oneCalf() {
     QFETCH(QString, calf);
     QFETCH(int, perHead);
     QFETCH(QString, result);
     TestYear year;
-    year.exec("INSERT INTO T_Cow (Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date, Kimatu, F1, F6) "
-              "VALUES (" + calf + ", 777, 'x', '死')");
+    year.exec(
+        "INSERT INTO T_Cow (Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date, Kimatu, F1, F6) "
+        "VALUES (" +
+        calf + ", 777, 'x', '死')");
     QString error;
     QVERIFY2(Cal_Cow(*Frm_Wk::instance()->file(), perHead, &error), qPrintable(error));
-    QCOMPARE(year.text("SELECT HiikuKingaku, Kimatu, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 "
-                       "FROM T_Cow"),
-             result);
+    QCOMPARE(
+        year.text("SELECT HiikuKingaku, Kimatu, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 "
+                  "FROM T_Cow"),
+        result);
 }
 
-void TstValuation::secondRunWritesNothing()
-{
+void TstValuation::secondRunWritesNothing() {
     TestYear year;
-    year.exec("INSERT INTO T_Cow (Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date) VALUES "
-              "(1, 9, 400000, NULL, '2001-04-01', NULL), (2, 12, 0, 300000, NULL, NULL), "
-              "(3, 5, NULL, NULL, '2000-01-01', '2001-05-01')");
+    year.exec(
+        "INSERT INTO T_Cow (Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date) VALUES "
+        "(1, 9, 400000, NULL, '2001-04-01', NULL), (2, 12, 0, 300000, NULL, NULL), "
+        "(3, 5, NULL, NULL, '2000-01-01', '2001-05-01')");
     QString error;
     QVERIFY(Cal_Cow(*Frm_Wk::instance()->file(), 98076, &error));
     const QByteArray once = year.bytes();
@@ -118,8 +117,7 @@ void TstValuation::secondRunWritesNothing()
     QCOMPARE(year.bytes(), once);
 }
 
-void TstValuation::refusesWithoutTouchingTheFile_data()
-{
+void TstValuation::refusesWithoutTouchingTheFile_data() {
     // The first calf always fits: a run that wrote it before failing would show.
     QTest::addColumn<QString>("calves");  // Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date
     QTest::addColumn<int>("perHead");     // -1: no per-head cost could be worked out
@@ -130,12 +128,12 @@ void TstValuation::refusesWithoutTouchingTheFile_data()
     QTest::newRow("no per-head cost") << "(2, 12, 0, 0, NULL, NULL)" << -1;
 }
 
-void TstValuation::refusesWithoutTouchingTheFile()
-{
+void TstValuation::refusesWithoutTouchingTheFile() {
     QFETCH(QString, calves);
     QFETCH(int, perHead);
     TestYear year;
-    year.exec("INSERT INTO T_Cow (Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date) VALUES " + calves);
+    year.exec("INSERT INTO T_Cow (Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date) VALUES " +
+              calves);
     const QByteArray before = year.bytes();
     QString error;
     QVERIFY(!Cal_Cow(*Frm_Wk::instance()->file(),

@@ -35,26 +35,22 @@ Frm_Cost::Frm_Cost(QWidget *parent)
               {QStringLiteral("Konsiryou"), QStringLiteral("今年飼料棚卸高"), Kind::Amount},
               {QStringLiteral("Ikusei"), QStringLiteral("育成費用"), Kind::Amount},
           },
-          10, parent)
-{
-}
+          10, parent) {}
 
-void Frm_Cost::filled()
-{
+void Frm_Cost::filled() {
     // The fee is the one the work totals subtract from the year's expenses, so the
     // record is saved with that figure rather than with whatever it held before.
     if (const Frm_Wk *wk = Frm_Wk::instance())
         field(QStringLiteral("Nidukuri"))->setText(Binding::display(wk->t_Tesuu, Kind::Amount));
 }
 
-void Frm_Cost::saved()
-{
+void Frm_Cost::saved() {
     if (Frm_Wk *wk = Frm_Wk::instance())
-        wk->refresh({Frm_Wk::Data_Cost_Ikusei, Frm_Wk::Data_Cost_Konsiryou, Frm_Wk::Data_Cost_Zensiryou,
-                     Frm_Wk::Data_Cost2, Frm_Wk::Data_CostCal, Frm_Wk::Data_CowCal1});
+        wk->refresh({Frm_Wk::Data_Cost_Ikusei, Frm_Wk::Data_Cost_Konsiryou,
+                     Frm_Wk::Data_Cost_Zensiryou, Frm_Wk::Data_Cost2, Frm_Wk::Data_CostCal,
+                     Frm_Wk::Data_CowCal1});
 }
 
-void Frm_Cost::closing()
-{
+void Frm_Cost::closing() {
     if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CostCal, Frm_Wk::Data_Cost2});
 }

@@ -6,10 +6,10 @@
 // the rearing cost, whose totals the work window holds.
 class Frm_Cost : public LedgerWindow {
     Q_OBJECT
-public:
+  public:
     explicit Frm_Cost(QWidget *parent = nullptr);
 
-protected:
+  protected:
     void filled() override;
     void saved() override;
     void closing() override;

@@ -5,10 +5,10 @@
 // The year's one income record, whose total the work window holds.
 class Frm_Proseed : public LedgerWindow {
     Q_OBJECT
-public:
+  public:
     explicit Frm_Proseed(QWidget *parent = nullptr);
 
-protected:
+  protected:
     void saved() override;
     void closing() override;
 };

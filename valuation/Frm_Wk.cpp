@@ -22,8 +22,7 @@ struct SourceDef {
     std::initializer_list<Column> columns;
 };
 
-const SourceDef &definition(Frm_Wk::Source s)
-{
+const SourceDef &definition(Frm_Wk::Source s) {
     static const SourceDef defs[] = {
         {"Q_Cow_Cal1",
          {{"Kisyu_Kei", &Frm_Wk::t_KisyuKei},
@@ -45,15 +44,15 @@ const SourceDef &definition(Frm_Wk::Source s)
 
 Frm_Wk::Frm_Wk(std::shared_ptr<YearFile> file) : file_(std::move(file)) {}
 
-Frm_Wk::~Frm_Wk()
-{
+Frm_Wk::~Frm_Wk() {
     if (loaded == this) loaded = nullptr;
 }
 
-Frm_Wk *Frm_Wk::instance() { return loaded; }
+Frm_Wk *Frm_Wk::instance() {
+    return loaded;
+}
 
-bool Frm_Wk::load(QString *error)
-{
+bool Frm_Wk::load(QString *error) {
     unload();
     auto file = YearFile::open(M_Cow::DbFileName, error);
     if (!file) return false;
@@ -71,10 +70,11 @@ bool Frm_Wk::load(QString *error)
     return true;
 }
 
-void Frm_Wk::unload() { delete loaded; }
+void Frm_Wk::unload() {
+    delete loaded;
+}
 
-bool Frm_Wk::read(Source source, QString *error)
-{
+bool Frm_Wk::read(Source source, QString *error) {
     const SourceDef &def = definition(source);
     DataSource data(file_, QString::fromLatin1(def.query));
     const bool ok = data.refresh(error);
@@ -85,30 +85,27 @@ bool Frm_Wk::read(Source source, QString *error)
     return ok;
 }
 
-void Frm_Wk::refresh(std::initializer_list<Source> sources)
-{
+void Frm_Wk::refresh(std::initializer_list<Source> sources) {
     for (Source s : sources) {
         QString error;
         if (!read(s, &error)) MsgBox::show(nullptr, error);
-        if (s == Data_Cost2 || s == Data_CostCal || s == Data_CowCal1 || s == Data_ProseedCal1) Cal_Wk();
+        if (s == Data_Cost2 || s == Data_CostCal || s == Data_CowCal1 || s == Data_ProseedCal1)
+            Cal_Wk();
     }
     emit changed();
 }
 
-void Frm_Wk::refreshAll()
-{
+void Frm_Wk::refreshAll() {
     refresh({Data_CowCal1, Data_CostCal, Data_Cost2, Data_ProseedCal1, Data_Cost_Zensiryou,
              Data_Cost_Konsiryou, Data_Cost_Ikusei});
 }
 
-std::optional<qint32> Frm_Wk::number(const QString &text)
-{
+std::optional<qint32> Frm_Wk::number(const QString &text) {
     if (text.trimmed().isEmpty()) return 0;
     return Amount::parse(text);
 }
 
-void Frm_Wk::Cal_Wk()
-{
+void Frm_Wk::Cal_Wk() {
     const auto nendo = Cal_NendoHiiku();
     t_NendoHiiku = nendo ? QString::number(*nendo) : QString();
     const auto tuki = Cal_TukiHiiku();
@@ -116,8 +113,7 @@ void Frm_Wk::Cal_Wk()
     emit changed();
 }
 
-std::optional<qint32> Frm_Wk::Cal_NendoHiiku() const
-{
+std::optional<qint32> Frm_Wk::Cal_NendoHiiku() const {
     const auto keihi = number(t_Keihi), moto = number(t_Mototiku), tesuu = number(t_Tesuu);
     if (!keihi || !moto || !tesuu) return std::nullopt;
     qint32 result = 0;
@@ -127,8 +123,7 @@ std::optional<qint32> Frm_Wk::Cal_NendoHiiku() const
     return result;
 }
 
-std::optional<qint32> Frm_Wk::Cal_TukiHiiku() const
-{
+std::optional<qint32> Frm_Wk::Cal_TukiHiiku() const {
     // An empty 年度肥育費 here means it could not be computed, not that it is 0.
     if (t_NendoHiiku.isEmpty()) return std::nullopt;
     const auto nendo = number(t_NendoHiiku), months = number(t_HiikuTukiKei);

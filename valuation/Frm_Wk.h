@@ -14,7 +14,7 @@ class YearFile;
 // loaded again when the year changes. Every field is text, as the windows read it.
 class Frm_Wk : public QObject {
     Q_OBJECT
-public:
+  public:
     enum Source {
         Data_CowCal1,
         Data_CostCal,
@@ -61,11 +61,11 @@ public:
     QString t_Konsiryou;        // 今年飼料棚卸高
     QString t_Ikusei;           // 育成費
 
-signals:
+  signals:
     // Any field may have changed.
     void changed();
 
-private:
+  private:
     explicit Frm_Wk(std::shared_ptr<YearFile> file);
     ~Frm_Wk() override;
     bool read(Source source, QString *error);

@@ -19,8 +19,7 @@ using Binding::Kind;
 
 LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QString &table,
                            const QList<Item> &items, int rowsPerColumn, QWidget *parent)
-    : QWidget(parent), title_(title)
-{
+    : QWidget(parent), title_(title) {
     setObjectName(name);
     setWindowTitle(title);
 
@@ -96,15 +95,13 @@ LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QStr
 
 LedgerWindow::~LedgerWindow() = default;
 
-QLineEdit *LedgerWindow::field(const QString &column) const
-{
+QLineEdit *LedgerWindow::field(const QString &column) const {
     for (const Binding::Field &f : fields_)
         if (f.column == column) return f.edit;
     return nullptr;
 }
 
-bool LedgerWindow::event(QEvent *e)
-{
+bool LedgerWindow::event(QEvent *e) {
     const bool handled = QWidget::event(e);
     // Qt also activates the window when one of our message boxes closes over it;
     // refilling then would wipe what a refused save kept for correction.
@@ -112,8 +109,7 @@ bool LedgerWindow::event(QEvent *e)
     return handled;
 }
 
-void LedgerWindow::chooseRecord()
-{
+void LedgerWindow::chooseRecord() {
     // The year has at most one record: edit it, or add it when there is none.
     if (source_->recordCount() > 0)
         source_->editCurrent();
@@ -121,16 +117,14 @@ void LedgerWindow::chooseRecord()
         source_->addNew();
 }
 
-void LedgerWindow::Form_Activate()
-{
+void LedgerWindow::Form_Activate() {
     if (!source_) return;
     chooseRecord();
     Binding::fill(fields_, *source_);
     filled();
 }
 
-QList<Binding::Field> LedgerWindow::namedFields() const
-{
+QList<Binding::Field> LedgerWindow::namedFields() const {
     QList<Binding::Field> named = fields_;
     for (qsizetype i = 0; i + 1 < named.size(); ++i) {
         if (named[i].kind != Kind::Text) continue;
@@ -140,8 +134,7 @@ QList<Binding::Field> LedgerWindow::namedFields() const
     return named;
 }
 
-void LedgerWindow::cmd_Set_Click()
-{
+void LedgerWindow::cmd_Set_Click() {
     if (!source_) return;
     const Binding::Collected in = Binding::collect(namedFields());
     if (in.bad) {
@@ -163,8 +156,7 @@ void LedgerWindow::cmd_Set_Click()
     close();
 }
 
-void LedgerWindow::closeEvent(QCloseEvent *event)
-{
+void LedgerWindow::closeEvent(QCloseEvent *event) {
     closing();
     QWidget::closeEvent(event);
 }

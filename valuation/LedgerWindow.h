@@ -16,7 +16,7 @@ class QPushButton;
 // work totals they refresh.
 class LedgerWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     struct Item {
         QString column;
         QString caption;  // names an amount in messages until the user names a free item
@@ -28,7 +28,7 @@ public:
     void Form_Activate();
     void cmd_Set_Click();
 
-protected:
+  protected:
     // Items in table order, which is also the focus order; a free item's name field
     // stands where its caption would. Amounts fill columns of rowsPerColumn rows.
     LedgerWindow(const QString &name, const QString &title, const QString &table,
@@ -42,7 +42,7 @@ protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void chooseRecord();
     QList<Binding::Field> namedFields() const;
 

@@ -19,8 +19,9 @@ const QString Title = QStringLiteral("初期設定");
 }
 
 Frm_Init::Frm_Init(QWidget *parent)
-    : QDialog(parent), t_Nendo(new QLineEdit(this)), cmd_Set(new QPushButton(QStringLiteral("設定"), this))
-{
+    : QDialog(parent),
+      t_Nendo(new QLineEdit(this)),
+      cmd_Set(new QPushButton(QStringLiteral("設定"), this)) {
     setWindowTitle(QStringLiteral("開始年度"));
     setObjectName(QStringLiteral("Frm_Init"));
     t_Nendo->setObjectName(QStringLiteral("t_Nendo"));
@@ -52,8 +53,7 @@ Frm_Init::Frm_Init(QWidget *parent)
     t_Nendo->setFocus();
 }
 
-void Frm_Init::cmd_Set_Click()
-{
+void Frm_Init::cmd_Set_Click() {
     const auto number = Amount::parseYear(t_Nendo->text());
     if (!number) {
         MsgBox::show(this, QStringLiteral("数値を指定してください"), Title);

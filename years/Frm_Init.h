@@ -8,7 +8,7 @@ class QPushButton;
 // First run: asks for the era year, makes that year's file and the pointer file.
 class Frm_Init : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Frm_Init(QWidget *parent = nullptr);
 
     // The accepted year text, as it names the file.
@@ -16,7 +16,7 @@ public:
 
     void cmd_Set_Click();
 
-private:
+  private:
     QLineEdit *t_Nendo;
     QPushButton *cmd_Set;
     QString yearText_;
