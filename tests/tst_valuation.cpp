@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "FatteningMonths.h"
 #include "TestYear.h"
 #include "Valuation.h"
 #include "YearFile.h"
@@ -8,6 +9,8 @@
 class TstValuation : public QObject {
     Q_OBJECT
   private slots:
+    void fatteningMonths_data();
+    void fatteningMonths();
     void monthMarks_data();
     void monthMarks();
     void oneCalf_data();
@@ -16,6 +19,33 @@ class TstValuation : public QObject {
     void refusesWithoutTouchingTheFile_data();
     void refusesWithoutTouchingTheFile();
 };
+
+void TstValuation::fatteningMonths_data() {
+    QTest::addColumn<QDate>("start");
+    QTest::addColumn<QDate>("end");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("months");
+    const QDate none;
+    QTest::newRow("bought on the last of January") << QDate(2001, 1, 31) << none << 1 << 12;
+    QTest::newRow("bought in December") << QDate(2001, 12, 1) << none << 1 << 1;
+    QTest::newRow("bought, the end date does not count")
+        << QDate(2001, 4, 1) << QDate(2001, 6, 1) << 1 << 9;
+    QTest::newRow("fattening whatever the dates") << none << none << 2 << 12;
+    QTest::newRow("sold in January of another year")
+        << QDate(2001, 4, 1) << QDate(2003, 1, 9) << 3 << 1;
+    QTest::newRow("died in July") << QDate(2001, 4, 1) << QDate(2001, 7, 30) << 4 << 7;
+    QTest::newRow("status 0") << QDate(2001, 4, 1) << QDate(2001, 7, 30) << 0 << 0;
+    QTest::newRow("status 5") << QDate(2001, 4, 1) << QDate(2001, 7, 30) << 5 << 0;
+    QTest::newRow("negative status") << QDate(2001, 4, 1) << QDate(2001, 7, 30) << -1 << 0;
+}
+
+void TstValuation::fatteningMonths() {
+    QFETCH(QDate, start);
+    QFETCH(QDate, end);
+    QFETCH(int, status);
+    QFETCH(int, months);
+    QCOMPARE(int(FatteningMonths(start, end, qint16(status))), months);
+}
 
 void TstValuation::monthMarks_data() {
     QTest::addColumn<int>("month");
