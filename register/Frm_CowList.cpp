@@ -82,6 +82,7 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
     for (int c = 0; c < model_->columnCount(); ++c) DBGrid_Cow->setColumnWidth(c, widths[c]);
     connect(DBGrid_Cow->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &Frm_CowList::currentChanged);
+    connect(DBGrid_Cow, &QTableView::doubleClicked, this, &Frm_CowList::cmd_Edit_Click);
     selectRow(0);
     currentChanged();
     cmd_New->setFocus();
@@ -156,11 +157,20 @@ void Frm_CowList::cmd_Del_Click() {
 }
 
 bool Frm_CowList::eventFilter(QObject *watched, QEvent *event) {
-    // The grid's own delete asks the same question and updates the totals the same way.
-    if (watched == DBGrid_Cow && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        cmd_Del_Click();
-        return true;
+    // The grid's own delete asks the same question and updates the totals the same way;
+    // Enter on a row opens it, as a double click does.
+    if (watched == DBGrid_Cow && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+            case Qt::Key_Delete:
+                cmd_Del_Click();
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                cmd_Edit_Click();
+                return true;
+            default:
+                break;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
