@@ -127,6 +127,7 @@ class TstRegister : public QObject {
     void listFollowsTheRegister();
     void deleteAsksAndUpdatesTotals();
     void editSelectsByNumber();
+    void windowsCloseOnWhatTheyCannotOpen();
 };
 
 void TstRegister::workedExampleThroughTheWindows() {
@@ -482,6 +483,26 @@ void TstRegister::editSelectsByNumber() {
     QVERIFY(M_Cow::CowEditMode);
     QCOMPARE(M_Cow::CowRecordSource, QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;"));
     QCOMPARE(shownNumber, QStringLiteral("12"));
+}
+
+void TstRegister::windowsCloseOnWhatTheyCannotOpen() {
+    TestYear year;
+    // A calf deleted since the list was read: the editor says so and closes.
+    M_Cow::CowEditMode = true;
+    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 99;";
+    {
+        Frm_Cow editor;
+        QCOMPARE(editor.exec(), int(QDialog::Rejected));
+        QCOMPARE(MsgBox::shown().value(0).text,
+                 QStringLiteral("選択した子牛はもう登録されていません。"));
+    }
+    // A year file that is gone: the list names it and closes, writing nothing.
+    M_Cow::DbFileName = "cowdata14.mdb";
+    Frm_CowList list;
+    list.show();
+    QTRY_VERIFY(!list.isVisible());
+    QVERIFY(MsgBox::shown().value(1).text.contains("cowdata14.mdb"));
+    QVERIFY(!QFile::exists("cowdata14.mdb"));
 }
 
 QTEST_MAIN(TstRegister)
