@@ -184,7 +184,9 @@ QRadioButton *Frm_Cow::option(const QString &code) const {
 }
 
 QWidget *Frm_Cow::statusTarget() const {
-    return option(syori_);
+    // A new calf always starts at 導入・種付; an edited one at its stored status, or
+    // nowhere when that status has no option.
+    return M_Cow::CowEditMode ? option(syori_) : options_.first();
 }
 
 void Frm_Cow::selectStatus(int code) {

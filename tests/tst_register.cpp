@@ -224,6 +224,10 @@ void TstRegister::editModeShowsTheStoredCalf() {
 
     ed->findChild<QLineEdit *>("t_O_Date")->setText(QString());  // not sold after all
     ed->findChild<QRadioButton *>("Option_Hiiku")->click();
+    // An edited calf's status is reached at the option now selected.
+    ed->findChild<QLineEdit *>("t_Kisyu")->setFocus();
+    key(ed, Qt::Key_Return);
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Hiiku"));
     QPointer<Frm_Cow> guard(ed);
     ed->cmd_Update_Click();
     QVERIFY(MsgBox::shown().isEmpty());
@@ -390,11 +394,13 @@ void TstRegister::editorKeys() {
     QCOMPARE(ed->t_Syori(), QStringLiteral("4"));
     key(ed, Qt::Key_Up);
     QCOMPARE(focusName(ed), QStringLiteral("t_Kisyu"));
+    // A new calf's status is reached at 導入・種付, whichever option is selected.
     key(ed, Qt::Key_Down);
-    QCOMPARE(focusName(ed), QStringLiteral("Option_Sibou"));
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Dounyuu"));
     ed->findChild<QLineEdit *>("t_O_Date")->setFocus();
     key(ed, Qt::Key_Up);
-    QCOMPARE(focusName(ed), QStringLiteral("Option_Sibou"));
+    QCOMPARE(focusName(ed), QStringLiteral("Option_Dounyuu"));
+    QCOMPARE(ed->t_Syori(), QStringLiteral("4"));
     ed->close();
 }
 
