@@ -11,6 +11,7 @@
 
 #include "Frm_Wk.h"
 #include "M_Cow.h"
+#include "WorkingFolder.h"
 #include "YearFiles.h"
 
 // A fresh working folder holding one year file made from the template, current and
@@ -18,7 +19,6 @@
 class TestYear {
   public:
     explicit TestYear(const QString &name = QStringLiteral("cowdata13.mdb")) : name_(name) {
-        QDir::setCurrent(dir_.path());
         QString error;
         if (!YearFiles::createFromTemplate(name, &error)) qFatal("%s", qPrintable(error));
         M_Cow::DbFileName = name;
@@ -27,7 +27,6 @@ class TestYear {
     ~TestYear() {
         Frm_Wk::unload();
         QSqlDatabase::removeDatabase(QStringLiteral("test"));
-        QDir::setCurrent(QDir::tempPath());
     }
 
     QList<QVariantList> rows(const QString &sql) const {
@@ -72,6 +71,6 @@ class TestYear {
     QString path() const { return dir_.path(); }
 
   private:
-    QTemporaryDir dir_;
+    WorkingFolder dir_;
     QString name_;
 };

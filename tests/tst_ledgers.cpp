@@ -12,6 +12,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "WorkingFolder.h"
 #include "YearFiles.h"
 
 namespace {
@@ -85,8 +86,7 @@ QString focused() {
 
 class TstLedgers : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString home_;
+    std::unique_ptr<WorkingFolder> dir_;
     QList<QPointer<QWidget>> windows_;
 
     QWidget *open(const QString &form, bool activated = true) {
@@ -104,10 +104,8 @@ class TstLedgers : public QObject {
     }
 
   private slots:
-    void initTestCase() { home_ = QDir::currentPath(); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        dir_ = std::make_unique<WorkingFolder>();
         QString error;
         QVERIFY2(YearFiles::createFromTemplate("cowdata13.mdb", &error), qPrintable(error));
         M_Cow::DbFileName = "cowdata13.mdb";
@@ -119,7 +117,6 @@ class TstLedgers : public QObject {
         for (QWidget *w : std::as_const(windows_)) delete w;
         windows_.clear();
         Frm_Wk::unload();
-        QDir::setCurrent(home_);
         dir_.reset();
     }
 

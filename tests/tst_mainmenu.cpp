@@ -15,6 +15,7 @@
 #include "Help.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "WorkingFolder.h"
 #include "YearFiles.h"
 
 namespace {
@@ -36,7 +37,7 @@ QString shownBoxes() {
 
 class TstMainMenu : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<WorkingFolder> dir_;
     std::unique_ptr<Frm_Main> main_;
     QPushButton *button(const QString &name) const { return main_->findChild<QPushButton *>(name); }
 
@@ -46,8 +47,7 @@ class TstMainMenu : public QObject {
         QStandardPaths::setTestModeEnabled(true);
     }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        dir_ = std::make_unique<WorkingFolder>();
         MsgBox::clearShown();
         M_Cow::DbFileName = QStringLiteral("cowdata13.mdb");
         QString error;
@@ -60,7 +60,6 @@ class TstMainMenu : public QObject {
     void cleanup() {
         main_.reset();
         Frm_Wk::unload();
-        QDir::setCurrent(QDir::tempPath());
         dir_.reset();
     }
 

@@ -19,6 +19,7 @@
 #include "MsgBox.h"
 #include "PointerFile.h"
 #include "StartUp.h"
+#include "WorkingFolder.h"
 #include "YearFiles.h"
 
 namespace {
@@ -100,19 +101,17 @@ QString message() {
 
 class TstStartUp : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<WorkingFolder> dir_;
 
   private slots:
     void initTestCase() { MsgBox::setHeadless(true); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        dir_ = std::make_unique<WorkingFolder>();
         M_Cow::DbFileName.clear();
         MsgBox::clearShown();
     }
     void cleanup() {
         Frm_Wk::unload();
-        QDir::setCurrent(QDir::tempPath());
         dir_.reset();
     }
 

@@ -9,6 +9,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "WorkingFolder.h"
 #include "YearFiles.h"
 
 namespace {
@@ -38,13 +39,12 @@ QStringList fields(const Frm_Wk &w) {
 
 class TstWorkWindow : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<WorkingFolder> dir_;
 
   private slots:
     void initTestCase() { MsgBox::setHeadless(true); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        dir_ = std::make_unique<WorkingFolder>();
         MsgBox::clearShown();
         QString error;
         QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
@@ -52,7 +52,6 @@ class TstWorkWindow : public QObject {
     }
     void cleanup() {
         Frm_Wk::unload();
-        QDir::setCurrent(QDir::tempPath());
         dir_.reset();
     }
 

@@ -11,6 +11,7 @@
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
+#include "WorkingFolder.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 
@@ -64,19 +65,15 @@ std::shared_ptr<YearFile> newYear(const QStringList &statements = {}) {
 
 class TstYearFile : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<WorkingFolder> dir_;
 
   private slots:
     void initTestCase() { MsgBox::setHeadless(true); }
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(dir_->path()));
+        dir_ = std::make_unique<WorkingFolder>();
         M_Cow::DbFileName.clear();
     }
-    void cleanup() {
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void cleanup() { dir_.reset(); }
 
     void readCurrentYear_data() {
         QTest::addColumn<QByteArray>("bytes");  // null: no cowdb.inf
