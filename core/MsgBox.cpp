@@ -72,6 +72,17 @@ bool MsgBox::returningFromBox() {
     return watcher()->returning;
 }
 
+QString MsgBox::withDetail(const QString &text, const QString &detail) {
+    const QString d = detail.trimmed();
+    return d.isEmpty() ? text : text + QStringLiteral("\n詳細：") + d;
+}
+
+QString MsgBox::fileLabel(const QString &name) {
+    constexpr int keep = 30;  // characters kept at each end
+    if (name.size() <= 2 * keep + 1) return name;
+    return name.left(keep) + QChar(0x2026) + name.right(keep);
+}
+
 void MsgBox::setHeadless(bool on) {
     headless = on;
 }
