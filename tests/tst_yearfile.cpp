@@ -329,6 +329,10 @@ class TstYearFile : public QObject {
         QTest::newRow("grouped amount") << "1,234" << amount << QVariant(1234) << "1,234";
         QTest::newRow("empty amount") << "" << amount << null << "";
         QTest::newRow("letters as amount") << "abc" << amount << QVariant() << "";
+        QTest::newRow("comma per digit") << "1,2,3" << amount << QVariant() << "";
+        QTest::newRow("typed after 5,000") << "5,0007777" << amount << QVariant() << "";
+        QTest::newRow("full-width amount")
+            << "１２，３４５" << amount << QVariant(12345) << "12,345";
         QTest::newRow("count") << "1234" << count << QVariant(1234) << "1234";
         QTest::newRow("fraction as count") << "1.5" << count << QVariant() << "";
         QTest::newRow("era date") << "H13/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
