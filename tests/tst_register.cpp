@@ -41,6 +41,19 @@ void retype(QWidget *window, const QString &text) {
     QTest::keyClicks(edit, text);
 }
 
+// Types into the focused field as a farmer does after Enter: no select, no delete. A
+// field reached by a key has its text selected, so typing (or one Backspace, to leave
+// it empty) replaces what the previous calf left there.
+void typeOver(QWidget *window, const QString &text) {
+    auto *edit = qobject_cast<QLineEdit *>(focused(window));
+    QVERIFY(edit);
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
+    QCOMPARE(edit->text(), text);
+}
+
 // Japanese arrives through the input method, not as key presses.
 void commitJapanese(QWidget *window, const QString &text) {
     auto *edit = qobject_cast<QLineEdit *>(focused(window));
@@ -65,17 +78,17 @@ void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true) {
     commitJapanese(ed, c.oname);
     key(ed, Qt::Key_Down);
     QCOMPARE(focusName(ed), QStringLiteral("t_I_Date"));
-    retype(ed, c.iDate);
+    typeOver(ed, c.iDate);
     key(ed, Qt::Key_Return);
-    retype(ed, c.iKingaku);
+    typeOver(ed, c.iKingaku);
     key(ed, Qt::Key_Return);
-    retype(ed, c.kisyu);
+    typeOver(ed, c.kisyu);
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), QStringLiteral("Option_Dounyuu"));
     for (int s = 1; s < c.status; ++s) key(ed, Qt::Key_Right);
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), QStringLiteral("t_O_Date"));
-    retype(ed, c.oDate);
+    typeOver(ed, c.oDate);
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), newMode ? QStringLiteral("cmd_New") : QStringLiteral("cmd_Update"));
     key(ed, Qt::Key_Return);
@@ -99,7 +112,6 @@ Frm_Cow *openEditor(QWidget *list = nullptr) {
     auto *ed = new Frm_Cow(list);
     ed->setAttribute(Qt::WA_DeleteOnClose);
     ed->show();
-    ed->Form_Activate();
     return ed;
 }
 
