@@ -128,6 +128,7 @@ class TstRegister : public QObject {
 
     void workedExampleThroughTheWindows();
     void newModeStartsEmptyAndKeepsDatesAndAmounts();
+    void addBeforeActivationAddsACalf();
     void editModeShowsTheStoredCalf();
     void editModeWithUnknownStatusSelectsNothing();
     void monthsCounted_data();
@@ -157,7 +158,6 @@ void TstRegister::workedExampleThroughTheWindows() {
     onModal([&](QWidget *modal) {
         auto *ed = qobject_cast<Frm_Cow *>(modal);
         QVERIFY(ed);
-        ed->Form_Activate();
         for (const Calf &c : calves) enterCalf(ed, c);
         QCOMPARE(focusName(ed), QStringLiteral("t_No"));
         ed->close();
@@ -215,6 +215,20 @@ void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts() {
     // Closing right away stores nothing more.
     ed->close();
     QCOMPARE(year.value("SELECT count(*) FROM T_Cow").toInt(), 1);
+}
+
+void TstRegister::addBeforeActivationAddsACalf() {
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, Name, I_Date, Syori) VALUES (1, 'a', '2001-04-01', 2)");
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow ed;  // never shown, never activated
+    ed.findChild<QLineEdit *>("t_No")->setText("2");
+    ed.findChild<QLineEdit *>("t_I_Date")->setText("H13/5/1");
+    ed.cmd_New_Click();
+    QVERIFY(MsgBox::shown().isEmpty());
+    QCOMPARE(year.text("SELECT No, Name, I_Date, Syori FROM T_Cow ORDER BY rowid"),
+             QStringLiteral("1|a|2001-04-01|2;2|NULL|2001-05-01|1"));
 }
 
 void TstRegister::editModeShowsTheStoredCalf() {
