@@ -323,59 +323,45 @@ class TstYearFile : public QObject {
     // last "詳細：" line, and a read never claims that changes were lost.
     void messagesSpeakJapaneseFirst() {
         const QString y12 = QStringLiteral("cowdata12.mdb");
-        QString e;
+        QString e, year;
+        QList<std::tuple<QString, QString, bool>> cases;  // message, what it says, a read?
+        const auto add = [&](const QString &says, bool read) {
+            cases << std::tuple{e, says, read};
+        };
         QVERIFY(YearFiles::createFromTemplate(y12, &e));
         sql(y12, {"DROP VIEW Q_Cost_Tesuu", "CREATE VIEW Q_Cost_Tesuu AS SELECT x FROM T_Gone"});
-        struct Case {
-            const char *what;
-            QString says;
-            bool read;
-            QString message;
-        };
-        QList<Case> cases;
-        const auto add = [&](const char *what, const char *says, bool read) {
-            cases << Case{what, QString::fromUtf8(says), read, e};
-            e.clear();
-        };
-        {
-            auto file = YearFile::open(y12, &e, true);
-            QVERIFY2(file, qPrintable(e));
-            DataSource tesuu(file, "Q_Cost_Tesuu");
-            QVERIFY(!tesuu.refresh(&e));
-            add("unreadable view", "読み込みに失敗しました", true);
+        if (auto file = YearFile::open(y12, &e, true)) {
+            QVERIFY(!DataSource(file, "Q_Cost_Tesuu").refresh(&e));
+            add("読み込みに失敗しました", true);
             DataSource cost(file, "T_Cost");
-            QVERIFY(cost.refresh(&e));
             cost.addNew();
             QVERIFY(!cost.update({{"Sozei", 1}}, &e));
-            add("write to a read-only file", "保存されていません", false);
+            add("保存されていません", false);
         }
         QVERIFY(QDir().mkdir(Y13) && QDir().mkdir(PointerFile::Name));
         QVERIFY(!YearFile::open(Y13, &e));
-        add("folder as year file", "フォルダ", true);
+        add("フォルダ", true);
         QVERIFY(!YearFiles::createFromTemplate(Y13, &e));
-        add("folder where a year is made", "フォルダ", false);
-        QString year;
+        add("フォルダ", false);
         QCOMPARE(ReadCurrentYear(&year, &e), PointerFile::Read::Unreadable);
-        add("folder as pointer file", "フォルダ", true);
-        M_Cow::DbFileName = y12;
+        add("フォルダ", true);
         QVERIFY(!WritePointerFile(&e));
-        add("folder where the pointer is written", "フォルダ", false);
-        QVERIFY(!YearFile::open(QString(5000, QLatin1Char('x')), &e));
-        add("pointer line of 5000 characters", "見つかりません", true);
+        add("フォルダ", false);
+        QVERIFY(!YearFile::open(QString(5000, QLatin1Char('x')), &e));  // a damaged pointer line
+        add("見つかりません", true);
 
-        static const QRegularExpression japanese(
-            QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"));
-        for (const Case &c : cases) {
-            const QStringList lines = c.message.split(QLatin1Char('\n'));
-            const QString where = QString::fromLatin1(c.what) + ": " + c.message;
-            QVERIFY2(c.message.contains(c.says), qPrintable(where));
-            QVERIFY2(!c.read || !c.message.contains(QStringLiteral("保存されていません")),
-                     qPrintable(where));
-            for (int i = 0; i < lines.size(); ++i) {
-                const bool detail = lines[i].startsWith(QStringLiteral("詳細："));
-                QVERIFY2(detail ? i == lines.size() - 1 : lines[i].contains(japanese),
-                         qPrintable(where));
-                QVERIFY2(lines[i].size() < 120, qPrintable(where));
+        static const QRegularExpression japanese(QStringLiteral("[\\x{3040}-\\x{9fff}]"));
+        QCOMPARE(cases.size(), 7);
+        for (const auto &[message, says, read] : cases) {
+            QVERIFY2(message.contains(says), qPrintable(message));
+            QVERIFY2(!read || !message.contains(QStringLiteral("保存されていません")),
+                     qPrintable(message));
+            const QStringList lines = message.split(QLatin1Char('\n'));
+            for (const QString &line : lines) {
+                QVERIFY2(line.startsWith(QStringLiteral("詳細：")) ? &line == &lines.last()
+                                                                   : line.contains(japanese),
+                         qPrintable(message));
+                QVERIFY2(line.size() < 120, qPrintable(message));
             }
         }
     }
