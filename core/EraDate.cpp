@@ -5,6 +5,9 @@
 
 namespace {
 
+// The era form reads at most three digits of era year.
+constexpr int MaxEraYear = 999;
+
 struct Era {
     char letter;
     QDate start;  // first day of the era, Gregorian
@@ -79,7 +82,9 @@ std::optional<QDate> parse(const QString &text) {
 
     if (const auto m = westernForm.match(input); m.hasMatch()) {
         const QDate date(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
-        if (!date.isValid() || date < eras().front().start) return std::nullopt;
+        // A date its era form cannot show (after R999) would not read back once shown.
+        if (!date.isValid() || date < eras().front().start || eraYear(date) > MaxEraYear)
+            return std::nullopt;
         return date;
     }
     return std::nullopt;

@@ -1,5 +1,7 @@
 #include "PointerFile.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -32,7 +34,7 @@ PointerFile::Read ReadCurrentYear(QString *year, QString *problem) {
     const QString name = QString::fromLocal8Bit(line);
     const bool bare =
         !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-        std::none_of(name.begin(), name.end(), [](QChar c) {
+        !name.contains(QLatin1Char(':')) && std::none_of(name.begin(), name.end(), [](QChar c) {
             return c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter;
         });
     if (!bare) {

@@ -16,8 +16,9 @@ enum class Read {
 }  // namespace PointerFile
 
 // Sets M_Cow::DbFileName and *year from cowdb.inf in the working folder. Only a bare
-// file name is taken: a line with a path separator or a control character is refused,
-// so a damaged or planted pointer file cannot lead the program out of its folder.
+// file name is taken: a line with a path separator, a drive colon ("C:name" is a path on
+// Windows) or a control character is refused, so a damaged or planted pointer file
+// cannot lead the program out of its folder.
 PointerFile::Read ReadCurrentYear(QString *year, QString *problem);
 
 // Replaces cowdb.inf atomically with M_Cow::DbFileName, without a line terminator.

@@ -90,6 +90,7 @@ void TestEraDate::parse_data() {
     QTest::newRow("Western dash") << "2001-04-01" << QDate(2001, 4, 1);
     QTest::newRow("Western full-width") << "２００１－０４－０１" << QDate(2001, 4, 1);
     QTest::newRow("Western first Meiji day") << "1868/9/8" << QDate(1868, 9, 8);
+    QTest::newRow("Western last day the era form shows") << "3017/12/31" << QDate(3017, 12, 31);
 
     QTest::newRow("no leap day") << "H13/2/29" << QDate();
     QTest::newRow("April 31") << "H13/4/31" << QDate();
@@ -118,6 +119,8 @@ void TestEraDate::parse_data() {
     QTest::newRow("Western dots") << "2001.4.1" << QDate();
     QTest::newRow("Western mixed separators") << "2001/04-01" << QDate();
     QTest::newRow("Western before Meiji") << "1868/9/7" << QDate();
+    // Found by fuzzing: shown as R1000/1/1, which no field reads back.
+    QTest::newRow("Western after R999") << QStringLiteral("3164/2/7\u3000") << QDate();
     QTest::newRow("Western two-digit year") << "01/4/1" << QDate();
     QTest::newRow("Arabic-Indic digits") << QStringLiteral("H\u0661\u0663/4/1") << QDate();
 }

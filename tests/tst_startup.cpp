@@ -233,6 +233,9 @@ class TstStartUp : public QObject {
             << QByteArray("cowdata12.mdb") << QByteArray("H12 子牛\r\n") << "cowdata12.mdb" << true;
         QTest::newRow("leads out of the folder")
             << QByteArray("../cowdata12.mdb") << QByteArray() << "cowdb.inf" << true;
+        // Found by fuzzing: on Windows "C:name" is a path relative to drive C's folder.
+        QTest::newRow("drive colon")
+            << QByteArray("C:cowdata12.mdb") << QByteArray() << "cowdb.inf" << true;
         QTest::newRow("no year in the name") << QByteArray("x.mdb") << QByteArray() << "" << true;
     }
     void pointerFile() {
