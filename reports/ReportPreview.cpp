@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 
@@ -58,6 +60,8 @@ void exec(QWidget *parent, const Report::Document &doc) {
     QPrintPreviewDialog preview(&printer, parent);
     preview.setObjectName(QStringLiteral("ReportPreview"));
     preview.setWindowTitle(doc.caption);
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        preview.resize(screen->availableSize() * 4 / 5);  // a page that can be read
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                      [&doc](QPrinter *p) { Report::paint(doc, p); });
     if (auto *bar = preview.findChild<QToolBar *>()) {
