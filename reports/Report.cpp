@@ -90,8 +90,10 @@ bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, Q
     pdf.setTitle(doc.title);
     pdf.setCreator(QStringLiteral("Moriva"));
     if (!paint(doc, &pdf)) {
-        *error = MsgBox::withDetail(QStringLiteral("PDFファイルを書き込めません。"),
-                                    MsgBox::fileLabel(path));
+        *error =
+            QStringLiteral(
+                "PDFファイル %1 を書き込めません。保存先のフォルダと空き容量を確認してください。")
+                .arg(MsgBox::fileLabel(path));
         return false;
     }
     return true;
