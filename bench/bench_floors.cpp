@@ -1,0 +1,411 @@
+// Each of the program's heavy paths beside its floor, the least code that produces the
+// same data, measured in the same run on year files of 1,000, 10,000 and 32,766 calves
+// (the most a year can hold: the rollover numbers calves with a 16-bit counter). A pair
+// whose outputs differ reports an error instead of a ratio. Ends with one table.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+
+#include "Frm_CowList.h"
+#include "Frm_Wk.h"
+#include "InventoryReport.h"
+#include "M_Cow.h"
+#include "Report.h"
+#include "Valuation.h"
+#include "ViewTotals.h"
+#include "YearFile.h"
+#include "YearMaker.h"
+
+namespace {
+
+const int Sizes[] = {1000, 10000, 32766};
+QString benchDir;  // where the helper programs lie
+
+QString yearName(int calves) {
+    return QStringLiteral("cowdata%1.mdb")
+        .arg(calves == 32766 ? 32 : calves / 1000, 2, 10, QLatin1Char('0'));
+}
+
+// The generated year of that size in the working folder, made once per run.
+const QString &year(int calves) {
+    static std::map<int, QString> made;
+    auto &name = made[calves];
+    if (name.isEmpty()) {
+        name = yearName(calves);
+        makeYear(name, calves);
+    }
+    return name;
+}
+
+// A fresh copy of the generated year, so program and floor start from the same bytes.
+QString copyOf(int calves, const QString &role) {
+    const QString name = role + yearName(calves);
+    QFile::remove(name);
+    QFile::copy(year(calves), name);
+    return name;
+}
+
+QString dump(YearFile &file, const QString &sql) {
+    QSqlQuery q(file.db());
+    q.exec(sql);
+    QString out;
+    while (q.next())
+        for (int c = 0; c < q.record().count(); ++c)
+            out += (q.value(c).isNull() ? QStringLiteral("∅") : q.value(c).toString()) + u'|';
+    return out;
+}
+
+// --- valuation --------------------------------------------------------------------
+
+const QString ValuedFields = QStringLiteral(
+    "SELECT HiikuKingaku, Kimatu, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 FROM "
+    "T_Cow ORDER BY rowid");
+
+// One UPDATE computing the same fields; no range check, every row written.
+bool floorValuation(YearFile &file, int perHead) {
+    const QString h = QStringLiteral("(Hiikutuki * %1)").arg(perHead);
+    QString sql = QStringLiteral(
+                      "UPDATE T_Cow SET HiikuKingaku = %1, Kimatu = CASE Syori WHEN 1 THEN "
+                      "I_Kingaku + %1 WHEN 2 THEN Kisyu + %1 WHEN 3 THEN 0 WHEN 4 THEN 0 ELSE "
+                      "Kimatu END")
+                      .arg(h);
+    for (int m = 1; m <= 12; ++m)
+        sql += QStringLiteral(
+                   ", F%1 = CASE WHEN Syori IN (1, 3, 4) AND CAST(strftime('%m', CASE Syori "
+                   "WHEN 1 THEN I_Date ELSE O_Date END) AS INTEGER) = %1 THEN CASE Syori WHEN 1 "
+                   "THEN '買' WHEN 3 THEN '売' ELSE '死' END WHEN Syori BETWEEN 1 AND 4 THEN '' "
+                   "ELSE F%1 END")
+                   .arg(m);
+    QString error;
+    return file.transaction(
+        [&](QString *err) {
+            QSqlQuery q(file.db());
+            if (q.exec(sql)) return true;
+            *err = q.lastError().text();
+            return false;
+        },
+        &error);
+}
+
+void Valuation(benchmark::State &state, bool program) {
+    const int calves = int(state.range(0));
+    QString error;
+    auto mine = YearFile::open(copyOf(calves, program ? "p" : "f"), &error);
+    // The check: both ways on their own copy give the same fields.
+    {
+        auto other = YearFile::open(copyOf(calves, program ? "f" : "p"), &error);
+        if (!Cal_Cow(*(program ? mine : other), 98076, &error) ||
+            !floorValuation(*(program ? other : mine), 98076) ||
+            dump(*mine, ValuedFields) != dump(*other, ValuedFields)) {
+            std::fprintf(stderr, "%s\n%s\n", qPrintable(error),
+                         qPrintable(dump(*mine, ValuedFields).left(300)));
+            std::fprintf(stderr, "%s\n", qPrintable(dump(*other, ValuedFields).left(300)));
+            return state.SkipWithError("program and floor valued differently");
+        }
+    }
+    int perHead = 98076;
+    for (auto _ : state) {
+        // A changed cost changes every calf's row, the worst case, on both sides.
+        perHead = perHead == 98076 ? 98077 : 98076;
+        program ? Cal_Cow(*mine, perHead, &error) : floorValuation(*mine, perHead);
+    }
+}
+
+// --- calf list --------------------------------------------------------------------
+
+// Scrolls a grid from top to bottom a page at a time, painting every page.
+void scrollThrough(QTableView *grid) {
+    QScrollBar *bar = grid->verticalScrollBar();
+    for (int v = 0;; v += bar->pageStep()) {
+        bar->setValue(v);
+        grid->viewport()->repaint();
+        if (v >= bar->maximum()) break;
+    }
+}
+
+QString lastNo(QTableView *grid) {
+    const auto *model = grid->model();
+    return QString::number(model->rowCount()) + u' ' +
+           model->index(model->rowCount() - 1, 0).data().toString();
+}
+
+struct BareList {
+    QSqlQueryModel model;
+    QTableView view;
+    explicit BareList(const QString &connection) {
+        model.setQuery(QStringLiteral("SELECT No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, "
+                                      "Hiikutuki FROM T_Cow ORDER BY rowid"),
+                       QSqlDatabase::database(connection));
+        view.setModel(&model);
+        view.resize(960, 480);
+        view.show();
+        QApplication::processEvents();
+    }
+};
+
+void CalfList(benchmark::State &state, bool program, bool scroll) {
+    const int calves = int(state.range(0));
+    M_Cow::DbFileName = year(calves);
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("list"));
+        db.setDatabaseName(M_Cow::DbFileName);
+        db.open();
+    }
+    {
+        Frm_CowList list;
+        list.show();
+        BareList bare(QStringLiteral("list"));
+        auto *grid = list.findChild<QTableView *>();
+        scrollThrough(grid);
+        scrollThrough(&bare.view);
+        if (lastNo(grid) != lastNo(&bare.view))
+            state.SkipWithError("program and floor list different calves");
+    }
+    for (auto _ : state) {
+        if (program) {
+            Frm_CowList list;
+            list.show();
+            QApplication::processEvents();
+            if (scroll) scrollThrough(list.findChild<QTableView *>());
+        } else {
+            BareList bare(QStringLiteral("list"));
+            if (scroll) scrollThrough(&bare.view);
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("list"));
+}
+
+// --- inventory PDF ----------------------------------------------------------------
+
+int pdfPages(const QString &path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return int(f.readAll().count("/Type /Page\n"));
+}
+
+// The same texts and rules, already placed, drawn with bare QPainter calls.
+void bareInventoryPdf(const QList<Report::Page> &pages, const QPageLayout &layout,
+                      const QString &path) {
+    QPdfWriter pdf(path);
+    pdf.setPageLayout(layout);
+    QPainter p(&pdf);
+    p.scale(pdf.logicalDpiX() / double(Report::Twips), pdf.logicalDpiY() / double(Report::Twips));
+    QFont font(Report::family());
+    QPen pen(Qt::black);
+    pen.setWidth(15);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0) pdf.newPage();
+        for (const Report::Item &item : pages[i]) {
+            if (item.kind == Report::Item::Kind::Rule) {
+                p.setPen(pen);
+                p.drawLine(item.rule);
+            } else {
+                font.setPixelSize(item.size);
+                p.setFont(font);
+                p.setPen(Qt::black);
+                p.drawText(item.box, int(item.align | Qt::AlignTop) | Qt::TextDontClip, item.text);
+            }
+        }
+    }
+}
+
+void InventoryPdf(benchmark::State &state, bool program) {
+    const int calves = int(state.range(0));
+    M_Cow::DbFileName = year(calves);
+    QString error;
+    if (!Frm_Wk::load(&error)) return state.SkipWithError(qPrintable(error));
+    Report::Document doc;
+    InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
+    const QPageLayout layout = Report::pageLayout(doc, QPageSize(QPageSize::A4));
+    const auto pages = Report::flow(doc.sections, layout.paintRectPoints().height() * 20);
+    Report::savePdf(doc, QStringLiteral("program.pdf"), QPageSize(QPageSize::A4), &error);
+    bareInventoryPdf(pages, layout, QStringLiteral("floor.pdf"));
+    if (pdfPages(QStringLiteral("program.pdf")) != pdfPages(QStringLiteral("floor.pdf")))
+        return state.SkipWithError("program and floor wrote different page counts");
+    const QString out = program ? QStringLiteral("program.pdf") : QStringLiteral("floor.pdf");
+    for (auto _ : state) {
+        if (program) {
+            Report::Document d;
+            InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &d, &error);
+            Report::savePdf(d, out, QPageSize(QPageSize::A4), &error);
+        } else {
+            bareInventoryPdf(pages, layout, out);
+        }
+    }
+    state.counters["pages"] = pdfPages(out);
+    state.counters["bytes/calf"] = double(QFileInfo(out).size()) / calves;
+    Frm_Wk::unload();
+}
+
+// --- start-up ---------------------------------------------------------------------
+
+struct Child {
+    QString out;
+    double peakMiB = 0;
+};
+
+// Runs a helper program as a whole process in folder, offscreen; its output and peak memory.
+Child run(const QString &program, const QString &folder) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        if (chdir(QFile::encodeName(folder).constData()) != 0) _exit(127);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const QByteArray path = QFile::encodeName(program);
+        execl(path.constData(), path.constData(), nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    Child c;
+    QByteArray bytes;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) bytes.append(buf, n);
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    c.out = QString::fromLocal8Bit(bytes).trimmed();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) c.out = QStringLiteral("failed");
+    c.peakMiB = usage.ru_maxrss / 1024.0;
+    return c;
+}
+
+void StartUp(benchmark::State &state, bool program) {
+    const int calves = int(state.range(0));
+    const QString folder = QDir::current().absoluteFilePath(QStringLiteral("start%1").arg(calves));
+    QDir().mkpath(folder);
+    const QString name = yearName(calves);
+    QFile::remove(folder + u'/' + name);
+    QFile::copy(year(calves), folder + u'/' + name);
+    QFile pointer(folder + QStringLiteral("/cowdb.inf"));
+    pointer.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    pointer.write(name.toLocal8Bit());
+    pointer.close();
+    const QString mine = benchDir + (program ? "/startup_program" : "/startup_floor");
+    const QString other = benchDir + (program ? "/startup_floor" : "/startup_program");
+    const Child a = run(mine, folder), b = run(other, folder);
+    if (a.out != b.out || a.out == QLatin1String("failed")) {
+        std::fprintf(stderr, "%s\n%s\n", qPrintable(a.out), qPrintable(b.out));
+        return state.SkipWithError("program and floor read different totals");
+    }
+    double peak = 0;
+    for (auto _ : state) peak = std::max(peak, run(mine, folder).peakMiB);
+    state.counters["peak_MiB"] = peak;
+}
+
+// --- the table --------------------------------------------------------------------
+
+struct Result {
+    double ms = 0;
+    std::map<std::string, double> counters;
+    std::string error;
+};
+std::map<std::string, Result> results;
+
+class TableReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &r : runs) {
+            // "Valuation/program/1000/real_time" is filed as "Valuation/program/1000".
+            const QStringList parts = QString::fromStdString(r.benchmark_name()).split(u'/');
+            Result &res = results[parts.mid(0, 3).join(u'/').toStdString()];
+            res.ms = r.real_accumulated_time * 1e3 / double(std::max<int64_t>(1, r.iterations));
+            for (const auto &[k, v] : r.counters) res.counters[k] = v.value;
+            if (r.error_occurred) res.error = r.error_message;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void printTable() {
+    const std::map<std::string, double> goals = {{"Valuation", 1.3},
+                                                 {"CalfListOpen", 1.5},
+                                                 {"CalfListScroll", 1.5},
+                                                 {"StartUp", 1.3},
+                                                 {"InventoryPdf", 1.3}};
+    std::printf("\n%-16s %7s %11s %11s %7s %6s  %s\n", "benchmark", "calves", "program ms",
+                "floor ms", "ratio", "goal", "notes");
+    for (const auto &[name, goal] : goals) {
+        for (int calves : Sizes) {
+            const auto p = results.find(name + "/program/" + std::to_string(calves));
+            const auto f = results.find(name + "/floor/" + std::to_string(calves));
+            if (p == results.end() || f == results.end()) continue;
+            std::string notes;
+            for (const auto &[k, v] : p->second.counters)
+                notes += k + " " + QString::number(v, 'f', 1).toStdString() + "  ";
+            if (!f->second.counters.empty() && f->second.counters.count("peak_MiB"))
+                notes += "floor peak_MiB " +
+                         QString::number(f->second.counters.at("peak_MiB"), 'f', 1).toStdString();
+            if (!p->second.error.empty() || !f->second.error.empty()) {
+                std::printf("%-16s %7d  %s\n", name.c_str(), calves,
+                            (p->second.error + f->second.error).c_str());
+                continue;
+            }
+            const double ratio = p->second.ms / f->second.ms;
+            std::printf("%-16s %7d %11.1f %11.1f %6.2fx %5.1fx  %s%s\n", name.c_str(), calves,
+                        p->second.ms, f->second.ms, ratio, goal, ratio <= goal ? "" : "MISSED ",
+                        notes.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchDir = QCoreApplication::applicationDirPath();
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    using namespace benchmark;
+    for (bool program : {true, false}) {
+        const std::string side = program ? "/program" : "/floor";
+        auto sized = [](internal::Benchmark *b) {
+            for (int n : Sizes) b->Arg(n);
+            b->Unit(kMillisecond)->UseRealTime();
+        };
+        sized(RegisterBenchmark(("Valuation" + side).c_str(),
+                                [=](State &s) { Valuation(s, program); }));
+        sized(RegisterBenchmark(("CalfListOpen" + side).c_str(),
+                                [=](State &s) { CalfList(s, program, false); }));
+        sized(RegisterBenchmark(("CalfListScroll" + side).c_str(), [=](State &s) {
+                  CalfList(s, program, true);
+              })->Iterations(2));
+        sized(RegisterBenchmark(("InventoryPdf" + side).c_str(), [=](State &s) {
+                  InventoryPdf(s, program);
+              })->Iterations(2));
+        RegisterBenchmark(("StartUp" + side).c_str(), [=](State &s) { StartUp(s, program); })
+            ->Arg(32766)
+            ->Unit(kMillisecond)
+            ->UseRealTime()
+            ->Iterations(10);
+    }
+    Initialize(&argc, argv);
+    TableReporter reporter;
+    RunSpecifiedBenchmarks(&reporter);
+    printTable();
+    QSqlDatabase::removeDatabase(QStringLiteral("list"));
+    return 0;
+}
