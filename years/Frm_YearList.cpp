@@ -120,7 +120,12 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
         bars->append(y.figures[TukiHiiku].value_or(0));
     }
     grid_Years->resizeColumnsToContents();
-    if (!years.isEmpty()) grid_Years->selectRow(0);
+    for (int c = 1; c < grid_Years->columnCount(); ++c)
+        grid_Years->setColumnWidth(c, std::max(grid_Years->columnWidth(c), 90));
+    int currentRow = 0;
+    for (int r = 0; r < years.size(); ++r)
+        if (years[r].fileName == M_Cow::DbFileName) currentRow = r;
+    if (!years.isEmpty()) grid_Years->selectRow(currentRow);
 
     auto *series = new QBarSeries;
     series->append(bars);
@@ -128,13 +133,16 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
     chart->addSeries(series);
     chart->setTitle(QStringLiteral("１頭１月肥育（円）"));
     chart->legend()->hide();
+    // Amounts carry thousands separators everywhere, the chart's axis included.
+    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    chart->setLocalizeNumbers(true);
     auto *axisX = new QBarCategoryAxis;
     axisX->append(categories);
     axisX->setTitleText(QStringLiteral("年度"));
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     auto *axisY = new QValueAxis;
-    axisY->setLabelFormat(QStringLiteral("%d"));
+    axisY->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(axisY, Qt::AlignLeft);
     series->attachAxis(axisY);
     axisY->applyNiceNumbers();
