@@ -142,6 +142,8 @@ class TstExchange : public QObject {
             << QByteArray("番号,導入・種付年月日\r\n1,H13/4/1\r\n") << "NO_NO:UTF-8";
         QTest::newRow("unknown columns ignored, any order, full-width header")
             << QByteArray("メモ,導入・種付年月日, ＮＯ ,処理名\r\nx,H13/1/5,7,肥育中\r\n") << "1";
+        QTest::newRow("a spreadsheet's empty rows at the end")
+            << Header + "1,a,H13/4/1,\r\n,,,\r\n , ,,\r\n" << "1";
         QTest::newRow("cells: too many, too few")
             << Header + "1,a,H13/4/1,1\r\n2,b,H13/4/1,1,9\r\n3,c\r\n"
             << "1|3:列の数が見出しと違います（見出し 4 列、この行 5 列）。"
@@ -295,7 +297,12 @@ class TstExchange : public QObject {
             big += QByteArray::number(i) + ",2001/04/01,\"12,345\"\r\n";
         CowCsv::Import imp;
         QString error;
-        QVERIFY(CowCsv::read(big, {}, &imp, &error));
+        qint64 done = 0;
+        QVERIFY(CowCsv::read(big, {}, &imp, &error, [&](qint64 d, qint64 total) {
+            QVERIFY(d >= done && d <= total);
+            done = d;
+        }));
+        QCOMPARE(done, 100000);
         QCOMPARE(imp.calves.size(), 32767);
         QCOMPARE(imp.refused.size(), 100000 - 32767);
         QCOMPARE(imp.refused.first().line, 32769);
