@@ -13,6 +13,7 @@
 #include "DataSource.h"
 #include "FatteningMonths.h"
 #include "Frm_Wk.h"
+#include "Statement.h"
 #include "YearFile.h"
 
 namespace {
@@ -106,7 +107,9 @@ bool CowCsv::exportRegister(const std::shared_ptr<YearFile> &file, QByteArray *c
     return true;
 }
 
-QByteArray CowCsv::exportTotals(const Frm_Wk &wk) {
+bool CowCsv::exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error) {
+    QList<Statement::Line> lines;
+    if (!Statement::compute(wk, &lines, error)) return false;
     const std::pair<QString, const QString *> totals[] = {
         {QStringLiteral("年間経費"), &wk.t_Keihi},
         {QStringLiteral("年間収入"), &wk.t_Syuunyuu},
@@ -121,14 +124,20 @@ QByteArray CowCsv::exportTotals(const Frm_Wk &wk) {
         {QStringLiteral("今年飼料棚卸高"), &wk.t_Konsiryou},
         {QStringLiteral("育成費"), &wk.t_Ikusei},
     };
-    QByteArray csv = Csv::bom() + Csv::line({QStringLiteral("項目"), QStringLiteral("金額")});
+    *csv = Csv::bom() + Csv::line({QStringLiteral("項目"), QStringLiteral("金額")});
     for (const auto &[caption, field] : totals) {
         // The fields are text as the work window holds them; a value that is not a number
         // (none should be) goes out as it is rather than as a wrong number.
         const auto n = field->trimmed().isEmpty() ? std::nullopt : Amount::parse(*field);
-        csv += Csv::line({caption, n ? QString::number(*n) : field->trimmed()});
+        *csv += Csv::line({caption, n ? QString::number(*n) : field->trimmed()});
     }
-    return csv;
+    // A blank line and a heading of its own, so that a spreadsheet shows two tables.
+    *csv += Csv::line({}) + Csv::line({Statement::Title}) +
+            Csv::line({QStringLiteral("番号"), QStringLiteral("科目"), QStringLiteral("金額")});
+    for (const Statement::Line &l : lines)
+        *csv += Csv::line(
+            {QString::number(l.number), l.name, l.amount ? QString::number(*l.amount) : QString()});
+    return true;
 }
 
 bool CowCsv::registeredNumbers(YearFile &file, QSet<int> *numbers, QString *error) {

@@ -23,8 +23,10 @@ QStringList captions();
 // dates yyyy/mm/dd, amounts plain, empty values empty.
 bool exportRegister(const std::shared_ptr<YearFile> &file, QByteArray *csv, QString *error);
 
-// The work totals under their captions (empty when a total has no value).
-QByteArray exportTotals(const Frm_Wk &wk);
+// The work totals under their captions, then the detail statement's 28 lines with
+// their numbers and names, as the printed statement computes them (empty when a figure
+// has no value).
+bool exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error);
 
 // Called now and then with how many of total rows are done.
 using Progress = std::function<void(qint64 done, qint64 total)>;

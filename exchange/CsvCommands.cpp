@@ -40,7 +40,8 @@ class Progress {
         dialog_.setWindowTitle(ImportTitle);
         dialog_.setObjectName(QStringLiteral("dlg_Progress"));
         dialog_.setCancelButton(nullptr);
-        dialog_.setWindowModality(Qt::WindowModal);
+        // Every window waits: a calf stored meanwhile would meet the import's open transaction.
+        dialog_.setWindowModality(Qt::ApplicationModal);
         dialog_.setMinimumDuration(1000);
         dialog_.setValue(0);
     }
@@ -82,12 +83,18 @@ void CsvCommands::exportYear(QWidget *parent) {
         }
         written << QFileInfo(cowPath).fileName();
     }
-    if (const Frm_Wk *wk = Frm_Wk::instance()) {
+    QByteArray totals;
+    const Frm_Wk *wk = Frm_Wk::instance();
+    if (wk && !CowCsv::exportTotals(*wk, &totals, &error)) {
+        MsgBox::show(parent, error, ExportTitle);
+        return;
+    }
+    if (wk) {
         const QString totalsPath =
             QFileDialog::getSaveFileName(parent, QStringLiteral("集計の CSV 出力"),
                                          QStringLiteral("集計_%1年度.csv").arg(year), Filter);
         if (!totalsPath.isEmpty()) {
-            if (!save(totalsPath, CowCsv::exportTotals(*wk), &error)) {
+            if (!save(totalsPath, totals, &error)) {
                 MsgBox::show(parent, error, ExportTitle);
                 return;
             }
