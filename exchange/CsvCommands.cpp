@@ -64,42 +64,34 @@ QString yearText() {
 
 void CsvCommands::exportYear(QWidget *parent) {
     QString error;
+    QByteArray cows, totals;
     auto file = YearFile::open(M_Cow::DbFileName, &error, true);
-    QByteArray cows;
-    if (!file || !CowCsv::exportRegister(file, &cows, &error)) {
+    const Frm_Wk *wk = Frm_Wk::instance();
+    if (!wk) error = QStringLiteral("年度のデータが読み込まれていません。");
+    if (!file || !wk || !CowCsv::exportRegister(file, &cows, &error) ||
+        !CowCsv::exportTotals(*wk, &totals, &error)) {
         MsgBox::show(parent, error, ExportTitle);
         return;
     }
     file.reset();
-    QStringList written;
     const QString year = yearText();
-    const QString cowPath =
-        QFileDialog::getSaveFileName(parent, QStringLiteral("子牛台帳の CSV 出力"),
-                                     QStringLiteral("子牛台帳_%1年度.csv").arg(year), Filter);
-    if (!cowPath.isEmpty()) {
-        if (!save(cowPath, cows, &error)) {
+    const struct {
+        QString caption, name;
+        const QByteArray &bytes;
+    } outputs[] = {
+        {QStringLiteral("子牛台帳の CSV 出力"), QStringLiteral("子牛台帳_%1年度.csv").arg(year),
+         cows},
+        {QStringLiteral("集計の CSV 出力"), QStringLiteral("集計_%1年度.csv").arg(year), totals},
+    };
+    QStringList written;
+    for (const auto &out : outputs) {
+        const QString path = QFileDialog::getSaveFileName(parent, out.caption, out.name, Filter);
+        if (path.isEmpty()) continue;
+        if (!save(path, out.bytes, &error)) {
             MsgBox::show(parent, error, ExportTitle);
             return;
         }
-        written << QFileInfo(cowPath).fileName();
-    }
-    QByteArray totals;
-    const Frm_Wk *wk = Frm_Wk::instance();
-    if (wk && !CowCsv::exportTotals(*wk, &totals, &error)) {
-        MsgBox::show(parent, error, ExportTitle);
-        return;
-    }
-    if (wk) {
-        const QString totalsPath =
-            QFileDialog::getSaveFileName(parent, QStringLiteral("集計の CSV 出力"),
-                                         QStringLiteral("集計_%1年度.csv").arg(year), Filter);
-        if (!totalsPath.isEmpty()) {
-            if (!save(totalsPath, totals, &error)) {
-                MsgBox::show(parent, error, ExportTitle);
-                return;
-            }
-            written << QFileInfo(totalsPath).fileName();
-        }
+        written << QFileInfo(path).fileName();
     }
     if (!written.isEmpty())
         MsgBox::show(parent,

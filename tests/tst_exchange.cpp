@@ -386,6 +386,32 @@ class TstExchange : public QObject {
         QVERIFY(fileBytes(QStringLiteral("out1.csv")).contains("2001/04/10,400000"));
         QVERIFY(fileBytes(QStringLiteral("out2.csv")).startsWith(Bom + "項目,金額\r\n"));
         QVERIFY(fileBytes(QStringLiteral("out2.csv")).contains("\r\n28,差引金額（5－27）,"));
+
+        // A Shift_JIS file through the import entry lands in the open calf list.
+        writeFile(QStringLiteral("sjis.csv"),
+                  sjis(QStringLiteral("No,子牛名前,導入・種付年月日\r\n4,髙橋㈱,H13/4/1\r\n")));
+        main.cmd_Cow_Click();
+        QTableView *grid = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("Frm_CowList"))
+                grid = w->findChild<QTableView *>("DBGrid_Cow");
+        QVERIFY(grid);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        onModal([](QWidget *w) {
+            w->findChild<QLineEdit *>("fileNameEdit")
+                ->setText(QDir::current().absoluteFilePath(QStringLiteral("sjis.csv")));
+            static_cast<QDialog *>(w)->accept();
+            onModal([](QWidget *preview) {
+                QVERIFY(preview->findChild<QLabel *>("lbl_File")->text().contains("Shift_JIS"));
+                preview->findChild<QPushButton *>("cmd_Import")->click();
+            });
+        });
+        main.findChild<QAction *>("mnu_CsvIn")->trigger();
+        QCOMPARE(grid->model()->rowCount(), 4);
+        QCOMPARE(grid->model()->index(3, 1).data().toString(), QStringLiteral("髙橋㈱"));
+        QCOMPARE(y.value(QStringLiteral("SELECT Name FROM T_Cow WHERE No = 4")).toString(),
+                 QStringLiteral("髙橋㈱"));
+        grid->window()->close();
     }
 };
 
