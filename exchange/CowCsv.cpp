@@ -153,6 +153,97 @@ bool CowCsv::registeredNumbers(YearFile &file, QSet<int> *numbers, QString *erro
     return true;
 }
 
+namespace {
+
+// Where each known column stands in the file (-1 when it has none), from its header.
+bool findColumns(const QStringList &header, const QString &encoding, QList<int> *at,
+                 QString *error) {
+    QHash<QString, int> known;
+    for (int c = 0; c < columns().size(); ++c) known.insert(normalKey(columns()[c].caption), c);
+    // What the calf list calls the purchase amount is the same column.
+    known.insert(normalKey(QStringLiteral("素畜費・種付料")), ColIKingaku);
+    *at = QList<int>(columns().size(), -1);
+    for (int i = 0; i < header.size(); ++i) {
+        const int c = known.value(normalKey(header[i]), -1);
+        if (c < 0) continue;
+        if ((*at)[c] >= 0) {
+            *error =
+                QStringLiteral("見出しの行に「%1」の列が 2 つあります。").arg(columns()[c].caption);
+            return false;
+        }
+        (*at)[c] = i;
+    }
+    for (int required : {ColNo, ColIDate}) {
+        if ((*at)[required] >= 0) continue;
+        // A file read in the wrong encoding shows up here, so the message names the one used.
+        *error = QStringLiteral(
+                     "見出しの行に「%1」の列がありません。\n"
+                     "1 行目には列の名前（No、子牛名前、導入・種付年月日 など）を書いてください。\n"
+                     "（このファイルは %2 として読みました。）")
+                     .arg(columns()[required].caption, encoding);
+        return false;
+    }
+    return true;
+}
+
+// The status from its code, else from its name; a calf with neither starts at 導入・種付,
+// as a new calf in the editor does. Returns why the row is refused, or "".
+QString statusOf(const QString &code, const QString &name, int *status) {
+    *status = Dounyuu;
+    if (!code.isEmpty()) {
+        const auto n = Amount::parseCount(code);
+        if (!n || *n < 1 || *n > 4)
+            return QStringLiteral("「処理」は 1 から 4 の番号にしてください（%1）。")
+                .arg(code.left(40));
+        *status = *n;
+    } else if (!name.isEmpty()) {
+        for (int i = 0; i < statusNames.size(); ++i)
+            if (normalKey(statusNames[i]) == normalKey(name)) {
+                *status = i + 1;
+                return {};
+            }
+        return QStringLiteral(
+                   "「処理名」は 導入・種付、肥育中、売却、死亡 のどれかにしてください（%1）。")
+            .arg(name.left(40));
+    }
+    return {};
+}
+
+// One row as the calf editor would store it: the editor's readers for every field, the
+// month rule for the months. Returns why the row is refused, or "".
+QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf) {
+    const auto cellOf = [&](int c) { return at[c] < 0 ? QString() : cells[at[c]]; };
+    QString problem;
+    for (int c : {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate,
+                  ColHiikuKingaku, ColKimatu}) {
+        const Column &col = columns()[c];
+        const QString typed = cellOf(c);
+        const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);
+        if (!value) return problem + QStringLiteral("（%1）").arg(typed.trimmed().left(40));
+        if (col.kind == Kind::Text && value->toString().size() > MaxText)
+            return QStringLiteral("「%1」は %2 文字までにしてください。")
+                .arg(col.caption)
+                .arg(MaxText);
+        calf->insert(col.field, *value);
+    }
+    if (calf->value(QStringLiteral("No")).isNull()) return QStringLiteral("「No」が空です。");
+    if (calf->value(QStringLiteral("I_Date")).isNull())
+        return QStringLiteral("「導入・種付年月日」が空です。");
+    int status = 0;
+    problem = statusOf(cellOf(ColSyori).trimmed(), cellOf(ColSyoriName).trimmed(), &status);
+    if (!problem.isEmpty()) return problem;
+    const QDate start =
+        QDate::fromString(calf->value(QStringLiteral("I_Date")).toString(), Qt::ISODate);
+    const QVariant sold = calf->value(QStringLiteral("O_Date"));
+    const QDate end =
+        sold.isNull() ? Clock::today() : QDate::fromString(sold.toString(), Qt::ISODate);
+    calf->insert(QStringLiteral("Syori"), status);
+    calf->insert(QStringLiteral("Hiikutuki"), int(FatteningMonths(start, end, qint16(status))));
+    return {};
+}
+
+}  // namespace
+
 bool CowCsv::read(const QByteArray &bytes, const QSet<int> &registered, Import *out, QString *error,
                   const Progress &progress) {
     *out = {};
@@ -161,98 +252,23 @@ bool CowCsv::read(const QByteArray &bytes, const QSet<int> &registered, Import *
     QList<Csv::Record> records;
     if (!Csv::parse(text, &records, error)) return false;
     text.clear();
-
-    // Where each known column stands in the file; -1 when it has none.
-    QHash<QString, int> known;
-    for (int c = 0; c < columns().size(); ++c) known.insert(normalKey(columns()[c].caption), c);
-    // What the calf list calls the purchase amount is the same column.
-    known.insert(normalKey(QStringLiteral("素畜費・種付料")), ColIKingaku);
-    QList<int> at(columns().size(), -1);
     const QStringList header = records.value(0).cells;
-    for (int i = 0; i < header.size(); ++i) {
-        const int c = known.value(normalKey(header[i]), -1);
-        if (c < 0) continue;
-        if (at[c] >= 0) {
-            *error =
-                QStringLiteral("見出しの行に「%1」の列が 2 つあります。").arg(columns()[c].caption);
-            return false;
-        }
-        at[c] = i;
-    }
-    for (int required : {ColNo, ColIDate}) {
-        if (at[required] >= 0) continue;
-        *error = QStringLiteral(
-                     "見出しの行に「%1」の列がありません。\n"
-                     "1 行目には列の名前（No、子牛名前、導入・種付年月日 など）を書いてください。\n"
-                     "（このファイルは %2 として読みました。）")
-                     .arg(columns()[required].caption, out->encoding);
-        return false;
-    }
+    QList<int> at;
+    if (!findColumns(header, out->encoding, &at, error)) return false;
 
     QHash<int, int> seen;  // calf number -> line it first came on
     const qint64 total = records.size() - 1;
     for (qint64 r = 1; r < records.size(); ++r) {
         if (progress && r % 1000 == 0) progress(r, total);
         const Csv::Record &rec = records[r];
-        auto refuse = [&](const QString &reason) { out->refused.append({rec.line, reason}); };
-        if (rec.cells.size() != header.size()) {
-            refuse(QStringLiteral("列の数が見出しと違います（見出し %1 列、この行 %2 列）。")
-                       .arg(header.size())
-                       .arg(rec.cells.size()));
-            continue;
-        }
         QVariantMap calf;
         QString problem;
-        for (int c : {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate,
-                      ColHiikuKingaku, ColKimatu}) {
-            const Column &col = columns()[c];
-            const QString typed = at[c] < 0 ? QString() : rec.cells[at[c]];
-            const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);
-            if (!value) {
-                problem += QStringLiteral("（%1）").arg(typed.trimmed().left(40));
-                break;
-            }
-            if (col.kind == Kind::Text && value->toString().size() > MaxText) {
-                problem = QStringLiteral("「%1」は %2 文字までにしてください。")
-                              .arg(col.caption)
-                              .arg(MaxText);
-                break;
-            }
-            calf.insert(col.field, *value);
-        }
-        if (problem.isEmpty() && calf.value(QStringLiteral("No")).isNull())
-            problem = QStringLiteral("「No」が空です。");
-        if (problem.isEmpty() && calf.value(QStringLiteral("I_Date")).isNull())
-            problem = QStringLiteral("「導入・種付年月日」が空です。");
-
-        // The code decides; its name stands in when the code is empty. A calf with
-        // neither starts at 導入・種付, as a new calf in the editor does.
-        int status = Dounyuu;
-        if (problem.isEmpty()) {
-            const QString code = at[ColSyori] < 0 ? QString() : rec.cells[at[ColSyori]].trimmed();
-            const QString name =
-                at[ColSyoriName] < 0 ? QString() : rec.cells[at[ColSyoriName]].trimmed();
-            if (!code.isEmpty()) {
-                const auto n = Amount::parseCount(code);
-                if (!n || *n < 1 || *n > 4)
-                    problem = QStringLiteral("「処理」は 1 から 4 の番号にしてください（%1）。")
-                                  .arg(code.left(40));
-                else
-                    status = *n;
-            } else if (!name.isEmpty()) {
-                int found = -1;
-                for (int i = 0; i < statusNames.size(); ++i)
-                    if (normalKey(statusNames[i]) == normalKey(name)) found = i;
-                if (found < 0)
-                    problem =
-                        QStringLiteral(
-                            "「処理名」は 導入・種付、肥育中、売却、死亡 のどれかにしてください"
-                            "（%1）。")
-                            .arg(name.left(40));
-                else
-                    status = found + 1;
-            }
-        }
+        if (rec.cells.size() != header.size())
+            problem = QStringLiteral("列の数が見出しと違います（見出し %1 列、この行 %2 列）。")
+                          .arg(header.size())
+                          .arg(rec.cells.size());
+        else
+            problem = calfOf(rec.cells, at, &calf);
         if (problem.isEmpty()) {
             const int no = calf.value(QStringLiteral("No")).toInt();
             if (registered.contains(no))
@@ -264,18 +280,10 @@ bool CowCsv::read(const QByteArray &bytes, const QSet<int> &registered, Import *
             else
                 seen.insert(no, rec.line);
         }
-        if (!problem.isEmpty()) {
-            refuse(problem);
-            continue;
-        }
-        const QDate start =
-            QDate::fromString(calf.value(QStringLiteral("I_Date")).toString(), Qt::ISODate);
-        const QVariant sold = calf.value(QStringLiteral("O_Date"));
-        const QDate end =
-            sold.isNull() ? Clock::today() : QDate::fromString(sold.toString(), Qt::ISODate);
-        calf.insert(QStringLiteral("Syori"), status);
-        calf.insert(QStringLiteral("Hiikutuki"), int(FatteningMonths(start, end, qint16(status))));
-        out->calves << std::move(calf);
+        if (problem.isEmpty())
+            out->calves << std::move(calf);
+        else
+            out->refused.append({rec.line, problem});
     }
     if (progress) progress(total, total);
     return true;
