@@ -31,6 +31,10 @@ class Frm_Wk : public QObject {
     // are read in their order and Cal_Wk runs. False with a message when the file fails.
     static bool load(QString *error);
     static void unload();
+    // The totals and derived figures of any year file, read and computed as load() does,
+    // without becoming the work window. nullptr with a message when the file fails.
+    static std::unique_ptr<Frm_Wk> totalsOf(std::shared_ptr<YearFile> file, QString *error);
+    ~Frm_Wk() override;
 
     // Re-reads the sources in the given order; the four main totals each run Cal_Wk.
     void refresh(std::initializer_list<Source> sources);
@@ -71,7 +75,6 @@ class Frm_Wk : public QObject {
 
   private:
     explicit Frm_Wk(std::shared_ptr<YearFile> file);
-    ~Frm_Wk() override;
     bool read(Source source, QString *error);
 
     std::shared_ptr<YearFile> file_;
