@@ -279,6 +279,52 @@ class TstStartUp : public QObject {
         QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
     }
 
+    void workingFolder_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("userDirs");  // ~/.config/user-dirs.dirs; null: none
+        QTest::addColumn<QString>("folder");       // the working folder after, under the test's
+        QTest::addColumn<QStringList>("message");  // all found in the message; none: success
+        const QString bad = QStringLiteral("起動のしかたが違います");
+        const QStringList moriva{"moriva"}, menu{"moriva", "--documents"};
+        QTest::newRow("shell start stays") << moriva << QByteArray() << "" << QStringList();
+        QTest::newRow("menu start")
+            << menu << QByteArray() << "home/Documents/Moriva" << QStringList();
+        QTest::newRow("menu start, the desktop's documents folder")
+            << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n")
+            << QStringLiteral("home/ドキュメント/Moriva") << QStringList();
+        QTest::newRow("documents folder is a file")
+            << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/f\"") << ""
+            << QStringList{QStringLiteral("作れませんでした"), "home/f/Moriva"};
+        QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QByteArray() << ""
+                                        << QStringList{bad, "document"};
+        QTest::newRow("a file to open")
+            << QStringList{"moriva", Y13} << QByteArray() << "" << QStringList{bad, Y13};
+    }
+    void workingFolder() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, userDirs);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, message);
+        const QString home = dir_->path() + QStringLiteral("/home");
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir().mkpath(home + "/.config"));
+        if (!userDirs.isNull()) writeBytes(home + "/.config/user-dirs.dirs", userDirs);
+        writeBytes(home + "/f", "a file in the way");
+
+        QString error;
+        const bool entered = EnterWorkingFolder(arguments, &error);
+        const QString now = QDir::currentPath();
+        QDir::setCurrent(dir_->path());
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isNull()) qputenv("XDG_CONFIG_HOME", oldConfig);
+
+        QCOMPARE(entered, message.isEmpty());
+        for (const QString &text : message) QVERIFY2(error.contains(text), qPrintable(error));
+        QCOMPARE(now, folder.isEmpty() ? dir_->path() : dir_->path() + u'/' + folder);
+    }
+
     void setupKeys() {
         Frm_Init init;
         init.show();
