@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <atomic>
 
+#include "Backup.h"
+
 namespace {
 
 const QStringList requiredTables = {"T_Cow", "T_Cost", "T_Proseed"};
@@ -106,6 +108,9 @@ QString YearFile::failure(const QString &what, const QString &detail) const {
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
+    // Every change of a year file passes here, so this is where the day's first change
+    // of the current year is preceded by a backup.
+    Backup::beforeChange(*this);
     QSqlDatabase d = db();
     if (!d.transaction()) {
         *error = failure(QStringLiteral("書き込み"), d.lastError().text());
