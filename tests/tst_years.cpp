@@ -455,6 +455,9 @@ class TstYears : public QObject {
             &error));
         QCOMPARE(text(Y13, "SELECT Sozei FROM T_Cost"), QStringLiteral("5"));
         QCOMPARE(MsgBox::shown().size(), 0);
+        // The farmer learns where they are and how to bring one back.
+        const QString help = QString::fromUtf8(bytesOf(":/moriva/help/index.htm"));
+        QVERIFY(help.contains("<code>" + Backup::Folder + "</code>") && help.contains("戻すには"));
     }
 };
 
