@@ -326,6 +326,28 @@ class TstYears : public QObject {
         QCOMPARE(text(Y14, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("0|0"));
     }
 
+    void keys_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("field Down") << "t_Year" << int(Qt::Key_Down) << "cmd_Set";
+        QTest::newRow("設定 Right") << "cmd_Set" << int(Qt::Key_Right) << "cmd_Cancel";
+        QTest::newRow("設定 Up") << "cmd_Set" << int(Qt::Key_Up) << "t_Year";
+        QTest::newRow("キャンセル Down") << "cmd_Cancel" << int(Qt::Key_Down) << "t_Year";
+        QTest::newRow("キャンセル Left") << "cmd_Cancel" << int(Qt::Key_Left) << "cmd_Set";
+    }
+    void keys() {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, to);
+        main_->findChild<QPushButton *>("cmd_Year")->click();
+        auto *w = topLevel<Frm_Year>("Frm_Year");
+        QWidget *start = w->findChild<QWidget *>(from);
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key(key));
+        QCOMPARE(w->focusWidget()->objectName(), to);
+    }
+
     void cancelChangesNothing() {
         const auto before = folder();
         for (bool byKey : {true, false}) {
@@ -372,6 +394,10 @@ class TstYears : public QObject {
         QFETCH(QString, how);
         if (how == "empty") exec("DELETE FROM T_Cow");
         if (how == "nobackup") QVERIFY(QFile("backup").open(QIODevice::WriteOnly));
+        main_->findChild<QPushButton *>("cmd_Cost")->click();
+        auto *cost = topLevel<Frm_Cost>("Frm_Cost");
+        cost->Form_Activate();
+        QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("1"));
         const auto before = folder();
         QStringList seen;
         onModal([&](QWidget *modal) {
@@ -405,6 +431,9 @@ class TstYears : public QObject {
             return;
         }
         QCOMPARE(boxes(), QStringLiteral("初期化|データクリア終了"));
+        // An expense window left open shows the cleared record when the farmer returns.
+        cost->Form_Activate();
+        QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("0"));
         QCOMPARE(text(Y13, "SELECT count(*) FROM T_Cow"), QStringLiteral("0"));
         QCOMPARE(text(Y13, CostRow), ClearedCost);
         QCOMPARE(text(Y13, "SELECT * FROM T_Proseed"), ClearedIncome);
@@ -426,8 +455,11 @@ class TstYears : public QObject {
     // A day's first change of the current year is preceded by a backup; ten are kept.
     void dailyBackups() {
         QString error;
-        for (int day = 1; day <= 12; ++day) {
+        for (int day = 1; day <= 13; ++day) {
             Clock::setToday(QDate(2001, 12, day));
+            // What a crash left of an unfinished backup goes with the next good one.
+            if (day == 13)
+                QVERIFY(QFile("backup/cowdata13_2001-12-12_0.mdb.tmp").open(QIODevice::WriteOnly));
             for (int save = 0; save < 2; ++save) {
                 auto file = YearFile::open(Y13, &error);
                 DataSource cost(file, "T_Cost");
@@ -437,10 +469,11 @@ class TstYears : public QObject {
         }
         const QStringList kept = Backup::of(Y13);
         QCOMPARE(kept.size(), Backup::Generations);
-        QVERIFY(kept.first().startsWith("cowdata13_2001-12-03_"));
-        QVERIFY(kept.last().startsWith("cowdata13_2001-12-12_"));
+        QVERIFY(kept.first().startsWith("cowdata13_2001-12-04_"));
+        QVERIFY(kept.last().startsWith("cowdata13_2001-12-13_"));
+        QCOMPARE(QDir("backup").entryList(QDir::Files), kept);
         // Each holds the year as it stood before that day's first save.
-        QCOMPARE(text("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"), QStringLiteral("111"));
+        QCOMPARE(text("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"), QStringLiteral("121"));
         // Another year's file, or one a window kept open on an earlier year, is not backed up.
         QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
         auto other = YearFile::open("cowdata12.mdb", &error);
