@@ -22,6 +22,7 @@
 #include "Frm_Year.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "PointerFile.h"
 #include "WorkingFolder.h"
 #include "YearFile.h"
@@ -78,20 +79,6 @@ W *topLevel(const QString &name) {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible()) return qobject_cast<W *>(w);
     return nullptr;
-}
-
-// Runs work on the next modal dialog once the event loop shows it.
-void onModal(const std::function<void(QWidget *)> &work) {
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer->stop();
-        timer->deleteLater();
-        work(modal);
-    });
-    timer->start();
 }
 
 const char *Calves =
