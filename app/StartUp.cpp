@@ -14,7 +14,8 @@ std::unique_ptr<Frm_Main> StartUp() {
     if (read == PointerFile::Read::Ok && !YearFile::open(M_Cow::DbFileName, &problem))
         read = PointerFile::Read::Unreadable;
     if (read == PointerFile::Read::Unreadable)
-        MsgBox::show(nullptr, problem + QStringLiteral("\n処理年度を設定し直してください。"));
+        MsgBox::show(nullptr, MsgBox::beforeDetail(
+                                  problem, QStringLiteral("処理年度を設定し直してください。")));
 
     if (read != PointerFile::Read::Ok) {
         Frm_Init init;

@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "MsgBox.h"
 #include "YearFile.h"
 
 namespace {
@@ -52,13 +53,14 @@ QString DataSource::selectSql() const {
 
 bool DataSource::refresh(QString *error) {
     if (table_.isEmpty() && view_.isEmpty()) {
-        *error = QStringLiteral("%1 に %2 がありません。").arg(file_->fileName(), recordSource_);
+        *error = QStringLiteral("%1 に %2 がありません。")
+                     .arg(MsgBox::fileLabel(file_->fileName()), recordSource_);
         return false;
     }
     QSqlQuery q(file_->db());
     q.setForwardOnly(true);
     if (!q.exec(selectSql())) {
-        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        *error = file_->readFailure(q.lastError().text());
         return false;
     }
     const QSqlRecord rec = q.record();
@@ -142,7 +144,7 @@ bool DataSource::update(const QVariantMap &values, QString *error) {
             if (!isNew() && q.numRowsAffected() != 1) {
                 *err = QStringLiteral(
                            "%1 の保存に失敗しました。このデータはほかの画面で削除されています。")
-                           .arg(file_->fileName());
+                           .arg(MsgBox::fileLabel(file_->fileName()));
                 return false;
             }
             if (isNew()) saved = q.lastInsertId().toLongLong();
@@ -166,7 +168,7 @@ bool DataSource::reread(qint64 id, QString *error) {
     q.prepare(QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid = ?").arg(quoted(table_)));
     q.addBindValue(id);
     if (!q.exec() || !q.next()) {
-        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        *error = file_->readFailure(q.lastError().text());
         return false;
     }
     QVariantList row;
@@ -209,7 +211,7 @@ std::optional<bool> DataSource::otherRecordHas(const QString &field, const QVari
     q.addBindValue(value);
     q.addBindValue(isNew() || position_ < 0 ? QVariant() : QVariant(rowid(position_)));
     if (!q.exec()) {
-        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        *error = file_->readFailure(q.lastError().text());
         return std::nullopt;
     }
     const bool found = q.next();

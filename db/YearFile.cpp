@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "Backup.h"
+#include "MsgBox.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ QString notOurs(const QString &fileName) {
     return QStringLiteral(
                "%1 は Moriva の年度データではないか、壊れています。\n"
                "ファイルには手を加えていません。")
-        .arg(fileName);
+        .arg(MsgBox::fileLabel(fileName));
 }
 
 // Why the file cannot serve as a year file, or "" when it can.
@@ -39,7 +40,7 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next() ||
         q.value(0).toInt() > YearFile::SchemaVersion)
         return QStringLiteral("%1 はこのバージョンの Moriva では開けない新しい形式です。")
-            .arg(fileName);
+            .arg(MsgBox::fileLabel(fileName));
     q.finish();
     QStringList tables, views;
     if (!q.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN "
@@ -50,11 +51,11 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     for (const QString &t : requiredTables)
         if (!tables.contains(t, Qt::CaseInsensitive))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
-                .arg(fileName, t);
+                .arg(MsgBox::fileLabel(fileName), t);
     for (const QString &v : requiredViews)
         if (!views.contains(v, Qt::CaseInsensitive))
             return QStringLiteral("%1 にはクエリ %2 がありません。ファイルには手を加えていません。")
-                .arg(fileName, v);
+                .arg(MsgBox::fileLabel(fileName), v);
     return {};
 }
 
@@ -65,8 +66,13 @@ YearFile::YearFile(QString connection, QString fileName)
 
 std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
-    if (!info.exists() || !info.isFile()) {
-        *error = QStringLiteral("%1 が見つかりません。").arg(fileName);
+    if (info.isDir()) {
+        *error = QStringLiteral("%1 はファイルではなくフォルダです。年度データとしては開けません。")
+                     .arg(MsgBox::fileLabel(fileName));
+        return nullptr;
+    }
+    if (!info.isFile()) {
+        *error = QStringLiteral("%1 が見つかりません。").arg(MsgBox::fileLabel(fileName));
         return nullptr;
     }
     const QString name = nextConnectionName();
@@ -79,7 +85,9 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
             (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         QString problem;
         if (!db.open())
-            problem = QStringLiteral("%1 を開けません。\n%2").arg(fileName, db.lastError().text());
+            problem = MsgBox::withDetail(
+                QStringLiteral("%1 を開けません。").arg(MsgBox::fileLabel(fileName)),
+                db.lastError().text());
         else
             problem = checkSchema(db, fileName);
         if (problem.isEmpty()) return std::shared_ptr<YearFile>(new YearFile(name, fileName));
@@ -103,8 +111,14 @@ QSqlDatabase YearFile::db() const {
 }
 
 QString YearFile::failure(const QString &what, const QString &detail) const {
-    return QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。\n%3")
-        .arg(fileName_, what, detail);
+    return MsgBox::withDetail(QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。")
+                                  .arg(MsgBox::fileLabel(fileName_), what),
+                              detail);
+}
+
+QString YearFile::readFailure(const QString &detail) const {
+    return MsgBox::withDetail(
+        QStringLiteral("%1 の読み込みに失敗しました。").arg(MsgBox::fileLabel(fileName_)), detail);
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {

@@ -216,7 +216,7 @@ class TstYears : public QObject {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("says");
         QTest::newRow("pointer file cannot be replaced") << "pointer"
-                                                         << "cowdb.inf を書き込めません";
+                                                         << "cowdb.inf";
         QTest::newRow("more calves than numbers") << "calves"
                                                   << "32,767 頭を超えています";
         QTest::newRow("current file lacks a table") << "table"
