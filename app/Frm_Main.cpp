@@ -11,10 +11,12 @@
 #include "Frm_Print.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
+#include "Frm_Year.h"
 #include "Frm_YearList.h"
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "dlg_DataClr.h"
 #include "frmAbout.h"
 
 Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
@@ -121,8 +123,13 @@ void Frm_Main::cmd_Print_Click() {
     Frm_Print print(this);
     print.exec();
 }
-void Frm_Main::cmd_Year_Click() {}
-void Frm_Main::mnu_DataClr_Click() {}
+void Frm_Main::cmd_Year_Click() {
+    showOnce<Frm_Year>(frmYear_);
+}
+void Frm_Main::mnu_DataClr_Click() {
+    dlg_DataClr clear(this);
+    clear.exec();
+}
 
 void Frm_Main::mnu_Rerese_Click() {
     QString error;

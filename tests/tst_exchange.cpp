@@ -14,7 +14,7 @@
 #include "Csv.h"
 #include "CsvCommands.h"
 #include "Frm_Main.h"
-#include "Modal.h"
+#include "OnModal.h"
 #include "MsgBox.h"
 #include "TestYear.h"
 #include "YearFile.h"

@@ -12,7 +12,7 @@
 #include "DataSource.h"
 #include "Frm_Cow.h"
 #include "Frm_CowList.h"
-#include "Modal.h"
+#include "OnModal.h"
 #include "MsgBox.h"
 #include "TestYear.h"
 #include "Valuation.h"

@@ -52,14 +52,10 @@ Frm_Wk *Frm_Wk::instance() {
     return loaded;
 }
 
-bool Frm_Wk::load(QString *error) {
-    unload();
-    auto file = YearFile::open(M_Cow::DbFileName, error);
-    if (!file) return false;
-    auto wk = totalsOf(std::move(file), error);
-    if (!wk) return false;
-    loaded = wk.release();
-    return true;
+std::unique_ptr<Frm_Wk> Frm_Wk::prepare(const QString &fileName, QString *error) {
+    auto file = YearFile::open(fileName, error);
+    if (!file) return nullptr;
+    return totalsOf(std::move(file), error);
 }
 
 std::unique_ptr<Frm_Wk> Frm_Wk::totalsOf(std::shared_ptr<YearFile> file, QString *error) {
@@ -71,6 +67,19 @@ std::unique_ptr<Frm_Wk> Frm_Wk::totalsOf(std::shared_ptr<YearFile> file, QString
     wk->t_Nendo = M_Cow::yearOfFileName(wk->file_->fileName());
     wk->Cal_Wk();
     return wk;
+}
+
+void Frm_Wk::install(std::unique_ptr<Frm_Wk> wk) {
+    Frm_Wk *before = loaded;
+    loaded = wk.release();
+    delete before;
+}
+
+bool Frm_Wk::load(QString *error) {
+    auto wk = prepare(M_Cow::DbFileName, error);
+    if (!wk) return false;
+    install(std::move(wk));
+    return true;
 }
 
 void Frm_Wk::unload() {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 
 // Runs work on the next modal dialog once it is up (the caller then opens it).
