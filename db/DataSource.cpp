@@ -58,7 +58,7 @@ bool DataSource::refresh(QString *error) {
     QSqlQuery q(file_->db());
     q.setForwardOnly(true);
     if (!q.exec(selectSql())) {
-        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        *error = file_->readFailure(q.lastError().text());
         return false;
     }
     const QSqlRecord rec = q.record();
@@ -166,7 +166,7 @@ bool DataSource::reread(qint64 id, QString *error) {
     q.prepare(QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid = ?").arg(quoted(table_)));
     q.addBindValue(id);
     if (!q.exec() || !q.next()) {
-        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        *error = file_->readFailure(q.lastError().text());
         return false;
     }
     QVariantList row;
@@ -209,7 +209,7 @@ std::optional<bool> DataSource::otherRecordHas(const QString &field, const QVari
     q.addBindValue(value);
     q.addBindValue(isNew() || position_ < 0 ? QVariant() : QVariant(rowid(position_)));
     if (!q.exec()) {
-        *error = file_->failure(QStringLiteral("読み込み"), q.lastError().text());
+        *error = file_->readFailure(q.lastError().text());
         return std::nullopt;
     }
     const bool found = q.next();

@@ -8,6 +8,9 @@
 #include <QUrl>
 #include <atomic>
 
+#include "Checkpoint.h"
+#include "MsgBox.h"
+
 namespace {
 
 const QStringList requiredTables = {"T_Cow", "T_Cost", "T_Proseed"};
@@ -24,7 +27,22 @@ QString notOurs(const QString &fileName) {
     return QStringLiteral(
                "%1 は Moriva の年度データではないか、壊れています。\n"
                "ファイルには手を加えていません。")
-        .arg(fileName);
+        .arg(MsgBox::fileLabel(fileName));
+}
+
+// Damaged pages can sit inside a table whose schema reads fine: such a file showed
+// blank rows and took new ones. SQLite's own check walks every page once.
+QString checkPages(QSqlDatabase &db, const QString &fileName) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
+        return MsgBox::withDetail(notOurs(fileName), q.lastError().text());
+    QStringList problems;
+    while (q.next() && problems.size() < 3) problems << q.value(0).toString();
+    if (problems == QStringList{QStringLiteral("ok")}) return {};
+    return MsgBox::withDetail(QStringLiteral("%1 は壊れています。ファイルには手を加えていません。")
+                                  .arg(MsgBox::fileLabel(fileName)),
+                              problems.join(QLatin1Char(' ')));
 }
 
 // Why the file cannot serve as a year file, or "" when it can.
@@ -37,7 +55,7 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next() ||
         q.value(0).toInt() > YearFile::SchemaVersion)
         return QStringLiteral("%1 はこのバージョンの Moriva では開けない新しい形式です。")
-            .arg(fileName);
+            .arg(MsgBox::fileLabel(fileName));
     q.finish();
     QStringList tables, views;
     if (!q.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN "
@@ -48,11 +66,11 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     for (const QString &t : requiredTables)
         if (!tables.contains(t, Qt::CaseInsensitive))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
-                .arg(fileName, t);
+                .arg(MsgBox::fileLabel(fileName), t);
     for (const QString &v : requiredViews)
         if (!views.contains(v, Qt::CaseInsensitive))
             return QStringLiteral("%1 にはクエリ %2 がありません。ファイルには手を加えていません。")
-                .arg(fileName, v);
+                .arg(MsgBox::fileLabel(fileName), v);
     return {};
 }
 
@@ -64,7 +82,7 @@ YearFile::YearFile(QString connection, QString fileName)
 std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
     if (!info.exists() || !info.isFile()) {
-        *error = QStringLiteral("%1 が見つかりません。").arg(fileName);
+        *error = QStringLiteral("%1 が見つかりません。").arg(MsgBox::fileLabel(fileName));
         return nullptr;
     }
     const QString name = nextConnectionName();
@@ -77,9 +95,12 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
             (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         QString problem;
         if (!db.open())
-            problem = QStringLiteral("%1 を開けません。\n%2").arg(fileName, db.lastError().text());
+            problem = MsgBox::withDetail(
+                QStringLiteral("%1 を開けません。").arg(MsgBox::fileLabel(fileName)),
+                db.lastError().text());
         else
             problem = checkSchema(db, fileName);
+        if (problem.isEmpty()) problem = checkPages(db, fileName);
         if (problem.isEmpty()) return std::shared_ptr<YearFile>(new YearFile(name, fileName));
         *error = problem;
         db.close();
@@ -101,8 +122,15 @@ QSqlDatabase YearFile::db() const {
 }
 
 QString YearFile::failure(const QString &what, const QString &detail) const {
-    return QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。\n%3")
-        .arg(fileName_, what, detail);
+    return MsgBox::withDetail(QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。")
+                                  .arg(MsgBox::fileLabel(fileName_), what),
+                              detail);
+}
+
+QString YearFile::readFailure(const QString &detail) const {
+    // Nothing was being changed, so the farmer must not be told that a change was lost.
+    return MsgBox::withDetail(
+        QStringLiteral("%1 の読み込みに失敗しました。").arg(MsgBox::fileLabel(fileName_)), detail);
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
@@ -111,7 +139,13 @@ bool YearFile::transaction(const std::function<bool(QString *error)> &work, QStr
         *error = failure(QStringLiteral("書き込み"), d.lastError().text());
         return false;
     }
-    if (work(error) && d.commit()) return true;
+    MORIVA_CHECKPOINT("transaction begun");
+    const bool done = work(error);
+    MORIVA_CHECKPOINT("before commit");
+    if (done && d.commit()) {
+        MORIVA_CHECKPOINT("committed");
+        return true;
+    }
     if (error->isEmpty()) *error = failure(QStringLiteral("書き込み"), d.lastError().text());
     d.rollback();
     return false;

@@ -13,8 +13,8 @@ class YearFile {
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'
     static constexpr int SchemaVersion = 1;
 
-    // A bare file name in the working folder. On failure returns nullptr and a Japanese
-    // message naming the file.
+    // A bare file name in the working folder, checked page by page before it is used.
+    // On failure returns nullptr and a Japanese message naming the file.
     static std::shared_ptr<YearFile> open(const QString &fileName, QString *error,
                                           bool readOnly = false);
     ~YearFile();
@@ -28,8 +28,10 @@ class YearFile {
     // otherwise. Database errors are turned into a Japanese message in *error.
     bool transaction(const std::function<bool(QString *error)> &work, QString *error);
 
-    // A Japanese message for a failed statement on this file.
+    // A Japanese message for a failed statement on this file: one that was to change
+    // it (what: 書き込み, 保存, 削除 …), or one that only read.
     QString failure(const QString &what, const QString &detail) const;
+    QString readFailure(const QString &detail) const;
 
   private:
     explicit YearFile(QString connection, QString fileName);

@@ -36,8 +36,11 @@ void writeBytes(const QString &name, const QByteArray &bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
+// The folder's files but the lock the running start-up holds.
 QStringList files() {
-    return QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList names = QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    names.removeAll(LockFileName);
+    return names;
 }
 
 // The first column of a query, through a connection of the test's own.
@@ -112,6 +115,7 @@ class TstStartUp : public QObject {
     }
     void cleanup() {
         Frm_Wk::unload();
+        releaseWorkingFolder();
         dir_.reset();
     }
 

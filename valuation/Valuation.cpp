@@ -68,7 +68,7 @@ bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error)
                     "SELECT rowid, No, Syori, Hiikutuki, I_Kingaku, Kisyu, I_Date, O_Date, "
                     "HiikuKingaku, Kimatu, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 "
                     "FROM T_Cow ORDER BY rowid"))) {
-                *err = file.failure(QStringLiteral("読み込み"), read.lastError().text());
+                *err = file.readFailure(read.lastError().text());
                 return false;
             }
             struct Change {
