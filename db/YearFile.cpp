@@ -67,10 +67,18 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
         if (!tables.contains(t, Qt::CaseInsensitive))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
                 .arg(MsgBox::fileLabel(fileName), t);
-    for (const QString &v : requiredViews)
+    for (const QString &v : requiredViews) {
         if (!views.contains(v, Qt::CaseInsensitive))
             return QStringLiteral("%1 にはクエリ %2 がありません。ファイルには手を加えていません。")
                 .arg(MsgBox::fileLabel(fileName), v);
+        // Compiling the query is enough to find one that names a missing table or field.
+        if (!q.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(v)))
+            return MsgBox::withDetail(
+                QStringLiteral("%1 のクエリ %2 が読めません。ファイルには手を加えていません。")
+                    .arg(MsgBox::fileLabel(fileName), v),
+                q.lastError().text());
+        q.finish();
+    }
     return {};
 }
 
