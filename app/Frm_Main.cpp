@@ -9,9 +9,11 @@
 #include "Frm_CowList.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
+#include "Frm_Year.h"
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "dlg_DataClr.h"
 #include "frmAbout.h"
 
 Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
@@ -98,8 +100,13 @@ void Frm_Main::cmd_Cost_Click() {
     showOnce<Frm_Cost>(frmCost_);
 }
 void Frm_Main::cmd_Print_Click() {}
-void Frm_Main::cmd_Year_Click() {}
-void Frm_Main::mnu_DataClr_Click() {}
+void Frm_Main::cmd_Year_Click() {
+    showOnce<Frm_Year>(frmYear_);
+}
+void Frm_Main::mnu_DataClr_Click() {
+    dlg_DataClr clear(this);
+    clear.exec();
+}
 
 void Frm_Main::mnu_Rerese_Click() {
     QString error;

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <atomic>
 
+#include "Backup.h"
 #include "Checkpoint.h"
 #include "MsgBox.h"
 
@@ -142,6 +143,9 @@ QString YearFile::readFailure(const QString &detail) const {
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
+    // Every change of a year file passes here, so this is where the day's first change
+    // of the current year is preceded by a backup.
+    Backup::beforeChange(*this);
     QSqlDatabase d = db();
     if (!d.transaction()) {
         *error = failure(QStringLiteral("書き込み"), d.lastError().text());

@@ -101,6 +101,10 @@ QLineEdit *LedgerWindow::field(const QString &column) const {
     return nullptr;
 }
 
+QString LedgerWindow::fileName() const {
+    return source_ ? source_->file()->fileName() : QString();
+}
+
 bool LedgerWindow::event(QEvent *e) {
     const bool handled = QWidget::event(e);
     // Qt also activates the window when one of our message boxes closes over it;
