@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QLockFile>
 
+#include "Backup.h"
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
+#include "Snapshot.h"
 #include "YearFile.h"
 
 namespace {
@@ -38,6 +40,23 @@ bool holdWorkingFolder() {
     return lock->error() != QLockFile::LockFailedError;
 }
 
+// A crash during a rollover or a backup leaves its half-made copy under a temporary
+// name; it never held anything the year files do not, so the next start, which now has
+// the folder to itself, removes it.
+void removeHalfMadeCopies() {
+    if (!held.lock) return;
+    const QString suffix = Snapshot::temporaryPath(QStringLiteral(".mdb"));
+    for (const QString &folder : {QStringLiteral("."), Backup::Folder}) {
+        const QDir dir(folder);
+        const QString journal = suffix + QStringLiteral("-journal");
+        for (QString name :
+             dir.entryList({QLatin1Char('*') + suffix, QLatin1Char('*') + journal}, QDir::Files)) {
+            if (name.endsWith(journal)) name.chop(journal.size() - suffix.size());
+            Snapshot::discard(dir.filePath(name));
+        }
+    }
+}
+
 }  // namespace
 
 void releaseWorkingFolder() {
@@ -50,6 +69,7 @@ std::unique_ptr<Frm_Main> StartUp() {
                                              "開いている Moriva の画面をお使いください。"));
         return nullptr;
     }
+    removeHalfMadeCopies();
     QString year, problem;
     PointerFile::Read read = ReadCurrentYear(&year, &problem);
     if (read == PointerFile::Read::Ok && !YearFile::open(M_Cow::DbFileName, &problem))

@@ -23,7 +23,9 @@ bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
     }
     const QByteArray bytes = in.readAll();
     QSaveFile out(fileName);
-    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+    // Unbuffered, so that a full disk shows in write() and never reaches the rename.
+    if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        out.write(bytes) == bytes.size() && out.commit())
         return true;
     *error = QStringLiteral("%1 を作れません。\n%2").arg(fileName, out.errorString());
     return false;

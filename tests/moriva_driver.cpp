@@ -24,6 +24,7 @@
 #include "StartUp.h"
 #include "Valuation.h"
 #include "YearFile.h"
+#include "YearProcedures.h"
 
 namespace {
 
@@ -31,6 +32,14 @@ QString year;  // the year the operation is given, when it takes one
 
 void type(QWidget *window, const char *field, const QString &text) {
     window->findChild<QLineEdit *>(QString::fromLatin1(field))->setText(text);
+}
+
+// The year window's work once the year is typed: to the year given to the driver.
+bool yearProcedure(bool (*procedure)(const QString &, const QString &, QString *)) {
+    QString error;
+    if (procedure(M_Cow::yearFileName(year), year, &error)) return true;
+    MsgBox::show(nullptr, error);
+    return false;
 }
 
 // Each operation returns whether it did what it was asked; a refusal shows a message.
@@ -77,7 +86,15 @@ const std::map<QString, std::function<bool()>> operations = {
      }},
     // The setup itself is driven from the modal handler below.
     {"setup", [] { return MsgBox::shown().isEmpty(); }},
-    // The year procedures join here: switch, rollover and data clear.
+    {"switch", [] { return yearProcedure(YearProcedures::switchYear); }},
+    {"rollover", [] { return yearProcedure(YearProcedures::rollOver); }},
+    {"dataclear",
+     [] {
+         QString error;
+         if (YearProcedures::clearData(&error)) return true;
+         MsgBox::show(nullptr, error);
+         return false;
+     }},
 };
 
 }  // namespace

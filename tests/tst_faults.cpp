@@ -108,6 +108,9 @@ State capture(const QString &folder) {
         s.bytes[f] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
         if (f.endsWith(QLatin1String(".mdb"))) s.dumps[f] = dump(dir.filePath(f));
     }
+    // Backups are named after the moment they were taken, so only half-made ones count.
+    for (const QString &f : QDir(dir.filePath("backup")).entryList({"*.tmp*"}, QDir::Files))
+        s.bytes["backup/" + f] = "(half-made backup)";
     return s;
 }
 
@@ -260,7 +263,9 @@ class TstFaults : public QObject {
         QTest::newRow("valuation") << QStringList{"valuation"};
         QTest::newRow("calf save") << QStringList{"calf"};
         QTest::newRow("ledger save") << QStringList{"ledger"};
-        // Rollover and data clear join as rows here once the year procedures land.
+        QTest::newRow("rollover") << QStringList{"rollover", "14"};
+        QTest::newRow("data clear") << QStringList{"dataclear"};
+        QTest::newRow("switch") << QStringList{"switch", "12"};
     }
 
     void loss(const QString &what, const QString &problem) {
