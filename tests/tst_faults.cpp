@@ -132,14 +132,16 @@ bool inertJournal(const QByteArray &bytes) {
 
 // The invariant, after the program has been started again in folder: "" when it holds.
 QString lossIn(const QString &folder, const State &before, const State &after) {
+    // Before a first year is set up, the next start rightly asks for the setup again.
+    const bool noYearYet = before.pointer().isEmpty() && !QFile::exists(folder + '/' + Pointer);
     const Run restart = drive(folder, {QStringLiteral("start")});
-    if (restart.code != 0)
+    if (restart.code != (noYearYet ? 2 : 0))
         return QStringLiteral("the next start failed (%1): %2").arg(restart.code).arg(restart.out);
     const State now = capture(folder);
     QStringList problems;
     if (now.pointer() != before.pointer() && now.pointer() != after.pointer())
         problems << QStringLiteral("cowdb.inf names %1").arg(now.pointer());
-    else if (!now.dumps.value(now.pointer()).startsWith(QLatin1String("ok\n")))
+    else if (!noYearYet && !now.dumps.value(now.pointer()).startsWith(QLatin1String("ok\n")))
         problems << QStringLiteral("%1 fails the integrity check").arg(now.pointer());
     for (auto f = now.bytes.cbegin(); f != now.bytes.cend(); ++f) {
         const QString &name = f.key();
@@ -243,12 +245,24 @@ class TstFaults : public QObject {
     State before_;
     QMap<QString, State> after_;  // per operation, from an undisturbed run
 
+    // A copy of the fixture as the operation starts from it: the setup of a first year
+    // finds no cowdb.inf.
+    void seed(const QString &dir, const QStringList &op) const {
+        copyFolder(fixture_, dir);
+        if (op.first() == QLatin1String("setup")) QFile::remove(dir + '/' + Pointer);
+    }
+    State before(const QStringList &op) {
+        const QString dir = root_.filePath(QStringLiteral("before"));
+        seed(dir, op);
+        return capture(dir);
+    }
+
     // An undisturbed run of the operation on a copy of the fixture.
     const State &after(const QStringList &op) {
         const QString key = op.join(' ');
         if (!after_.contains(key)) {
             const QString dir = root_.filePath(QStringLiteral("after-") + op.join('-'));
-            copyFolder(fixture_, dir);
+            seed(dir, op);
             const Run r = drive(dir, op);
             if (r.code != 0) qFatal("%s fails undisturbed: %s", qPrintable(key), qPrintable(r.out));
             after_[key] = capture(dir);
@@ -337,20 +351,24 @@ class TstFaults : public QObject {
     // The disk fills up at every point of the operation: free space is swept in pages
     // from none upwards until the operation gets through. Each refusal must say so and
     // lose nothing, and the same operation succeeds once the space is freed.
-    void diskFull_data() { operations(); }
+    void diskFull_data() {
+        operations();
+        QTest::newRow("setup") << QStringList{"setup", "14"};
+    }
     void diskFull() {
         QFETCH(QStringList, op);
         Mount tmpfs({"-t", "tmpfs", "-o", "size=2m", "tmpfs"});
         if (!tmpfs.ok() || QStorageInfo(tmpfs.path()).fileSystemType() != "tmpfs")
             QSKIP("mounting a tmpfs needs root");
         const State &done = after(op);
+        const State was = before(op);
         const QString dir = tmpfs.path() + QStringLiteral("/work");
         const QString ballast = tmpfs.path() + QStringLiteral("/ballast");
         const int lossesBefore = counts.losses;
         int refused = 0;
         for (qint64 free = 0; free < 1024 * 1024; free += 4096) {
             QFile::remove(ballast);
-            copyFolder(fixture_, dir);
+            seed(dir, op);
             QStorageInfo disk(tmpfs.path());
             QFile fill(ballast);
             QVERIFY(fill.open(QIODevice::WriteOnly));
@@ -366,7 +384,7 @@ class TstFaults : public QObject {
             ++refused, ++counts.faults;
             QCOMPARE(r.code, 1);
             QVERIFY2(r.out.contains(QStringLiteral("message: ")), qPrintable(r.out));
-            loss(QStringLiteral("%1 bytes free").arg(free), lossIn(dir, before_, done));
+            loss(QStringLiteral("%1 bytes free").arg(free), lossIn(dir, was, done));
             QFile::remove(ballast);
             QCOMPARE(drive(dir, op).code, 0);
             loss(QStringLiteral("after freeing %1").arg(free), differsFrom(capture(dir), done));
@@ -388,8 +406,7 @@ class TstFaults : public QObject {
     void readOnlyFolder() {
         QFETCH(QStringList, op);
         const QString source = root_.filePath(QStringLiteral("ro-source"));
-        copyFolder(fixture_, source);
-        if (op.first() == QLatin1String("setup")) QFile::remove(source + '/' + Pointer);
+        seed(source, op);
         if (op.value(1) == QLatin1String("journal")) leaveHotJournal(source + "/cowdata13.mdb");
         const State was = capture(source);
         Mount bind({"--bind", source});
