@@ -7,6 +7,7 @@
 
 #include "Frm_Cost.h"
 #include "Frm_CowList.h"
+#include "Frm_Print.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
 #include "Frm_Year.h"
@@ -61,6 +62,9 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     QAction *clear =
         file->addAction(QStringLiteral("データクリア(&C)"), this, &Frm_Main::mnu_DataClr_Click);
     clear->setObjectName(QStringLiteral("mnu_DataClr"));
+    QAction *pdf = file->addAction(QStringLiteral("PDFに保存(&P)..."), this,
+                                   [this] { Frm_Print::savePdfs(this); });
+    pdf->setObjectName(QStringLiteral("mnu_SavePdf"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn1"));
     QAction *exit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnu_Exit"));
@@ -99,7 +103,10 @@ void Frm_Main::cmd_Proseed_Click() {
 void Frm_Main::cmd_Cost_Click() {
     showOnce<Frm_Cost>(frmCost_);
 }
-void Frm_Main::cmd_Print_Click() {}
+void Frm_Main::cmd_Print_Click() {
+    Frm_Print print(this);
+    print.exec();
+}
 void Frm_Main::cmd_Year_Click() {
     showOnce<Frm_Year>(frmYear_);
 }

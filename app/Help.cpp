@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "MsgBox.h"
+
 QString Help::page(QString *error) {
     const QString local = QDir::current().absoluteFilePath(QStringLiteral("help/index.htm"));
     if (QFile::exists(local)) return local;
@@ -19,7 +21,8 @@ QString Help::page(QString *error) {
     if (QDir().mkpath(folder) && carried.open(QIODevice::ReadOnly) &&
         out.open(QIODevice::WriteOnly) && out.write(carried.readAll()) >= 0 && out.commit())
         return copy;
-    *error = QStringLiteral("ヘルプのページを用意できませんでした。\n%1").arg(out.errorString());
+    *error = MsgBox::withDetail(QStringLiteral("ヘルプのページを用意できませんでした。"),
+                                out.errorString());
     return {};
 }
 
@@ -27,6 +30,7 @@ bool Help::open(QString *error) {
     const QString path = page(error);
     if (path.isEmpty()) return false;
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;
-    *error = QStringLiteral("ヘルプを表示するブラウザを起動できませんでした。\n%1").arg(path);
+    *error = MsgBox::withDetail(QStringLiteral("ヘルプを表示するブラウザを起動できませんでした。"),
+                                MsgBox::fileLabel(path));
     return false;
 }

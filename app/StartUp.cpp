@@ -76,7 +76,8 @@ std::unique_ptr<Frm_Main> StartUp() {
         read = PointerFile::Read::Unreadable;
     for (;;) {
         if (read == PointerFile::Read::Unreadable)
-            MsgBox::show(nullptr, problem + QStringLiteral("\n処理年度を設定し直してください。"));
+            MsgBox::show(nullptr, MsgBox::beforeDetail(
+                                      problem, QStringLiteral("処理年度を設定し直してください。")));
         if (read != PointerFile::Read::Ok) {
             Frm_Init init;
             if (init.exec() != QDialog::Accepted) return nullptr;

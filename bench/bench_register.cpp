@@ -1,6 +1,6 @@
-// Opening the calf list, valuing the register, backing the year up and rolling it over,
-// with the largest register a year can hold (32,766 calves: the rollover numbers calves
-// with a 16-bit counter).
+// Opening the calf list, valuing the register, printing its inventory table, backing
+// the year up and rolling it over, with the largest register a year can hold (32,766
+// calves: the rollover numbers calves with a 16-bit counter).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -13,6 +13,7 @@
 #include "Backup.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
+#include "InventoryReport.h"
 #include "M_Cow.h"
 #include "Valuation.h"
 #include "YearFile.h"
@@ -78,6 +79,30 @@ void ValueRegister(benchmark::State &state) {
     }
 }
 BENCHMARK(ValueRegister)->Unit(benchmark::kMillisecond);
+
+// The calf inventory table of the full register: read and laid out, then written as a
+// PDF (about 1,500 landscape pages).
+void LayOutInventory(benchmark::State &state) {
+    bigYear();
+    for (auto _ : state) {
+        Report::Document doc;
+        QString error;
+        InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
+        benchmark::DoNotOptimize(Report::flow(doc.sections, 9026).size());
+    }
+}
+BENCHMARK(LayOutInventory)->Unit(benchmark::kMillisecond);
+
+void WriteInventoryPdf(benchmark::State &state) {
+    bigYear();
+    Report::Document doc;
+    QString error;
+    InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
+    for (auto _ : state)
+        Report::savePdf(doc, QStringLiteral("inventory.pdf"), QPageSize(QPageSize::A4), &error);
+    state.counters["pages"] = double(Report::flow(doc.sections, 9026).size());
+}
+BENCHMARK(WriteInventoryPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BackUpYear(benchmark::State &state) {
     bigYear();

@@ -18,11 +18,13 @@ qint64 digitsValue(QStringView digits) {
     return value;
 }
 
-// Shared reader for parse() and parseCount(). Only commas between digits are separators, so
-// stray ones (",123", "123,", "1,,2") are typing mistakes rather than something to guess at.
+// Shared reader for parse() and parseCount(). A comma is read only as a thousands separator,
+// in groups of three from the right: "1,2,3" or a "5,000" with 7777 typed after it is a
+// typing mistake, and reading it as a number would store a wrong amount without a word.
 std::optional<qint64> parseNumber(const QString &text, bool allowFraction, qint64 min, qint64 max) {
     static const QRegularExpression number(QRegularExpression::anchoredPattern(
-        QStringLiteral("([+\\-\\x{2212}]?)\\x{00A5}?([0-9]+(?:,[0-9]+)*)(?:\\.([0-9]+))?")));
+        QStringLiteral("([+\\-\\x{2212}]?)\\x{00A5}?([0-9]{1,3}(?:,[0-9]{3})+|[0-9]+)"
+                       "(?:\\.([0-9]+))?")));
 
     // NFKC turns full-width digits, signs, commas and the full-width yen sign into their
     // ASCII/Latin-1 forms; U+2212 has no compatibility mapping, so the pattern takes it as is.

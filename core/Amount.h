@@ -10,7 +10,8 @@ namespace Amount {
 // "#,##0": thousands separators, leading minus, no decimals (-1234567 -> "-1,234,567").
 QString format(qint64 value);
 
-// Reads typed text with or without thousands separators; full-width digits, signs and
+// Reads typed text with or without thousands separators (every comma must stand where
+// "#,##0" puts one: 1,234,567, not 1,2,3 or 5,0007777); full-width digits, signs and
 // commas are read like ASCII and surrounding blanks are ignored. A fraction rounds to
 // nearest, halves to even. Empty text, text that is not a number, and values outside
 // the 32-bit signed range give nullopt: never a wrapped value.

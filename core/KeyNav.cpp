@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace {
@@ -100,6 +101,11 @@ bool KeyNav::eventFilter(QObject *watched, QEvent *event) {
                 break;
         }
     }
-    if (target) target->setFocus(Qt::OtherFocusReason);
+    if (target) {
+        target->setFocus(Qt::OtherFocusReason);
+        // Arriving by key, the farmer means to type the field anew, as one does after Tab;
+        // a mouse click still places the caret.
+        if (auto *edit = qobject_cast<QLineEdit *>(target)) edit->selectAll();
+    }
     return true;
 }

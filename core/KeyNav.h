@@ -12,7 +12,8 @@ class QWidget;
 
 // Enter and the arrow keys move through a window's controls in one fixed order; Enter
 // on a button performs it. Every window hands its order to one KeyNav and states its
-// exceptions with on(). Shift, Ctrl and Alt are not looked at.
+// exceptions with on(). Shift, Ctrl and Alt are not looked at. A text field reached by
+// a key has its whole text selected, so that typing replaces it.
 class KeyNav : public QObject {
     Q_OBJECT
   public:

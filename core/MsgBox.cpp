@@ -72,9 +72,19 @@ bool MsgBox::returningFromBox() {
     return watcher()->returning;
 }
 
+namespace {
+const QString detailMark = QStringLiteral("\n詳細：");
+}
+
 QString MsgBox::withDetail(const QString &text, const QString &detail) {
     const QString d = detail.trimmed();
-    return d.isEmpty() ? text : text + QStringLiteral("\n詳細：") + d;
+    return d.isEmpty() ? text : text + detailMark + d;
+}
+
+QString MsgBox::beforeDetail(const QString &message, const QString &line) {
+    const qsizetype at = message.lastIndexOf(detailMark);
+    if (at < 0) return message + QLatin1Char('\n') + line;
+    return message.left(at) + QLatin1Char('\n') + line + message.mid(at);
 }
 
 QString MsgBox::fileLabel(const QString &name) {

@@ -96,6 +96,12 @@ bool Backup::make(const YearFile &file, QString *error) {
     MORIVA_CHECKPOINT("backup made");
     QStringList all = of(file.fileName());
     while (all.size() > Generations) QFile::remove(inFolder(all.takeFirst()));
+    // What a crash left half-made of an earlier backup of this file.
+    const QFileInfo info(file.fileName());
+    const QStringList leftovers = QDir(Folder).entryList(
+        {info.completeBaseName() + QStringLiteral("_*.") + info.suffix() + QStringLiteral(".tmp*")},
+        QDir::Files);
+    for (const QString &name : leftovers) QFile::remove(inFolder(name));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "MsgBox.h"
 #include "YearFile.h"
 
 namespace {
@@ -52,7 +53,8 @@ QString DataSource::selectSql() const {
 
 bool DataSource::refresh(QString *error) {
     if (table_.isEmpty() && view_.isEmpty()) {
-        *error = QStringLiteral("%1 に %2 がありません。").arg(file_->fileName(), recordSource_);
+        *error = QStringLiteral("%1 に %2 がありません。")
+                     .arg(MsgBox::fileLabel(file_->fileName()), recordSource_);
         return false;
     }
     QSqlQuery q(file_->db());
@@ -142,7 +144,7 @@ bool DataSource::update(const QVariantMap &values, QString *error) {
             if (!isNew() && q.numRowsAffected() != 1) {
                 *err = QStringLiteral(
                            "%1 の保存に失敗しました。このデータはほかの画面で削除されています。")
-                           .arg(file_->fileName());
+                           .arg(MsgBox::fileLabel(file_->fileName()));
                 return false;
             }
             if (isNew()) saved = q.lastInsertId().toLongLong();

@@ -1,17 +1,29 @@
 #include "PointerFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "M_Cow.h"
+#include "MsgBox.h"
+
+namespace {
+
+const QString folderInTheWay = QStringLiteral("%1 はファイルではなくフォルダです。");
+
+}  // namespace
 
 PointerFile::Read ReadCurrentYear(QString *year, QString *problem) {
     using PointerFile::Read;
     QFile file(PointerFile::Name);
     if (!file.exists()) return Read::Unusable;
+    if (QFileInfo(file).isDir()) {
+        *problem = folderInTheWay.arg(PointerFile::Name);
+        return Read::Unreadable;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
-        *problem =
-            QStringLiteral("%1 を読めません。\n%2").arg(PointerFile::Name, file.errorString());
+        *problem = MsgBox::withDetail(
+            QStringLiteral("%1 を読み込めません。").arg(PointerFile::Name), file.errorString());
         return Read::Unreadable;
     }
     QByteArray line = file.readLine(4096);
@@ -44,6 +56,10 @@ bool WritePointerFile(QString *error) {
         if (file.write(line) == line.size() && file.commit()) return true;
         file.cancelWriting();
     }
-    *error = QStringLiteral("%1 を書き込めません。\n%2").arg(PointerFile::Name, file.errorString());
+    *error =
+        QFileInfo(PointerFile::Name).isDir()
+            ? folderInTheWay.arg(PointerFile::Name)
+            : MsgBox::withDetail(QStringLiteral("%1 を書き込めません。").arg(PointerFile::Name),
+                                 file.errorString());
     return false;
 }

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include "Checkpoint.h"
+#include "MsgBox.h"
 #include "YearFile.h"
 
 #ifdef Q_OS_UNIX
@@ -31,6 +32,14 @@ bool syncPath(const QString &path, bool folder) {
 
 }  // namespace
 
+QString Snapshot::storageHint(const QSqlError &error) {
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("13")) return QStringLiteral("ディスクの空きが足りません。");
+    if (code == QLatin1String("14") || code == QLatin1String("8"))
+        return QStringLiteral("フォルダに書き込めません。");
+    return {};
+}
+
 QString Snapshot::temporaryPath(const QString &finalPath) {
     return finalPath + QStringLiteral(".tmp");
 }
@@ -41,8 +50,9 @@ bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
     q.prepare(QStringLiteral("VACUUM INTO ?"));
     q.addBindValue(QFileInfo(path).absoluteFilePath());
     if (q.exec()) return true;
-    *error = QStringLiteral("%1 の写しを作れません。\n詳細：%2")
-                 .arg(from.fileName(), q.lastError().text());
+    *error = MsgBox::withDetail(QStringLiteral("%1 の写しを作れません。%2")
+                                    .arg(from.fileName(), storageHint(q.lastError())),
+                                q.lastError().text());
     q.finish();
     discard(path);
     return false;

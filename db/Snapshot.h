@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QSqlError;
 class YearFile;
 
 // The steps by which a new year file or a backup comes into being without ever being
@@ -25,6 +26,10 @@ bool sync(const QString &path, QString *error);
 // Renames a finished, synced file to its final name, never replacing a file that is
 // there, and syncs the folder so that the new name survives a power cut.
 bool publish(const QString &temporary, const QString &finalPath, QString *error);
+
+// The causes of a failed write that a farmer can do something about (a full disk, a
+// folder that cannot be written), in Japanese; "" for any other.
+QString storageHint(const QSqlError &error);
 
 // Removes a temporary file and the journal SQLite may have left beside it.
 void discard(const QString &temporary);

@@ -90,7 +90,12 @@ YearFile::YearFile(QString connection, QString fileName)
 
 std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
-    if (!info.exists() || !info.isFile()) {
+    if (info.isDir()) {
+        *error = QStringLiteral("%1 はファイルではなくフォルダです。年度データとしては開けません。")
+                     .arg(MsgBox::fileLabel(fileName));
+        return nullptr;
+    }
+    if (!info.isFile()) {
         *error = QStringLiteral("%1 が見つかりません。").arg(MsgBox::fileLabel(fileName));
         return nullptr;
     }
@@ -137,7 +142,6 @@ QString YearFile::failure(const QString &what, const QString &detail) const {
 }
 
 QString YearFile::readFailure(const QString &detail) const {
-    // Nothing was being changed, so the farmer must not be told that a change was lost.
     return MsgBox::withDetail(
         QStringLiteral("%1 の読み込みに失敗しました。").arg(MsgBox::fileLabel(fileName_)), detail);
 }

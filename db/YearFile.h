@@ -28,8 +28,9 @@ class YearFile {
     // otherwise. Database errors are turned into a Japanese message in *error.
     bool transaction(const std::function<bool(QString *error)> &work, QString *error);
 
-    // A Japanese message for a failed statement on this file: one that was to change
-    // it (what: 書き込み, 保存, 削除 …), or one that only read.
+    // Japanese messages for a failed statement on this file, with Qt's or SQLite's text
+    // as the detail: failure() for a change (what: "保存", "削除", "書き込み"), which
+    // says that nothing was saved; readFailure() for a read, which changes nothing.
     QString failure(const QString &what, const QString &detail) const;
     QString readFailure(const QString &detail) const;
 

@@ -1,13 +1,20 @@
 #include "YearFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
+#include "MsgBox.h"
 #include "YearFile.h"
 
 bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
+    if (QFileInfo(fileName).isDir()) {
+        *error = QStringLiteral("%1 という名前のフォルダがあるため、年度データを作れません。")
+                     .arg(MsgBox::fileLabel(fileName));
+        return false;
+    }
     if (QFile::exists(fileName)) {
-        *error = QStringLiteral("%1 はすでにあります。").arg(fileName);
+        *error = QStringLiteral("%1 はすでにあります。").arg(MsgBox::fileLabel(fileName));
         return false;
     }
     QString source = QStringLiteral(":/moriva/cowdata.mdb");
@@ -27,6 +34,7 @@ bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
     if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
         out.write(bytes) == bytes.size() && out.commit())
         return true;
-    *error = QStringLiteral("%1 を作れません。\n%2").arg(fileName, out.errorString());
+    *error = MsgBox::withDetail(
+        QStringLiteral("%1 を作れません。").arg(MsgBox::fileLabel(fileName)), out.errorString());
     return false;
 }

@@ -1,6 +1,5 @@
 #include "Frm_Cow.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -148,19 +147,16 @@ Frm_Cow::Frm_Cow(QWidget *parent)
     if (!Data_Cow) {
         MsgBox::show(this, error, Title);
         QTimer::singleShot(0, this, &QDialog::reject);
+        return;
     }
+    // Chosen here, not when the window first becomes active: a button pressed before
+    // that would otherwise store into whatever record the source happened to stand on.
+    chooseRecord();
 }
 
 Frm_Cow::~Frm_Cow() = default;
 
-bool Frm_Cow::event(QEvent *e) {
-    if (e->type() == QEvent::WindowActivate && !activated_) Form_Activate();
-    return QDialog::event(e);
-}
-
-void Frm_Cow::Form_Activate() {
-    if (activated_ || !Data_Cow) return;
-    activated_ = true;
+void Frm_Cow::chooseRecord() {
     const bool edit = M_Cow::CowEditMode;
     cmd_Update->setVisible(edit);
     cmd_New->setVisible(!edit);

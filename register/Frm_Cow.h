@@ -19,8 +19,6 @@ class Frm_Cow : public QDialog {
     explicit Frm_Cow(QWidget *parent = nullptr);
     ~Frm_Cow() override;
 
-    // First activation: choose the record, select the status, fill the fields.
-    void Form_Activate();
     void cmd_New_Click();
     void cmd_Update_Click();
 
@@ -31,10 +29,9 @@ class Frm_Cow : public QDialog {
     // A calf was written to the register.
     void stored();
 
-  protected:
-    bool event(QEvent *event) override;
-
   private:
+    // On load: edit the selected calf or begin a new one, select its status, fill the fields.
+    void chooseRecord();
     bool store();
     QRadioButton *option(const QString &code) const;
     QWidget *statusTarget() const;
@@ -46,5 +43,4 @@ class Frm_Cow : public QDialog {
     QList<QRadioButton *> options_;  // codes 1..4, top to bottom
     QPushButton *cmd_New, *cmd_Update, *cmd_Close;
     QString syori_;
-    bool activated_ = false;
 };

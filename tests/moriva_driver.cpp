@@ -65,7 +65,6 @@ const std::map<QString, std::function<bool()>> operations = {
          M_Cow::CowRecordSource = QStringLiteral("T_Cow");
          Frm_Cow editor;
          editor.show();
-         editor.Form_Activate();
          type(&editor, "t_No", QStringLiteral("9"));
          type(&editor, "t_Name", QStringLiteral("さくら"));
          type(&editor, "t_I_Date", QStringLiteral("H13/5/10"));

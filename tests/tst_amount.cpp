@@ -59,7 +59,8 @@ void TestAmount::parse_data() {
     QTest::newRow("plain") << "1234" << true << 1234;
     QTest::newRow("grouped") << "1,234" << true << 1234;
     QTest::newRow("grouped twice") << "12,345,678" << true << 12345678;
-    QTest::newRow("odd grouping") << "1234,567" << true << 1234567;
+    QTest::newRow("three groups") << "999,999,999" << true << 999999999;
+    QTest::newRow("full-width grouped") << "１，２３４，５６７" << true << 1234567;
     QTest::newRow("leading zeros") << "000123" << true << 123;
     QTest::newRow("plus sign") << "+5" << true << 5;
     QTest::newRow("minus sign") << "-1,234" << true << -1234;
@@ -112,6 +113,15 @@ void TestAmount::parse_data() {
     QTest::newRow("comma before point") << "1,.5" << false << 0;
     QTest::newRow("comma in fraction") << "1.2,5" << false << 0;
     QTest::newRow("blank inside") << "1 234" << false << 0;
+    // A comma anywhere but between thousands is a slip, never a number to guess at.
+    QTest::newRow("comma per digit") << "1,2,3" << false << 0;
+    QTest::newRow("typed after a shown amount") << "5,0007777" << false << 0;
+    QTest::newRow("same, full-width") << "５，０００７７７７" << false << 0;
+    QTest::newRow("odd grouping") << "1234,567" << false << 0;
+    QTest::newRow("group of two") << "12,34" << false << 0;
+    QTest::newRow("group of four") << "1,0000" << false << 0;
+    QTest::newRow("one separator left of two") << "1,234567" << false << 0;
+    QTest::newRow("bad group before fraction") << "1,23.5" << false << 0;
     QTest::newRow("backslash as yen") << "\\1234" << false << 0;
     QTest::newRow("yen then minus") << "¥-500" << false << 0;
     QTest::newRow("trailing minus") << "500-" << false << 0;
@@ -147,6 +157,7 @@ void TestAmount::parseCount_data() {
     QTest::newRow("empty") << "" << false << 0;
     QTest::newRow("letters") << "abc" << false << 0;
     QTest::newRow("trailing comma") << "12," << false << 0;
+    QTest::newRow("comma not a separator") << "1,2" << false << 0;
 }
 
 void TestAmount::parseCount() {

@@ -266,6 +266,10 @@ class TstFaults : public QObject {
             const Run r = drive(dir, op);
             if (r.code != 0) qFatal("%s fails undisturbed: %s", qPrintable(key), qPrintable(r.out));
             after_[key] = capture(dir);
+            // An operation that changes nothing would make every fault look harmless.
+            const State was = before(op);
+            if (after_[key].dumps == was.dumps && after_[key].pointer() == was.pointer())
+                qFatal("%s changes nothing", qPrintable(key));
         }
         return after_[key];
     }

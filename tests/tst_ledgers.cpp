@@ -252,6 +252,31 @@ class TstLedgers : public QObject {
         QCOMPARE(bytes(), before);
     }
 
+    void clickPlacesTheCaretKeysSelectTheField() {
+        seed("INSERT INTO T_Cost (Sozei, Mototiku) VALUES (1000, 5000)");
+        QWidget *w = open("Frm_Cost");
+        const QByteArray before = bytes();
+        // A click after the shown 5,000 adds to it; the slip is refused, not stored as
+        // 50,007,777.
+        QLineEdit *moto = edit(w, "t_Mototiku");
+        QTest::mouseClick(moto, Qt::LeftButton, {}, QPoint(moto->width() - 4, moto->height() / 2));
+        QTest::keyClicks(moto, "7777");
+        QCOMPARE(moto->text(), QStringLiteral("5,0007777"));
+        clickSet(w);
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QVERIFY(MsgBox::shown().first().text.contains(QStringLiteral("「素畜費」")));
+        QCOMPARE(bytes(), before);
+        // Up and Enter select the field they reach: typing replaces it.
+        QTest::keyClick(moto, Qt::Key_Up);
+        QTest::keyClicks(QApplication::focusWidget(), "2000");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), "7777");
+        QCOMPARE(edit(w, "t_Sozei")->text(), QStringLiteral("2000"));
+        QCOMPARE(moto->text(), QStringLiteral("7777"));
+        clickSet(w);
+        QCOMPARE(sql("SELECT Sozei || ' ' || Mototiku FROM T_Cost"), QStringLiteral("2000 7777"));
+    }
+
     void failedWriteKeepsTheWindowAndAddsNoSecondRecord() {
         seed("INSERT INTO T_Cost (Sozei) VALUES (1)");
         QWidget *w = open("Frm_Cost");

@@ -13,6 +13,7 @@
 #include "Frm_Cow.h"
 #include "Frm_CowList.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "TestYear.h"
 #include "Valuation.h"
 
@@ -41,6 +42,19 @@ void retype(QWidget *window, const QString &text) {
     QTest::keyClicks(edit, text);
 }
 
+// Types into the focused field as a farmer does after Enter: no select, no delete. A
+// field reached by a key has its text selected, so typing (or one Backspace, to leave
+// it empty) replaces what the previous calf left there.
+void typeOver(QWidget *window, const QString &text) {
+    auto *edit = qobject_cast<QLineEdit *>(focused(window));
+    QVERIFY(edit);
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
+    QCOMPARE(edit->text(), text);
+}
+
 // Japanese arrives through the input method, not as key presses.
 void commitJapanese(QWidget *window, const QString &text) {
     auto *edit = qobject_cast<QLineEdit *>(focused(window));
@@ -65,41 +79,26 @@ void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true) {
     commitJapanese(ed, c.oname);
     key(ed, Qt::Key_Down);
     QCOMPARE(focusName(ed), QStringLiteral("t_I_Date"));
-    retype(ed, c.iDate);
+    typeOver(ed, c.iDate);
     key(ed, Qt::Key_Return);
-    retype(ed, c.iKingaku);
+    typeOver(ed, c.iKingaku);
     key(ed, Qt::Key_Return);
-    retype(ed, c.kisyu);
+    typeOver(ed, c.kisyu);
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), QStringLiteral("Option_Dounyuu"));
     for (int s = 1; s < c.status; ++s) key(ed, Qt::Key_Right);
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), QStringLiteral("t_O_Date"));
-    retype(ed, c.oDate);
+    typeOver(ed, c.oDate);
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), newMode ? QStringLiteral("cmd_New") : QStringLiteral("cmd_Update"));
     key(ed, Qt::Key_Return);
-}
-
-// Runs work on the next modal dialog once it is up (the caller then opens it).
-void onModal(std::function<void(QWidget *)> work) {
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer->stop();
-        timer->deleteLater();
-        work(modal);
-    });
-    timer->start();
 }
 
 Frm_Cow *openEditor(QWidget *list = nullptr) {
     auto *ed = new Frm_Cow(list);
     ed->setAttribute(Qt::WA_DeleteOnClose);
     ed->show();
-    ed->Form_Activate();
     return ed;
 }
 
@@ -116,6 +115,7 @@ class TstRegister : public QObject {
 
     void workedExampleThroughTheWindows();
     void newModeStartsEmptyAndKeepsDatesAndAmounts();
+    void addBeforeActivationAddsACalf();
     void editModeShowsTheStoredCalf();
     void editModeWithUnknownStatusSelectsNothing();
     void monthsCounted_data();
@@ -145,7 +145,6 @@ void TstRegister::workedExampleThroughTheWindows() {
     onModal([&](QWidget *modal) {
         auto *ed = qobject_cast<Frm_Cow *>(modal);
         QVERIFY(ed);
-        ed->Form_Activate();
         for (const Calf &c : calves) enterCalf(ed, c);
         QCOMPARE(focusName(ed), QStringLiteral("t_No"));
         ed->close();
@@ -203,6 +202,20 @@ void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts() {
     // Closing right away stores nothing more.
     ed->close();
     QCOMPARE(year.value("SELECT count(*) FROM T_Cow").toInt(), 1);
+}
+
+void TstRegister::addBeforeActivationAddsACalf() {
+    TestYear year;
+    year.exec("INSERT INTO T_Cow (No, Name, I_Date, Syori) VALUES (1, 'a', '2001-04-01', 2)");
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow ed;  // never shown, never activated
+    ed.findChild<QLineEdit *>("t_No")->setText("2");
+    ed.findChild<QLineEdit *>("t_I_Date")->setText("H13/5/1");
+    ed.cmd_New_Click();
+    QVERIFY(MsgBox::shown().isEmpty());
+    QCOMPARE(year.text("SELECT No, Name, I_Date, Syori FROM T_Cow ORDER BY rowid"),
+             QStringLiteral("1|a|2001-04-01|2;2|NULL|2001-05-01|1"));
 }
 
 void TstRegister::editModeShowsTheStoredCalf() {

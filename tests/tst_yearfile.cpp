@@ -1,3 +1,4 @@
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -318,6 +319,57 @@ class TstYearFile : public QObject {
         QCOMPARE(sql(Y13, {"SELECT count(*) FROM T_Cow"}), (Rows{{0}}));
     }
 
+    // Each message names the problem in Japanese; Qt's or SQLite's own words come only on a
+    // last "詳細：" line, and a read never claims that changes were lost.
+    void messagesSpeakJapaneseFirst() {
+        const QString y12 = QStringLiteral("cowdata12.mdb");
+        QString e, year;
+        QList<std::tuple<QString, QString, bool>> cases;  // message, what it says, a read?
+        const auto add = [&](const QString &says, bool read) {
+            cases << std::tuple{e, says, read};
+        };
+        QVERIFY(YearFiles::createFromTemplate(y12, &e));
+        if (auto file = YearFile::open(y12, &e, true)) {
+            // Broken after it was opened: opening it now is refused (below).
+            sql(y12,
+                {"DROP VIEW Q_Cost_Tesuu", "CREATE VIEW Q_Cost_Tesuu AS SELECT x FROM T_Gone"});
+            QVERIFY(!DataSource(file, "Q_Cost_Tesuu").refresh(&e));
+            add("読み込みに失敗しました", true);
+            DataSource cost(file, "T_Cost");
+            cost.addNew();
+            QVERIFY(!cost.update({{"Sozei", 1}}, &e));
+            add("保存されていません", false);
+        }
+        QVERIFY(!YearFile::open(y12, &e, true));
+        add("Q_Cost_Tesuu が読めません", true);
+        QVERIFY(QDir().mkdir(Y13) && QDir().mkdir(PointerFile::Name));
+        QVERIFY(!YearFile::open(Y13, &e));
+        add("フォルダ", true);
+        QVERIFY(!YearFiles::createFromTemplate(Y13, &e));
+        add("フォルダ", false);
+        QCOMPARE(ReadCurrentYear(&year, &e), PointerFile::Read::Unreadable);
+        add("フォルダ", true);
+        QVERIFY(!WritePointerFile(&e));
+        add("フォルダ", false);
+        QVERIFY(!YearFile::open(QString(5000, QLatin1Char('x')), &e));  // a damaged pointer line
+        add("見つかりません", true);
+
+        static const QRegularExpression japanese(QStringLiteral("[\\x{3040}-\\x{9fff}]"));
+        QCOMPARE(cases.size(), 8);
+        for (const auto &[message, says, read] : cases) {
+            QVERIFY2(message.contains(says), qPrintable(message));
+            QVERIFY2(!read || !message.contains(QStringLiteral("保存されていません")),
+                     qPrintable(message));
+            const QStringList lines = message.split(QLatin1Char('\n'));
+            for (const QString &line : lines) {
+                QVERIFY2(line.startsWith(QStringLiteral("詳細：")) ? &line == &lines.last()
+                                                                   : line.contains(japanese),
+                         qPrintable(message));
+                QVERIFY2(line.size() < 120, qPrintable(message));
+            }
+        }
+    }
+
     void binding_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("kind");
@@ -329,6 +381,10 @@ class TstYearFile : public QObject {
         QTest::newRow("grouped amount") << "1,234" << amount << QVariant(1234) << "1,234";
         QTest::newRow("empty amount") << "" << amount << null << "";
         QTest::newRow("letters as amount") << "abc" << amount << QVariant() << "";
+        QTest::newRow("comma per digit") << "1,2,3" << amount << QVariant() << "";
+        QTest::newRow("typed after 5,000") << "5,0007777" << amount << QVariant() << "";
+        QTest::newRow("full-width amount")
+            << "１２，３４５" << amount << QVariant(12345) << "12,345";
         QTest::newRow("count") << "1234" << count << QVariant(1234) << "1234";
         QTest::newRow("fraction as count") << "1.5" << count << QVariant() << "";
         QTest::newRow("era date") << "H13/4/1" << date << QVariant("2001-04-01") << "H13/4/1";

@@ -102,6 +102,18 @@ void Frm_Wk::refresh(std::initializer_list<Source> sources) {
     emit changed();
 }
 
+bool Frm_Wk::refresh(std::initializer_list<Source> sources, QString *error) {
+    bool ok = true;
+    for (Source s : sources) {
+        ok = read(s, error);
+        if (s == Data_Cost2 || s == Data_CostCal || s == Data_CowCal1 || s == Data_ProseedCal1)
+            Cal_Wk();
+        if (!ok) break;
+    }
+    emit changed();
+    return ok;
+}
+
 void Frm_Wk::refreshAll() {
     refresh({Data_CowCal1, Data_CostCal, Data_Cost2, Data_ProseedCal1, Data_Cost_Zensiryou,
              Data_Cost_Konsiryou, Data_Cost_Ikusei});

@@ -40,6 +40,10 @@ class Frm_Wk : public QObject {
 
     // Re-reads the sources in the given order; the four main totals each run Cal_Wk.
     void refresh(std::initializer_list<Source> sources);
+    // The same without a message: stops at the first source that cannot be read, whose
+    // fields are then empty, and says why. A caller that values calves must not take
+    // those empty fields for totals of 0.
+    bool refresh(std::initializer_list<Source> sources, QString *error);
     void refreshAll();
 
     void Cal_Wk();

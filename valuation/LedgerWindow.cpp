@@ -123,6 +123,10 @@ void LedgerWindow::chooseRecord() {
 
 void LedgerWindow::Form_Activate() {
     if (!source_) return;
+    // Read the record again: a data clear, or this year's window of another kind, may
+    // have changed it since, and saving the old figures would silently undo that.
+    QString error;
+    if (!source_->refresh(&error)) MsgBox::show(this, error, title_);
     chooseRecord();
     Binding::fill(fields_, *source_);
     filled();

@@ -27,7 +27,8 @@ bool run(YearFile &file, const QString &what, const QStringList &statements, QSt
     for (const QString &sql : statements) {
         QSqlQuery q(file.db());
         if (!q.exec(sql)) {
-            *error = MsgBox::withDetail(QStringLiteral("%1に失敗しました。").arg(what),
+            *error = MsgBox::withDetail(QStringLiteral("%1に失敗しました。%2")
+                                            .arg(what, Snapshot::storageHint(q.lastError())),
                                         q.lastError().text());
             return false;
         }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "Report.h"
+
+class Frm_Wk;
+class YearFile;
+
+// The calf inventory table (子牛棚卸表): headings once, one line per calf in the
+// register's stored order, then the column totals and how the per-head monthly cost
+// was found.
+namespace InventoryReport {
+
+// Reads every calf of the file and the work window's five figures, now: figures from an
+// earlier opening would print stale values. False with a message when the file fails.
+bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Document *doc,
+           QString *error);
+
+}  // namespace InventoryReport

@@ -1,0 +1,100 @@
+#include "Report.h"
+
+#include <QFont>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "MsgBox.h"
+
+namespace Report {
+
+Item text(int left, int top, int width, int height, const QString &text, Qt::Alignment align,
+          int size) {
+    return {Item::Kind::Text, QRect(left, top, width, height), text, align, size, {}};
+}
+
+Item rule(int x1, int y1, int x2, int y2) {
+    return {Item::Kind::Rule, {}, {}, {}, 0, QLine(x1, y1, x2, y2)};
+}
+
+QList<Page> flow(const QList<Section> &sections, int pageHeight) {
+    QList<Page> pages(1);
+    int y = 0;
+    for (const Section &s : sections) {
+        if (y > 0 && y + s.height > pageHeight) {
+            pages.append(Page());
+            y = 0;
+        }
+        for (Item item : s.items) {
+            item.box.translate(0, y);
+            item.rule.translate(0, y);
+            pages.last() << item;
+        }
+        y += s.height;
+    }
+    return pages;
+}
+
+QString family() {
+    static const QString name = [] {
+        const QString ms = QStringLiteral("ＭＳ Ｐゴシック");
+        // Noto Sans CJK extracts from PDFs as radicals: only the last resort.
+        QFont::insertSubstitutions(ms, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                                        QStringLiteral("Noto Sans CJK JP")});
+        return ms;
+    }();
+    return name;
+}
+
+QPageLayout pageLayout(const Document &doc, const QPageSize &paper) {
+    return QPageLayout(paper.isValid() ? paper : QPageSize(QPageSize::A4), doc.orientation,
+                       QMarginsF(1, 1, 1, 1), QPageLayout::Inch);
+}
+
+bool paint(const Document &doc, QPagedPaintDevice *device) {
+    const QRectF area = device->pageLayout().paintRect(QPageLayout::Inch);
+    const QList<Page> pages = flow(doc.sections, int(area.height() * Twips));
+    QPainter p;
+    if (!p.begin(device)) return false;
+    // Everything is laid out in twips; fonts are sized in twips too, or the scale
+    // would apply to them twice.
+    p.scale(device->logicalDpiX() / double(Twips), device->logicalDpiY() / double(Twips));
+    QPen pen(Qt::black);
+    pen.setWidth(15);
+    pen.setCapStyle(Qt::FlatCap);
+    QFont font(family());
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0) device->newPage();
+        for (const Item &item : pages[i]) {
+            if (item.kind == Item::Kind::Rule) {
+                p.setPen(pen);
+                p.drawLine(item.rule);
+            } else {
+                font.setPixelSize(item.size);
+                p.setFont(font);
+                p.setPen(Qt::black);
+                p.drawText(item.box, int(item.align | Qt::AlignTop) | Qt::TextDontClip, item.text);
+            }
+        }
+    }
+    return p.end();
+}
+
+bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, QString *error) {
+    QPdfWriter pdf(path);
+    if (!pdf.setPageLayout(pageLayout(doc, paper))) {
+        *error = QStringLiteral("用紙の設定ができません。");
+        return false;
+    }
+    pdf.setTitle(doc.title);
+    pdf.setCreator(QStringLiteral("Moriva"));
+    if (!paint(doc, &pdf)) {
+        *error = MsgBox::withDetail(QStringLiteral("PDFファイルを書き込めません。"),
+                                    MsgBox::fileLabel(path));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace Report

@@ -1,0 +1,78 @@
+#include "ReportPreview.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+
+#include "Frm_Wk.h"
+#include "MsgBox.h"
+
+namespace ReportPreview {
+
+namespace {
+std::function<QString(const QString &)> savePathAnswer;
+std::function<void(QDialog *, const Report::Document &)> shownHook;
+}  // namespace
+
+void setShownHook(std::function<void(QDialog *, const Report::Document &)> hook) {
+    shownHook = std::move(hook);
+}
+
+void setSavePathAnswer(std::function<QString(const QString &)> answer) {
+    savePathAnswer = std::move(answer);
+}
+
+QPageSize defaultPaper() {
+    const QPageSize size = QPrinterInfo::defaultPrinter().defaultPageSize();
+    return size.isValid() ? size : QPageSize(QPageSize::A4);
+}
+
+QString pdfName(const Report::Document &doc, const QString &year) {
+    return QStringLiteral("%1_%2年度.pdf").arg(doc.caption, year);
+}
+
+void savePdfFromPreview(QWidget *parent, const Report::Document &doc, const QPageSize &paper) {
+    const QString year = Frm_Wk::instance() ? Frm_Wk::instance()->t_Nendo : QString();
+    const QString suggested = QDir::current().absoluteFilePath(pdfName(doc, year));
+    const QString path =
+        savePathAnswer ? savePathAnswer(suggested)
+                       : QFileDialog::getSaveFileName(parent, QStringLiteral("PDFに保存"),
+                                                      suggested, QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!Report::savePdf(doc, path, paper, &error)) MsgBox::show(parent, error);
+}
+
+void exec(QWidget *parent, const Report::Document &doc) {
+    // Qt does not apply the printer's stored default orientation by itself.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(Report::pageLayout(doc, defaultPaper()));
+    printer.setDocName(doc.title);
+    printer.setFullPage(false);
+
+    QPrintPreviewDialog preview(&printer, parent);
+    preview.setObjectName(QStringLiteral("ReportPreview"));
+    preview.setWindowTitle(doc.caption);
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        preview.resize(screen->availableSize() * 4 / 5);  // a page that can be read
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
+                     [&doc](QPrinter *p) { Report::paint(doc, p); });
+    if (auto *bar = preview.findChild<QToolBar *>()) {
+        QAction *save = bar->addAction(QStringLiteral("PDFに保存"));
+        save->setObjectName(QStringLiteral("cmd_SavePdf"));
+        QObject::connect(save, &QAction::triggered, &preview, [&] {
+            savePdfFromPreview(&preview, doc, printer.pageLayout().pageSize());
+        });
+    }
+    if (shownHook) QTimer::singleShot(0, &preview, [&] { shownHook(&preview, doc); });
+    preview.exec();
+}
+
+}  // namespace ReportPreview

@@ -1,0 +1,320 @@
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include "Frm_Main.h"
+#include "Frm_Print.h"
+#include "InventoryReport.h"
+#include "MsgBox.h"
+#include "PrinterSetup.h"
+#include "ReportPreview.h"
+#include "StatementReport.h"
+#include "TestYear.h"
+#include "YearFile.h"
+
+namespace {
+
+// Records every orientation asked for; fails when told to.
+class FakePrinter : public PrinterSetup {
+  public:
+    QList<int> asked;
+    bool fails = false;
+    bool SetPrinterOrientation(Orientation o, QString *detail) override {
+        asked << o;
+        if (fails) *detail = QStringLiteral("no printer");
+        return !fails;
+    }
+};
+
+// The text of the item whose box starts at (left, top) in a section, or "?" when none.
+QString at(const Report::Section &s, int left, int top) {
+    for (const Report::Item &i : s.items)
+        if (i.kind == Report::Item::Kind::Text && i.box.topLeft() == QPoint(left, top))
+            return i.text;
+    return QStringLiteral("?");
+}
+
+QStringList texts(const Report::Page &page) {
+    QStringList out;
+    for (const Report::Item &i : page)
+        if (i.kind == Report::Item::Kind::Text) out << i.text;
+    return out;
+}
+
+QString run(const QString &program, const QStringList &args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("failed: ") + program;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Part of the worked example: expenses 3,000,000 with a 50,000 commission; calf A held
+// all year, B bought in April, C sold in May; 26 fattening months in all.
+void seedWorkedExample(const TestYear &year) {
+    year.exec(QStringLiteral("INSERT INTO T_Cost (Siryou, Nidukuri) VALUES (2950000, 50000)"));
+    year.exec(QStringLiteral(
+        "INSERT INTO T_Cow (No, Name, Syori, Hiikutuki, Kisyu, I_Kingaku, I_Date, O_Date) VALUES "
+        "(1, 'A', 2, 12, 300000, NULL, NULL, NULL), (2, 'B', 1, 9, NULL, 400000, '2001-04-10', "
+        "NULL),"
+        "(3, 'C', 3, 5, NULL, NULL, '2000-06-01', '2001-05-20')"));
+}
+
+}  // namespace
+
+class TstReports : public QObject {
+    Q_OBJECT
+    FakePrinter printer_;
+    QList<Report::Document> shown_;  // every preview opened, in order
+    std::function<void(QDialog *)> inPreview_;
+
+    Frm_Print *openPrint() {
+        auto *w = new Frm_Print;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        w->activateWindow();
+        return w;
+    }
+    void click(QWidget *w, const char *name) {
+        QTest::mouseClick(w->findChild<QPushButton *>(name), Qt::LeftButton);
+    }
+
+  private slots:
+    void initTestCase() {
+        MsgBox::setHeadless(true);
+        PrinterSetup::install(&printer_);
+        ReportPreview::setShownHook([this](QDialog *preview, const Report::Document &doc) {
+            shown_ << doc;
+            if (inPreview_) inPreview_(preview);
+            preview->reject();
+        });
+    }
+    void init() {
+        printer_ = FakePrinter();
+        shown_.clear();
+        inPreview_ = nullptr;
+        MsgBox::clearShown();
+    }
+
+    // The worked example through the print window, both forms, and the preparation run
+    // again when a preview closes.
+    void workedExampleThroughThePrintWindow() {
+        TestYear year;
+        seedWorkedExample(year);
+        Frm_Wk::instance()->refreshAll();
+        QPointer<Frm_Print> w = openPrint();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(year.text("SELECT HiikuKingaku, Kimatu, F4, F5 FROM T_Cow ORDER BY rowid"),
+                 "1176912|1476912||;882684|1282684|買|;490380|0||売");
+
+        const QString pdf = year.path() + "/preview.pdf";
+        QString suggestedName;
+        ReportPreview::setSavePathAnswer([&](const QString &suggested) {
+            suggestedName = QFileInfo(suggested).fileName();
+            return pdf;
+        });
+        inPreview_ = [](QDialog *preview) {
+            QCOMPARE(preview->windowTitle(), QStringLiteral("子牛棚卸表"));
+            preview->findChild<QAction *>("cmd_SavePdf")->trigger();
+        };
+        click(w, "cmd_Tanaorosi");
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        QCOMPARE(suggestedName, QStringLiteral("子牛棚卸表_13年度.pdf"));
+        QCOMPARE(shown_.size(), 1);
+        const QList<Report::Section> &s = shown_[0].sections;
+        QCOMPARE(s.size(), 5);  // header, three calves, footer
+        QStringList lines;
+        for (int i = 1; i <= 3; ++i)
+            lines << QStringList{at(s[i], 90, 45),   at(s[i], 10125, 75), at(s[i], 11340, 75),
+                                 at(s[i], 6540, 60), at(s[i], 6885, 60),  at(s[i], 2355, 45),
+                                 at(s[i], 4485, 45)}
+                         .join('|');
+        QCOMPARE(lines,
+                 QStringList({"1|1,176,912|1,476,912||||300,000",
+                              "2|882,684|1,282,684|買||H13.4.10|", "3|490,380|0||売|H12.6.1|"}));
+        const Report::Section &f = s[4];
+        QCOMPARE(QStringList({at(f, 1740, 615), at(f, 1740, 885), at(f, 1740, 1170),
+                              at(f, 1740, 1440), at(f, 8430, 555)}),
+                 QStringList({"3,000,000", "400,000", "50,000", "2,550,000", "98,076"}));
+        QCOMPARE(QStringList({at(f, 3420, 90), at(f, 4440, 90), at(f, 9480, 45), at(f, 10170, 45),
+                              at(f, 11310, 45)}),
+                 QStringList({"400,000", "300,000", "26", "2,549,976", "2,759,596"}));
+
+        // Back from the preview, a changed calf is valued again before the next form.
+        year.exec("UPDATE T_Cow SET Kisyu = 400000 WHERE No = 1");
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        inPreview_ = nullptr;
+        click(w, "cmd_Meisai");
+        QCOMPARE(shown_.size(), 2);
+        QCOMPARE(shown_[1].caption, QStringLiteral("明細書"));
+        QCOMPARE(at(shown_[1].sections[1], 3555, 7515), QStringLiteral("400,000"));    // line 24
+        QCOMPARE(at(shown_[1].sections[1], 3555, 7830), QStringLiteral("2,859,596"));  // line 25
+
+        click(w, "cmd_Close");
+        QTRY_VERIFY(!w);
+        QCOMPARE(printer_.asked, QList<int>({2, 1, 1}));
+        QCOMPARE(MsgBox::shown().size(), 0);
+    }
+
+    // The detail statement of the feed-stock case, costs above the income.
+    void statementLines() {
+        TestYear year;
+        year.exec(
+            "INSERT INTO T_Cost (Siryou, Nidukuri, Zensiryou, Konsiryou, Ikusei, Etc1_Name, "
+            "Etc1) VALUES (493, 4500, 100, 40, 200, NULL, 7)");
+        year.exec("INSERT INTO T_Proseed (Hanbai) VALUES (3000)");
+        year.exec("INSERT INTO T_Cow (No, Syori, Hiikutuki, Kisyu) VALUES (1, 2, 1, 1000)");
+        Frm_Wk::instance()->refreshAll();
+        QPointer<Frm_Print> w = openPrint();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        click(w, "cmd_Meisai");
+        QCOMPARE(shown_.size(), 1);
+        const auto &s = shown_[0].sections;
+        QCOMPARE(at(s[0], 180, 240), QStringLiteral("免税所得（肉用牛）の明細書"));
+        QCOMPARE(QStringList({at(s[1], 3555, 1290), at(s[1], 3555, 5865), at(s[1], 1260, 5865),
+                              at(s[1], 3555, 7185), at(s[1], 3555, 7515), at(s[1], 3555, 7830),
+                              at(s[1], 3555, 8175), at(s[2], 3555, 90), at(s[2], 3555, 495),
+                              at(s[2], 3150, 495)}),
+                 QStringList({"3,000", "7", "", "5,000", "1,100", "1,540", "200", "4,360", "-1,360",
+                              "28"}));
+        w->close();
+    }
+
+    void calvesFlowOverPages() {
+        TestYear year;
+        for (int n = 1; n <= 45; ++n)
+            year.exec(
+                QStringLiteral("INSERT INTO T_Cow (No, Syori, Hiikutuki, Kisyu) VALUES (%1, 2, "
+                               "12, 1000)")
+                    .arg(n));
+        QString error;
+        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        Report::Document doc;
+        QVERIFY2(InventoryReport::build(file, *Frm_Wk::instance(), &doc, &error),
+                 qPrintable(error));
+        // A4 landscape inside one-inch margins: 9,026 twips high.
+        const QList<Report::Page> pages = Report::flow(doc.sections, 9026);
+        QStringList shape;
+        for (const Report::Page &p : pages) {
+            QStringList numbers;  // the No column, top to bottom
+            for (const Report::Item &i : p)
+                if (i.box.x() == 90) numbers << i.text;
+            const QStringList t = texts(p);
+            shape << QStringLiteral("%1 lines=%2 from=%3 合計=%4")
+                         .arg(t.contains("名前") ? "head" : "-")
+                         .arg(numbers.size())
+                         .arg(numbers.value(0))
+                         .arg(t.contains("合計") ? "true" : "false");
+        }
+        // 21 lines under the headings, 24 on the next page, the footer alone after them.
+        QCOMPARE(shape,
+                 QStringList({"head lines=21 from=1 合計=false", "- lines=24 from=22 合計=false",
+                              "- lines=0 from= 合計=true"}));
+        QCOMPARE(at(doc.sections[1], 2355, 45), QString());  // no I_Date: an empty box
+        QCOMPARE(Report::flow(doc.sections, 9026).size(), pages.size());
+    }
+
+    // Both forms as PDF files through the main menu, no printer needed: the text reads
+    // back as printed, in the embedded gothic.
+    void menuWritesBothPdfs() {
+        TestYear year;
+        seedWorkedExample(year);
+        Frm_Wk::instance()->refreshAll();
+        Frm_Print::setFolderAnswer([&] { return year.path(); });
+        Frm_Main main;
+        main.findChild<QAction *>("mnu_SavePdf")->trigger();
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("PDFに保存"));
+        const QString inventory = year.path() + "/子牛棚卸表_13年度.pdf";
+        const QString statement = year.path() + "/明細書_13年度.pdf";
+        const QString inv = run("pdftotext", {"-layout", inventory, "-"});
+        for (const char *t : {"導入年月日", "1,176,912", "1,282,684", "買", "売", "2,550,000",
+                              "98,076", "１頭１ヶ月当たりの肥育金額（E÷D）"})
+            QVERIFY2(inv.contains(QString::fromUtf8(t)), t);
+        const QString st = run("pdftotext", {"-layout", statement, "-"});
+        for (const char *t : {"免税所得（肉用牛）の明細書", "荷造運賃手数料", "3,000,000",
+                              "差引金額（5－27）", "免税対象牛は販売証明書添付"})
+            QVERIFY2(st.contains(QString::fromUtf8(t)), t);
+        QVERIFY(run("pdffonts", {statement}).contains("IPAPGothic"));
+        QVERIFY(run("pdfinfo", {inventory}).contains("Title:           棚卸表"));
+        QVERIFY(run("pdfinfo", {inventory}).contains("842 x 595 pts (A4)"));  // landscape
+        // Asked before it overwrites; Cancel keeps the files.
+        MsgBox::clearShown();
+        MsgBox::queueAnswer(MsgBox::Answer::Cancel);
+        QFile::resize(statement, 0);
+        main.findChild<QAction *>("mnu_SavePdf")->trigger();
+        QCOMPARE(QFileInfo(statement).size(), 0);
+        Frm_Print::setFolderAnswer(nullptr);
+    }
+
+    // What ends the preparation or a report, and the orientation each leaves behind.
+    void refusalsAndPrinterErrors() {
+        TestYear year;
+        QPointer<Frm_Print> w = openPrint();  // empty register
+        QTRY_VERIFY(!w);
+        QCOMPARE(MsgBox::shown().value(0).text, QStringLiteral("印刷データがありません。"));
+        QCOMPARE(printer_.asked, QList<int>({1}));
+
+        // A total that cannot be read is never valued as 0: nothing is written.
+        seedWorkedExample(year);
+        year.exec("DROP VIEW Q_Cost_Tesuu");  // one that fails when read
+        year.exec(
+            "CREATE VIEW Q_Cost_Tesuu AS SELECT Nidukuri FROM T_Cost "
+            "WHERE abs(-9223372036854775808)");
+        MsgBox::clearShown();
+        w = openPrint();
+        QTRY_VERIFY(!w);
+        QVERIFY2(MsgBox::shown().value(0).text.startsWith("集計を読み込めないため"),
+                 qPrintable(MsgBox::shown().value(0).text));
+        QCOMPARE(year.text("SELECT count(*) FROM T_Cow WHERE HiikuKingaku IS NOT NULL"), "0");
+
+        // No printer: the printer error, no preview, the window stays; closing says nothing.
+        year.exec("DROP VIEW Q_Cost_Tesuu");
+        year.exec("CREATE VIEW Q_Cost_Tesuu AS SELECT Nidukuri FROM T_Cost ORDER BY rowid");
+        MsgBox::clearShown();
+        printer_.fails = true;
+        w = openPrint();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        click(w, "cmd_Tanaorosi");
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QCOMPARE(MsgBox::shown()[0].text,
+                 QStringLiteral("プリンタエラーです。\r\nプリンタを確認してください。"));
+        QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("プリンタエラー"));
+        QVERIFY(shown_.isEmpty());
+        QVERIFY(w->isVisible());
+        w->close();
+        QTRY_VERIFY(!w);
+        QCOMPARE(MsgBox::shown().size(), 1);
+    }
+
+    void keysAndGeometry() {
+        TestYear year;
+        seedWorkedExample(year);
+        Frm_Wk::instance()->refreshAll();
+        QPointer<Frm_Print> w = openPrint();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        const double px = w->logicalDpiX() / 1440.0;
+        QCOMPARE(w->findChild<QPushButton *>("cmd_Close")->geometry(),
+                 QRect(qRound(2760 * px), qRound(600 * px), qRound(1335 * px), qRound(735 * px)));
+        QCOMPARE(w->size(), QSize(qRound(4290 * px), qRound(2055 * px)));
+        QStringList ring;
+        auto *b = w->findChild<QPushButton *>("cmd_Tanaorosi");
+        b->setFocus();
+        for (int k : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Right, Qt::Key_Left, Qt::Key_Up}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(k));
+            ring << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(ring, QStringList({"cmd_Meisai", "cmd_Close", "cmd_Tanaorosi", "cmd_Close",
+                                    "cmd_Meisai"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(shown_.size(), 1);
+        QCOMPARE(shown_[0].orientation, QPageLayout::Portrait);
+        w->close();
+    }
+};
+
+QTEST_MAIN(TstReports)
+#include "tst_reports.moc"

@@ -1,0 +1,81 @@
+#include <QtTest>
+
+#include "MsgBox.h"
+#include "Statement.h"
+#include "TestYear.h"
+
+Q_DECLARE_METATYPE(Statement::Totals)
+
+// The detail statement's figures, without a window: the CSV export and the printed form
+// both read them from here.
+class TestStatement : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+
+    void figures_data() {
+        QTest::addColumn<Statement::Totals>("totals");
+        QTest::addColumn<QString>("expected");  // lines 5, 23, 24, 25, 27, 28; "-" empty
+        // Syuunyuu, Keihi, KisyuKei, Zensiryou, KimatuKei, Konsiryou, Ikusei
+        QTest::newRow("feed stocks and rearing")
+            << Statement::Totals{"10000", "5000", "1000", "100", "1500", "40", "200"}
+            << "10000 5000 1100 1540 4360 5640";
+        QTest::newRow("costs above income")
+            << Statement::Totals{"3000", "5000", "1000", "100", "1500", "40", "200"}
+            << "3000 5000 1100 1540 4360 -1360";
+        QTest::newRow("empty totals count as 0")
+            << Statement::Totals{"", "5000", "1000", "", "", "", ""} << "0 5000 1000 0 6000 -6000";
+        QTest::newRow("separators and fractions read like the windows")
+            << Statement::Totals{"1,000.5", "2,000", "0", "0", "0", "0", "0"}
+            << "1000 2000 0 0 2000 -1000";
+        QTest::newRow("line 24 overflows: it and the rest empty")
+            << Statement::Totals{"1", "2", "2147483647", "1", "0", "0", "0"} << "1 2 - - - -";
+        QTest::newRow("line 27 overflows on its last term")
+            << Statement::Totals{"1", "-2147483648", "0", "0", "0", "0", "1"}
+            << "1 -2147483648 0 0 - -";
+        QTest::newRow("line 28 overflows alone")
+            << Statement::Totals{"-2", "2147483647", "0", "0", "0", "0", "0"}
+            << "-2 2147483647 0 0 2147483647 -";
+        QTest::newRow("a total that is not a number stops there")
+            << Statement::Totals{"1", "x", "0", "0", "0", "0", "0"} << "1 - - - - -";
+    }
+    void figures() {
+        QFETCH(Statement::Totals, totals);
+        QFETCH(QString, expected);
+        const Statement::Figures f = Statement::figures(totals);
+        QStringList got;
+        for (const auto &v : {f.kei1, f.kei2, f.kisyu, f.kimatu, f.kei3, f.kei4})
+            got << (v ? QString::number(*v) : QStringLiteral("-"));
+        QCOMPARE(got.join(QLatin1Char(' ')), expected);
+    }
+
+    // Stored names and amounts reach their lines from the year file; empty stays empty.
+    void linesFromTheYearFile() {
+        TestYear year;
+        year.exec(QStringLiteral(
+            "INSERT INTO T_Proseed (Hanbai, Etc2_Name, Etc2) VALUES (900, '補助金', 30)"));
+        year.exec(
+            QStringLiteral("INSERT INTO T_Cost (Sozei, Zatu, Etc1, Etc4_Name, Etc4, Ikusei) VALUES "
+                           "(7, 8, 9, '燃料', 11, 12)"));
+        Frm_Wk::instance()->refreshAll();
+        QList<Statement::Line> lines;
+        QString error;
+        QVERIFY2(Statement::compute(*Frm_Wk::instance(), &lines, &error), qPrintable(error));
+        QCOMPARE(lines.size(), 28);
+        QStringList got;
+        for (const auto &l : lines)
+            got << QStringLiteral("%1:%2=%3")
+                       .arg(l.number)
+                       .arg(l.name, l.amount ? QString::number(*l.amount) : QString());
+        QCOMPARE(got.join(QLatin1Char(' ')),
+                 QStringLiteral(
+                     "1:販売金額=900 2:雑収入= 3:= 4:補助金=30 5:計=930 6:租税公課=7 7:素畜費= "
+                     "8:飼料費= 9:衛生費= 10:諸材料費= 11:修繕費= 12:動力光熱費= 13:家畜共済掛金= "
+                     "14:減価償却費= 15:荷造運賃手数料= 16:利子割引料= 17:専従者給与= 18:雑費=8 "
+                     "19:=9 20:= 21:= 22:燃料=11 23:小計=35 24:棚卸（期首）=0 25:棚卸（期末）=0 "
+                     "26:育成費用=12 27:計（23＋24－25－26）=23 28:差引金額（5－27）=907"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStatement)
+#include "tst_statement.moc"

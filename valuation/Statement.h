@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+#include <QtGlobal>
+#include <optional>
+
+class Frm_Wk;
+
+// The 28 lines of the detail statement of tax-exempt income from beef cattle, as
+// figures: what the printed form shows and what an export writes, from one place.
+namespace Statement {
+
+struct Line {
+    int number;                    // 1..28, the number printed beside the amount
+    QString name;                  // the caption, or the stored name for lines 3, 4, 19..22
+    std::optional<qint32> amount;  // nullopt prints nothing
+    QString remark;
+};
+
+// The work totals the computed lines read, as the work window's texts.
+struct Totals {
+    QString Syuunyuu, Keihi, KisyuKei, Zensiryou, KimatuKei, Konsiryou, Ikusei;
+};
+Totals totalsOf(const Frm_Wk &wk);
+
+// Lines 5, 23, 24, 25, 27 and 28, in that order, from the totals: an empty total counts
+// as 0, as everywhere in the valuation. The first figure that cannot be computed (a
+// total that is not a number, or a result outside the 32-bit range) and every figure
+// after it stay nullopt.
+struct Figures {
+    std::optional<qint32> kei1, kei2, kisyu, kimatu, kei3, kei4;
+};
+Figures figures(const Totals &totals);
+
+// All 28 lines, in order, from one row of Q_Syuusi (column name -> value, the names as
+// the view spells them, "T_Proseed.Zatu") and the totals.
+QList<Line> lines(const QVariantMap &syuusi, const Totals &totals);
+
+// Reads Q_Syuusi from the work window's year file and the work window's totals. False
+// with a Japanese message when the file cannot be read.
+bool compute(const Frm_Wk &wk, QList<Line> *out, QString *error);
+
+inline const QString Title = QStringLiteral("免税所得（肉用牛）の明細書");
+
+}  // namespace Statement
