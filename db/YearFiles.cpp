@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "Checkpoint.h"
 #include "MsgBox.h"
 #include "YearFile.h"
 
@@ -32,8 +33,10 @@ bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
     QSaveFile out(fileName);
     // Unbuffered, so that a full disk shows in write() and never reaches the rename.
     if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-        out.write(bytes) == bytes.size() && out.commit())
+        out.write(bytes) == bytes.size() && out.commit()) {
+        MORIVA_CHECKPOINT("year file made");
         return true;
+    }
     *error = MsgBox::withDetail(
         QStringLiteral("%1 を作れません。").arg(MsgBox::fileLabel(fileName)), out.errorString());
     return false;
