@@ -92,13 +92,11 @@ bool makeRolledOver(const QString &fileName, QString *why) {
             const QString problem = Snapshot::integrityProblem(*made);
             const auto found = counts(*made, QStringLiteral("1"), why);
             if (!problem.isEmpty())
-                ok = false,
                 *why = MsgBox::withDetail(
                     QStringLiteral("作ったファイルの検査で異常が見つかりました。"), problem);
-            else if (!found)
-                ok = false;
-            else if (*found != *expected)
-                ok = false, *why = QStringLiteral("作ったファイルの件数が合いません。");
+            else if (found && *found != *expected)
+                *why = QStringLiteral("作ったファイルの件数が合いません。");
+            ok = problem.isEmpty() && found && *found == *expected;
         }
     }
     ok = ok && Snapshot::sync(temporary, why);
