@@ -5,14 +5,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "CsvCommands.h"
 #include "Frm_Cost.h"
 #include "Frm_CowList.h"
 #include "Frm_Print.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
+#include "Frm_Year.h"
+#include "Frm_YearList.h"
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "dlg_DataClr.h"
 #include "frmAbout.h"
 
 Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
@@ -63,6 +67,20 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     QAction *pdf = file->addAction(QStringLiteral("PDFに保存(&P)..."), this,
                                    [this] { Frm_Print::savePdfs(this); });
     pdf->setObjectName(QStringLiteral("mnu_SavePdf"));
+    QAction *csvOut = file->addAction(QStringLiteral("CSV出力(&E)..."), this,
+                                      [this] { CsvCommands::exportYear(this); });
+    csvOut->setObjectName(QStringLiteral("mnu_CsvOut"));
+    QAction *csvIn = file->addAction(QStringLiteral("CSV取り込み(&I)..."), this, [this] {
+        if (!CsvCommands::importRegister(this)) return;
+        if (auto *list = qobject_cast<Frm_CowList *>(frmCowList_.data()))
+            list->Data_CowList_Refresh();
+    });
+    csvIn->setObjectName(QStringLiteral("mnu_CsvIn"));
+    QAction *years = file->addAction(QStringLiteral("年度一覧(&Y)"), this, [this] {
+        Frm_YearList overview(this);
+        overview.exec();
+    });
+    years->setObjectName(QStringLiteral("mnu_YearList"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn1"));
     QAction *exit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnu_Exit"));
@@ -105,8 +123,13 @@ void Frm_Main::cmd_Print_Click() {
     Frm_Print print(this);
     print.exec();
 }
-void Frm_Main::cmd_Year_Click() {}
-void Frm_Main::mnu_DataClr_Click() {}
+void Frm_Main::cmd_Year_Click() {
+    showOnce<Frm_Year>(frmYear_);
+}
+void Frm_Main::mnu_DataClr_Click() {
+    dlg_DataClr clear(this);
+    clear.exec();
+}
 
 void Frm_Main::mnu_Rerese_Click() {
     QString error;

@@ -1,5 +1,6 @@
 #include "Help.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,13 @@
 QString Help::page(QString *error) {
     const QString local = QDir::current().absoluteFilePath(QStringLiteral("help/index.htm"));
     if (QFile::exists(local)) return local;
+#ifdef MORIVA_HELP_FROM_PROGRAM
+    // An installed program has its pages in a fixed place beside it.
+    const QString installed =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/" MORIVA_HELP_FROM_PROGRAM "/index.htm"));
+    if (QFile::exists(installed)) return installed;
+#endif
 
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help");

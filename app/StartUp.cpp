@@ -1,31 +1,124 @@
 #include "StartUp.h"
 
+#include <QCommandLineParser>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include "Backup.h"
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
+#include "Snapshot.h"
 #include "YearFile.h"
 
+namespace {
+
+// Two copies in one folder each save whole records from what they read earlier, so one
+// silently undoes the other's changes. The lock is held until the process ends.
+struct FolderLock {
+    QString path;
+    std::unique_ptr<QLockFile> lock;
+};
+FolderLock held;
+
+bool holdWorkingFolder() {
+    const QString path = QDir::current().absoluteFilePath(LockFileName);
+    if (held.lock && held.path == path) return true;
+    auto lock = std::make_unique<QLockFile>(path);
+    // Only a dead owner frees the folder (Qt reads the owner's process id): a copy that
+    // has been open all day must still keep a second one out.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        held = {path, std::move(lock)};
+        return true;
+    }
+    held = {};
+    // A folder that takes no new file cannot be written by a second copy either; the
+    // program runs, and every save there says why it fails.
+    return lock->error() != QLockFile::LockFailedError;
+}
+
+// A crash during a rollover or a backup leaves its half-made copy under a temporary
+// name; it never held anything the year files do not, so the next start, which now has
+// the folder to itself, removes it.
+void removeHalfMadeCopies() {
+    if (!held.lock) return;
+    const QString suffix = Snapshot::temporaryPath(QStringLiteral(".mdb"));
+    for (const QString &folder : {QStringLiteral("."), Backup::Folder}) {
+        const QDir dir(folder);
+        const QString journal = suffix + QStringLiteral("-journal");
+        for (QString name :
+             dir.entryList({QLatin1Char('*') + suffix, QLatin1Char('*') + journal}, QDir::Files)) {
+            if (name.endsWith(journal)) name.chop(journal.size() - suffix.size());
+            Snapshot::discard(dir.filePath(name));
+        }
+    }
+}
+
+}  // namespace
+
+QString DocumentsWorkingFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/Moriva");
+}
+
+bool EnterWorkingFolder(const QStringList &arguments, QString *error) {
+    QCommandLineParser parser;
+    const QCommandLineOption documents(
+        DocumentsOption,
+        QStringLiteral(
+            "ドキュメントフォルダの Moriva を作業フォルダにします（なければ作ります）。"));
+    parser.addOption(documents);
+    const QCommandLineOption help = parser.addHelpOption();
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        *error = MsgBox::withDetail(
+            QStringLiteral("起動のしかたが違います。\n使い方：moriva [--%1]").arg(DocumentsOption),
+            parser.errorText().isEmpty() ? parser.positionalArguments().join(u' ')
+                                         : parser.errorText());
+        return false;
+    }
+    if (parser.isSet(help)) parser.showHelp();  // prints the options and ends the program
+    if (!parser.isSet(documents)) return true;
+
+    const QString folder = DocumentsWorkingFolder();
+    if (QDir().mkpath(folder) && QDir::setCurrent(folder)) return true;
+    *error = QStringLiteral("作業フォルダ %1 を作れませんでした。")
+                 .arg(QDir::toNativeSeparators(folder));
+    return false;
+}
+
+void releaseWorkingFolder() {
+    held = {};
+}
+
 std::unique_ptr<Frm_Main> StartUp() {
+    if (!holdWorkingFolder()) {
+        MsgBox::show(nullptr, QStringLiteral("Moriva はこのフォルダですでに起動しています。\n"
+                                             "開いている Moriva の画面をお使いください。"));
+        return nullptr;
+    }
+    removeHalfMadeCopies();
     QString year, problem;
     PointerFile::Read read = ReadCurrentYear(&year, &problem);
     if (read == PointerFile::Read::Ok && !YearFile::open(M_Cow::DbFileName, &problem))
         read = PointerFile::Read::Unreadable;
-    if (read == PointerFile::Read::Unreadable)
-        MsgBox::show(nullptr, MsgBox::beforeDetail(
-                                  problem, QStringLiteral("処理年度を設定し直してください。")));
-
-    if (read != PointerFile::Read::Ok) {
-        Frm_Init init;
-        if (init.exec() != QDialog::Accepted) return nullptr;
-        year = init.yearText();
-    }
-    QString error;
-    if (!Frm_Wk::load(&error)) {
-        MsgBox::show(nullptr, error);
-        return nullptr;
+    for (;;) {
+        if (read == PointerFile::Read::Unreadable)
+            MsgBox::show(nullptr, MsgBox::beforeDetail(
+                                      problem, QStringLiteral("処理年度を設定し直してください。")));
+        if (read != PointerFile::Read::Ok) {
+            Frm_Init init;
+            if (init.exec() != QDialog::Accepted) return nullptr;
+            year = init.yearText();
+        }
+        // A file can pass the checks and still fail to read: it is treated as damaged,
+        // left untouched, and the farmer chooses the year again.
+        if (Frm_Wk::load(&problem)) break;
+        read = PointerFile::Read::Unreadable;
     }
     Frm_Wk::instance()->t_Nendo = year;
     return std::make_unique<Frm_Main>();

@@ -1,10 +1,33 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <memory>
 
 class Frm_Main;
 
-// Start-up: read the pointer file (or run the initial setup), load the work window on
-// the current year and make the main menu. nullptr when the program should end: the
-// setup was closed without a year, or the year file could not be loaded.
+// The program keeps cowdb.inf and the year files in its working folder. Started from a
+// shell it works in the folder it was started in; the desktop menu, which would start it
+// in the home folder, passes DocumentsOption for a folder of the farmer's own instead.
+inline const QString DocumentsOption = QStringLiteral("documents");
+
+// The documents folder's Moriva, the working folder of a start from the menu.
+QString DocumentsWorkingFolder();
+
+// Applies the command line to the working folder: with --documents it becomes
+// DocumentsWorkingFolder(), made when missing; without, it stays. False with *error (in
+// Japanese) on an unknown argument or a folder that cannot be made or entered.
+bool EnterWorkingFolder(const QStringList &arguments, QString *error);
+
+// The lock file in the working folder that keeps a second copy of the program out.
+inline const QString LockFileName = QStringLiteral("moriva.lock");
+
+// Start-up: keep the working folder for this process, read the pointer file (or run the
+// initial setup; again after a year file that cannot be read), load the work window on
+// the current year and make the main menu. nullptr when the program should end: another
+// copy runs in the folder, or the setup was closed without a year.
 std::unique_ptr<Frm_Main> StartUp();
+
+// Lets go of the working folder before the process ends: for tests that start the
+// program in one folder after another.
+void releaseWorkingFolder();

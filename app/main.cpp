@@ -1,11 +1,19 @@
 #include <QApplication>
 
 #include "Frm_Main.h"
+#include "MsgBox.h"
 #include "StartUp.h"
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Moriva"));
+    // Lets the desktop tie the windows to the menu entry (and its icon).
+    QApplication::setDesktopFileName(QStringLiteral(MORIVA_APP_ID));
+    QString error;
+    if (!EnterWorkingFolder(QApplication::arguments(), &error)) {
+        MsgBox::show(nullptr, error);
+        return 2;
+    }
     const auto main = StartUp();
     if (!main) return 0;
     main->show();

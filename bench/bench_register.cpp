@@ -1,14 +1,16 @@
-// Opening the calf list, valuing the register and printing its inventory table with the
-// largest register a year can hold (32,766 calves: the rollover numbers calves with a
-// 16-bit counter).
+// Opening the calf list, valuing the register, printing its inventory table, backing
+// the year up and rolling it over, with the largest register a year can hold (32,766
+// calves: the rollover numbers calves with a 16-bit counter).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 
+#include "Backup.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
@@ -16,6 +18,7 @@
 #include "Valuation.h"
 #include "YearFile.h"
 #include "YearFiles.h"
+#include "YearProcedures.h"
 
 namespace {
 
@@ -100,6 +103,31 @@ void WriteInventoryPdf(benchmark::State &state) {
     state.counters["pages"] = double(Report::flow(doc.sections, 9026).size());
 }
 BENCHMARK(WriteInventoryPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BackUpYear(benchmark::State &state) {
+    bigYear();
+    for (auto _ : state) {
+        QString error;
+        if (!Backup::make(*Frm_Wk::instance()->file(), &error)) state.SkipWithError("backup");
+    }
+}
+BENCHMARK(BackUpYear)->Unit(benchmark::kMillisecond);
+
+void RollOverYear(benchmark::State &state) {
+    bigYear();
+    QString error;
+    Cal_Cow(*Frm_Wk::instance()->file(), 98076, &error);  // sold and dead calves get 0
+    for (auto _ : state) {
+        if (!YearProcedures::rollOver(QStringLiteral("cowdata14.mdb"), QStringLiteral("14"),
+                                      &error))
+            state.SkipWithError("rollover");
+        state.PauseTiming();
+        YearProcedures::switchYear(QStringLiteral("cowdata13.mdb"), QStringLiteral("13"), &error);
+        QFile::remove(QStringLiteral("cowdata14.mdb"));
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(RollOverYear)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

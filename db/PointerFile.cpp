@@ -50,9 +50,13 @@ PointerFile::Read ReadCurrentYear(QString *year, QString *problem) {
 
 bool WritePointerFile(QString *error) {
     QSaveFile file(PointerFile::Name);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(M_Cow::DbFileName.toLocal8Bit());
-        if (file.commit()) return true;
+    // Unbuffered: a buffered write to a full disk fails only when the buffer is flushed
+    // inside commit(), which then still renamed an empty file over cowdb.inf and
+    // reported success.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const QByteArray line = M_Cow::DbFileName.toLocal8Bit();
+        if (file.write(line) == line.size() && file.commit()) return true;
+        file.cancelWriting();
     }
     *error =
         QFileInfo(PointerFile::Name).isDir()

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <atomic>
 
+#include "Backup.h"
+#include "Checkpoint.h"
 #include "MsgBox.h"
 
 namespace {
@@ -27,6 +29,21 @@ QString notOurs(const QString &fileName) {
                "%1 は Moriva の年度データではないか、壊れています。\n"
                "ファイルには手を加えていません。")
         .arg(MsgBox::fileLabel(fileName));
+}
+
+// Damaged pages can sit inside a table whose schema reads fine: such a file showed
+// blank rows and took new ones. SQLite's own check walks every page once.
+QString checkPages(QSqlDatabase &db, const QString &fileName) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
+        return MsgBox::withDetail(notOurs(fileName), q.lastError().text());
+    QStringList problems;
+    while (q.next() && problems.size() < 3) problems << q.value(0).toString();
+    if (problems == QStringList{QStringLiteral("ok")}) return {};
+    return MsgBox::withDetail(QStringLiteral("%1 は壊れています。ファイルには手を加えていません。")
+                                  .arg(MsgBox::fileLabel(fileName)),
+                              problems.join(QLatin1Char(' ')));
 }
 
 // Why the file cannot serve as a year file, or "" when it can.
@@ -51,10 +68,18 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
         if (!tables.contains(t, Qt::CaseInsensitive))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
                 .arg(MsgBox::fileLabel(fileName), t);
-    for (const QString &v : requiredViews)
+    for (const QString &v : requiredViews) {
         if (!views.contains(v, Qt::CaseInsensitive))
             return QStringLiteral("%1 にはクエリ %2 がありません。ファイルには手を加えていません。")
                 .arg(MsgBox::fileLabel(fileName), v);
+        // Compiling the query is enough to find one that names a missing table or field.
+        if (!q.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(v)))
+            return MsgBox::withDetail(
+                QStringLiteral("%1 のクエリ %2 が読めません。ファイルには手を加えていません。")
+                    .arg(MsgBox::fileLabel(fileName), v),
+                q.lastError().text());
+        q.finish();
+    }
     return {};
 }
 
@@ -89,6 +114,7 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
                 db.lastError().text());
         else
             problem = checkSchema(db, fileName);
+        if (problem.isEmpty()) problem = checkPages(db, fileName);
         if (problem.isEmpty()) return std::shared_ptr<YearFile>(new YearFile(name, fileName));
         *error = problem;
         db.close();
@@ -121,12 +147,21 @@ QString YearFile::readFailure(const QString &detail) const {
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
+    // Every change of a year file passes here, so this is where the day's first change
+    // of the current year is preceded by a backup.
+    Backup::beforeChange(*this);
     QSqlDatabase d = db();
     if (!d.transaction()) {
         *error = failure(QStringLiteral("書き込み"), d.lastError().text());
         return false;
     }
-    if (work(error) && d.commit()) return true;
+    MORIVA_CHECKPOINT("transaction begun");
+    const bool done = work(error);
+    MORIVA_CHECKPOINT("before commit");
+    if (done && d.commit()) {
+        MORIVA_CHECKPOINT("committed");
+        return true;
+    }
     if (error->isEmpty()) *error = failure(QStringLiteral("書き込み"), d.lastError().text());
     d.rollback();
     return false;

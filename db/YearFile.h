@@ -13,8 +13,8 @@ class YearFile {
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'
     static constexpr int SchemaVersion = 1;
 
-    // A bare file name in the working folder. On failure returns nullptr and a Japanese
-    // message naming the file.
+    // A bare file name in the working folder, checked page by page before it is used.
+    // On failure returns nullptr and a Japanese message naming the file.
     static std::shared_ptr<YearFile> open(const QString &fileName, QString *error,
                                           bool readOnly = false);
     ~YearFile();

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "Checkpoint.h"
 #include "MsgBox.h"
 #include "YearFile.h"
 
@@ -30,8 +31,12 @@ bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
     }
     const QByteArray bytes = in.readAll();
     QSaveFile out(fileName);
-    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+    // Unbuffered, so that a full disk shows in write() and never reaches the rename.
+    if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        out.write(bytes) == bytes.size() && out.commit()) {
+        MORIVA_CHECKPOINT("year file made");
         return true;
+    }
     *error = MsgBox::withDetail(
         QStringLiteral("%1 を作れません。").arg(MsgBox::fileLabel(fileName)), out.errorString());
     return false;

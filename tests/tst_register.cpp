@@ -12,6 +12,7 @@
 #include "DataSource.h"
 #include "Frm_Cow.h"
 #include "Frm_CowList.h"
+#include "OnModal.h"
 #include "MsgBox.h"
 #include "TestYear.h"
 #include "Valuation.h"
@@ -92,20 +93,6 @@ void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true) {
     key(ed, Qt::Key_Return);
     QCOMPARE(focusName(ed), newMode ? QStringLiteral("cmd_New") : QStringLiteral("cmd_Update"));
     key(ed, Qt::Key_Return);
-}
-
-// Runs work on the next modal dialog once it is up (the caller then opens it).
-void onModal(std::function<void(QWidget *)> work) {
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer->stop();
-        timer->deleteLater();
-        work(modal);
-    });
-    timer->start();
 }
 
 Frm_Cow *openEditor(QWidget *list = nullptr) {

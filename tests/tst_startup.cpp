@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -36,8 +37,11 @@ void writeBytes(const QString &name, const QByteArray &bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
+// The folder's files but the lock the running start-up holds.
 QStringList files() {
-    return QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList names = QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    names.removeAll(LockFileName);
+    return names;
 }
 
 // The first column of a query, through a connection of the test's own.
@@ -51,6 +55,28 @@ QString query(const QString &sql, const QString &file = Y13) {
     }
     QSqlDatabase::removeDatabase("tst");
     return value;
+}
+
+// Runs statements on a file through a connection of the test's own.
+void execAll(const QString &file, const QStringList &statements) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "x");
+        db.setDatabaseName(file);
+        QVERIFY(db.open() && db.transaction());
+        for (const QString &sql : statements) QVERIFY2(QSqlQuery(db).exec(sql), qPrintable(sql));
+        QVERIFY(db.commit());
+    }
+    QSqlDatabase::removeDatabase("x");
+}
+
+// Overwrites bytes of T_Cow's first page, at an offset into that page.
+void damageCalfPage(int offset, const QByteArray &bytes) {
+    const qint64 page = query("PRAGMA page_size").toLongLong();
+    const qint64 root =
+        query("SELECT rootpage FROM sqlite_master WHERE name = 'T_Cow'").toLongLong();
+    QFile f(Y13);
+    QVERIFY(root > 1 && f.open(QIODevice::ReadWrite) && f.seek((root - 1) * page + offset));
+    QVERIFY(f.write(bytes) == bytes.size());
 }
 
 // Handles each modal window from inside its exec(); one the handler leaves open is
@@ -112,6 +138,7 @@ class TstStartUp : public QObject {
     }
     void cleanup() {
         Frm_Wk::unload();
+        releaseWorkingFolder();
         dir_.reset();
     }
 
@@ -267,6 +294,117 @@ class TstStartUp : public QObject {
         QCOMPARE(bytesOf("cowdata12.mdb"), before);
     }
 
+    // The pointer names a year file that cannot serve: start-up names it, offers the
+    // setup, and neither of them writes to the file, even when 13 is typed again.
+    void damagedYearFile_data() {
+        QTest::addColumn<std::function<void()>>("damage");
+        using F = std::function<void()>;
+        QTest::newRow("empty") << F([] { QFile(Y13).resize(0); });
+        QTest::newRow("not SQLite") << F([] { writeBytes(Y13, "H13 子牛台帳\r\n"); });
+        QTest::newRow("truncated") << F([] { QFile(Y13).resize(QFile(Y13).size() / 2 + 100); });
+        QTest::newRow("missing a table") << F([] { execAll(Y13, {"DROP TABLE T_Proseed"}); });
+        QTest::newRow("a query that cannot be read") << F([] {
+            execAll(Y13, {"DROP VIEW Q_Cost_Ikusei",
+                          "CREATE VIEW Q_Cost_Ikusei AS SELECT Ikusei FROM T_Gone"});
+        });
+        QTest::newRow("another program's database") << F([] {
+            QFile::remove(Y13);
+            execAll(Y13, {"CREATE TABLE T_Cow (No)", "CREATE TABLE T_Cost (x)",
+                          "CREATE TABLE T_Proseed (x)"});
+        });
+        QTest::newRow("calf page: cell pointer out of the page")
+            << F([] { damageCalfPage(8, QByteArray("\xff\xf0", 2)); });
+        QTest::newRow("calf page: cell count beyond its cells")
+            << F([] { damageCalfPage(3, QByteArray("\x00\xff", 2)); });
+    }
+    void damagedYearFile() {
+        QFETCH(std::function<void()>, damage);
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        QStringList calves;
+        for (int no = 1; no <= 40; ++no)
+            calves << QStringLiteral(
+                          "INSERT INTO T_Cow (No, Name, Kisyu) VALUES (%1, 'はな', %1 * 1000)")
+                          .arg(no);
+        execAll(Y13, calves);
+        damage();
+        writeBytes(PointerFile::Name, Y13.toLatin1());
+        const QByteArray before = bytesOf(Y13);
+        const QStringList folder = files();
+
+        Modals modals([&](QDialog *init) {
+            QCOMPARE(MsgBox::shown().size(), 1);
+            const QString text = MsgBox::shown()[0].text;
+            QVERIFY2(text.contains(Y13) && !text.contains(QStringLiteral("保存されていません")),
+                     qPrintable(text));
+            // The farmer types the same year: the damaged file is not taken, not replaced.
+            enterYear(init, QStringLiteral("13"));
+            QCOMPARE(MsgBox::shown().size(), 2);
+            QVERIFY2(MsgBox::shown()[1].text.contains(Y13), qPrintable(MsgBox::shown()[1].text));
+            QVERIFY(init->isVisible());
+        });
+        QVERIFY(!StartUp());
+        QCOMPARE(modals.seen, QStringList{"Frm_Init"});
+        QCOMPARE(bytesOf(Y13), before);
+        QCOMPARE(files(), folder);
+        QCOMPARE(bytesOf(PointerFile::Name), Y13.toLatin1());
+    }
+
+    // A crash in the middle of a change leaves SQLite's journal behind; the next start
+    // rolls the change back before anything reads the file, and says nothing.
+    void leftoverJournalIsRolledBack() {
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        QStringList calves;
+        for (int no = 1; no <= 200; ++no)
+            calves << QStringLiteral("INSERT INTO T_Cow (No, Name) VALUES (%1, '%2')")
+                          .arg(no)
+                          .arg(QString(250, QLatin1Char('x')));
+        execAll(Y13, calves);
+        // A small cache makes SQLite write the changed pages into the file before the
+        // commit; copying the file and its journal then is the state a crash leaves.
+        QDir().mkdir("crashed");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "x");
+            db.setDatabaseName(Y13);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("PRAGMA cache_size = 2") && q.exec("BEGIN") &&
+                    q.exec("UPDATE T_Cow SET Name = 'changed'"));
+            QVERIFY(QFile::exists(Y13 + "-journal"));
+            QVERIFY(QFile::copy(Y13, "crashed/" + Y13) &&
+                    QFile::copy(Y13 + "-journal", "crashed/" + Y13 + "-journal"));
+            QVERIFY(q.exec("ROLLBACK"));
+        }
+        QSqlDatabase::removeDatabase("x");
+        QVERIFY(bytesOf(Y13) != bytesOf("crashed/" + Y13));
+        QVERIFY(QDir::setCurrent("crashed"));
+        writeBytes(PointerFile::Name, Y13.toLatin1());
+
+        QVERIFY(StartUp());
+        QCOMPARE(MsgBox::shown().size(), 0);
+        QCOMPARE(query("SELECT count(*) FROM T_Cow WHERE Name = 'changed'"), "0");
+        QCOMPARE(query("PRAGMA integrity_check"), "ok");
+        QVERIFY(!QFile::exists(Y13 + "-journal"));
+    }
+
+    // The second start is refused before it reads or writes anything; the lock is
+    // held by another process in the real case, here by another lock object.
+    void secondCopyInTheSameFolder() {
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        writeBytes(PointerFile::Name, Y13.toLatin1());
+        QLockFile other(LockFileName);
+        QVERIFY(other.tryLock(0));
+        const QByteArray before = bytesOf(Y13);
+        QVERIFY(!StartUp());
+        QVERIFY2(message().contains(QStringLiteral("すでに起動しています")), qPrintable(message()));
+        QCOMPARE(Frm_Wk::instance(), nullptr);
+        QCOMPARE(bytesOf(Y13), before);
+        other.unlock();
+        QVERIFY(StartUp());
+    }
+
     void setupKeepsExistingYearFile() {
         QString error;
         QVERIFY(YearFiles::createFromTemplate(Y13, &error));
@@ -280,6 +418,52 @@ class TstStartUp : public QObject {
         QVERIFY(StartUp());
         QCOMPARE(query("SELECT group_concat(Name) FROM T_Cow"), QStringLiteral("はな"));
         QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
+    }
+
+    void workingFolder_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("userDirs");  // ~/.config/user-dirs.dirs; null: none
+        QTest::addColumn<QString>("folder");       // the working folder after, under the test's
+        QTest::addColumn<QStringList>("message");  // all found in the message; none: success
+        const QString bad = QStringLiteral("起動のしかたが違います");
+        const QStringList moriva{"moriva"}, menu{"moriva", "--documents"};
+        QTest::newRow("shell start stays") << moriva << QByteArray() << "" << QStringList();
+        QTest::newRow("menu start")
+            << menu << QByteArray() << "home/Documents/Moriva" << QStringList();
+        QTest::newRow("menu start, the desktop's documents folder")
+            << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n")
+            << QStringLiteral("home/ドキュメント/Moriva") << QStringList();
+        QTest::newRow("documents folder is a file")
+            << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/f\"") << ""
+            << QStringList{QStringLiteral("作れませんでした"), "home/f/Moriva"};
+        QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QByteArray() << ""
+                                        << QStringList{bad, "document"};
+        QTest::newRow("a file to open")
+            << QStringList{"moriva", Y13} << QByteArray() << "" << QStringList{bad, Y13};
+    }
+    void workingFolder() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, userDirs);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, message);
+        const QString home = dir_->path() + QStringLiteral("/home");
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir().mkpath(home + "/.config"));
+        if (!userDirs.isNull()) writeBytes(home + "/.config/user-dirs.dirs", userDirs);
+        writeBytes(home + "/f", "a file in the way");
+
+        QString error;
+        const bool entered = EnterWorkingFolder(arguments, &error);
+        const QString now = QDir::currentPath();
+        QDir::setCurrent(dir_->path());
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isNull()) qputenv("XDG_CONFIG_HOME", oldConfig);
+
+        QCOMPARE(entered, message.isEmpty());
+        for (const QString &text : message) QVERIFY2(error.contains(text), qPrintable(error));
+        QCOMPARE(now, folder.isEmpty() ? dir_->path() : dir_->path() + u'/' + folder);
     }
 
     void setupKeys() {

@@ -10,6 +10,7 @@
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "WorkingFolder.h"
+#include "YearFile.h"
 #include "YearFiles.h"
 
 namespace {
@@ -144,6 +145,16 @@ class TstWorkWindow : public QObject {
         QVERIFY(!Frm_Wk::load(&error));
         QVERIFY2(error.contains(Y13) && error.contains("Q_Cost_Ikusei"), qPrintable(error));
         QCOMPARE(Frm_Wk::instance(), nullptr);
+
+        // A reload that fails keeps the loaded work window on its own year.
+        QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        M_Cow::DbFileName = QStringLiteral("cowdata12.mdb");
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        const Frm_Wk *loaded = Frm_Wk::instance();
+        M_Cow::DbFileName = Y13;
+        QVERIFY(!Frm_Wk::load(&error));
+        QCOMPARE(Frm_Wk::instance(), loaded);
+        QCOMPARE(loaded->t_Nendo + loaded->file()->fileName(), QStringLiteral("12cowdata12.mdb"));
     }
 
     void refresh_data() {

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "Frm_Wk.h"
+#include "YearFile.h"
 
 using Binding::Kind;
 
@@ -39,8 +40,11 @@ Frm_Cost::Frm_Cost(QWidget *parent)
 
 void Frm_Cost::filled() {
     // The fee is the one the work totals subtract from the year's expenses, so the
-    // record is saved with that figure rather than with whatever it held before.
-    if (const Frm_Wk *wk = Frm_Wk::instance())
+    // record is saved with that figure rather than with whatever it held before. The
+    // totals are the current year's: a window left open on an earlier year keeps the
+    // fee of its own file, or saving would carry the new year's fee into the old one.
+    const Frm_Wk *wk = Frm_Wk::instance();
+    if (wk && wk->file()->fileName() == fileName())
         field(QStringLiteral("Nidukuri"))->setText(Binding::display(wk->t_Tesuu, Kind::Amount));
 }
 

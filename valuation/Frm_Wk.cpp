@@ -52,21 +52,33 @@ Frm_Wk *Frm_Wk::instance() {
     return loaded;
 }
 
-bool Frm_Wk::load(QString *error) {
-    unload();
-    auto file = YearFile::open(M_Cow::DbFileName, error);
-    if (!file) return false;
-    auto *wk = new Frm_Wk(std::move(file));
+std::unique_ptr<Frm_Wk> Frm_Wk::prepare(const QString &fileName, QString *error) {
+    auto file = YearFile::open(fileName, error);
+    if (!file) return nullptr;
+    return totalsOf(std::move(file), error);
+}
+
+std::unique_ptr<Frm_Wk> Frm_Wk::totalsOf(std::shared_ptr<YearFile> file, QString *error) {
+    std::unique_ptr<Frm_Wk> wk(new Frm_Wk(std::move(file)));
     for (Source s : {Data_CowCal1, Data_CostCal, Data_Cost2, Data_ProseedCal1, Data_Cost_Zensiryou,
                      Data_Cost_Konsiryou, Data_Cost_Ikusei}) {
-        if (!wk->read(s, error)) {
-            delete wk;
-            return false;
-        }
+        if (!wk->read(s, error)) return nullptr;
     }
-    wk->t_Nendo = M_Cow::yearOfFileName(M_Cow::DbFileName);
+    wk->t_Nendo = M_Cow::yearOfFileName(wk->file_->fileName());
     wk->Cal_Wk();
-    loaded = wk;
+    return wk;
+}
+
+void Frm_Wk::install(std::unique_ptr<Frm_Wk> wk) {
+    Frm_Wk *before = loaded;
+    loaded = wk.release();
+    delete before;
+}
+
+bool Frm_Wk::load(QString *error) {
+    auto wk = prepare(M_Cow::DbFileName, error);
+    if (!wk) return false;
+    install(std::move(wk));
     return true;
 }
 

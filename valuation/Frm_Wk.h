@@ -27,10 +27,19 @@ class Frm_Wk : public QObject {
 
     // The loaded work window, or nullptr before start-up has loaded it.
     static Frm_Wk *instance();
-    // Loads it on M_Cow::DbFileName (unloading a loaded one first): the seven sources
-    // are read in their order and Cal_Wk runs. False with a message when the file fails.
+    // A work window on fileName that is not yet the loaded one: the seven sources are
+    // read in their order and Cal_Wk runs. nullptr with a message when the file fails.
+    static std::unique_ptr<Frm_Wk> prepare(const QString &fileName, QString *error);
+    // Makes a prepared work window the loaded one and unloads the one before.
+    static void install(std::unique_ptr<Frm_Wk> wk);
+    // Loads it on M_Cow::DbFileName. The loaded one is replaced only when the new one
+    // loaded, so a failure leaves the program on the year it had.
     static bool load(QString *error);
     static void unload();
+    // The totals and derived figures of any year file, read and computed as load() does,
+    // without becoming the work window. nullptr with a message when the file fails.
+    static std::unique_ptr<Frm_Wk> totalsOf(std::shared_ptr<YearFile> file, QString *error);
+    ~Frm_Wk() override;
 
     // Re-reads the sources in the given order; the four main totals each run Cal_Wk.
     void refresh(std::initializer_list<Source> sources);
@@ -71,7 +80,6 @@ class Frm_Wk : public QObject {
 
   private:
     explicit Frm_Wk(std::shared_ptr<YearFile> file);
-    ~Frm_Wk() override;
     bool read(Source source, QString *error);
 
     std::shared_ptr<YearFile> file_;

@@ -101,6 +101,10 @@ QLineEdit *LedgerWindow::field(const QString &column) const {
     return nullptr;
 }
 
+QString LedgerWindow::fileName() const {
+    return source_ ? source_->file()->fileName() : QString();
+}
+
 bool LedgerWindow::event(QEvent *e) {
     const bool handled = QWidget::event(e);
     // Qt also activates the window when one of our message boxes closes over it;
@@ -119,6 +123,10 @@ void LedgerWindow::chooseRecord() {
 
 void LedgerWindow::Form_Activate() {
     if (!source_) return;
+    // Read the record again: a data clear, or this year's window of another kind, may
+    // have changed it since, and saving the old figures would silently undo that.
+    QString error;
+    if (!source_->refresh(&error)) MsgBox::show(this, error, title_);
     chooseRecord();
     Binding::fill(fields_, *source_);
     filled();

@@ -35,6 +35,9 @@ class LedgerWindow : public QWidget {
                  const QList<Item> &items, int rowsPerColumn, QWidget *parent);
 
     QLineEdit *field(const QString &column) const;
+    // The year file the window opened, which it keeps after a change of year; empty
+    // when it could not open one.
+    QString fileName() const;
     virtual void filled() {}
     virtual void saved() = 0;    // after a save: the work totals that depend on it
     virtual void closing() = 0;  // on every close

@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include "Checkpoint.h"
 #include "FatteningMonths.h"
 #include "YearFile.h"
 
@@ -143,6 +144,7 @@ bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error)
                     *err = file.failure(QStringLiteral("書き込み"), q.lastError().text());
                     return false;
                 }
+                MORIVA_CHECKPOINT("valuation: calf written");
             }
             return true;
         },

@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Amount.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
 #include "YearFile.h"
 #include "YearFiles.h"
+#include "YearProcedures.h"
 
 namespace {
 const QString Title = QStringLiteral("初期設定");
@@ -54,16 +54,10 @@ Frm_Init::Frm_Init(QWidget *parent)
 }
 
 void Frm_Init::cmd_Set_Click() {
-    const auto number = Amount::parseYear(t_Nendo->text());
-    if (!number) {
-        MsgBox::show(this, QStringLiteral("数値を指定してください"), Title);
-        return;
-    }
-    // One year, one file name: "8", "08" and a full-width "８" all mean cowdata08.mdb,
-    // and a year of three digits could not be read back from its name.
-    const QString year = M_Cow::yearText(*number);
+    QString message;
+    const QString year = YearProcedures::typedYear(t_Nendo->text(), &message);
     if (year.isEmpty()) {
-        MsgBox::show(this, QStringLiteral("年度は2桁までの数値で指定してください"), Title);
+        MsgBox::show(this, message, Title);
         return;
     }
     const QString name = M_Cow::yearFileName(year);

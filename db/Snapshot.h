@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+class QSqlError;
+class YearFile;
+
+// The steps by which a new year file or a backup comes into being without ever being
+// seen half-made: a consistent copy under a temporary name, flushed to the disk, then
+// renamed to its final name. A copy of an open database is only ever made this way.
+namespace Snapshot {
+
+// A temporary name beside finalPath that no year, backup or pointer file ever has.
+QString temporaryPath(const QString &finalPath);
+
+// Writes a consistent copy of the file open on `from` to path (VACUUM INTO). Whatever
+// was already at path is removed first: only temporary paths are given here.
+bool copy(const YearFile &from, const QString &path, QString *error);
+
+// PRAGMA integrity_check on an open file: "" when it passes, else what it found.
+QString integrityProblem(const YearFile &file);
+
+// Forces a closed file to the disk; SQLite does not sync what VACUUM INTO writes.
+bool sync(const QString &path, QString *error);
+
+// Renames a finished, synced file to its final name, never replacing a file that is
+// there, and syncs the folder so that the new name survives a power cut.
+bool publish(const QString &temporary, const QString &finalPath, QString *error);
+
+// The causes of a failed write that a farmer can do something about (a full disk, a
+// folder that cannot be written), in Japanese; "" for any other.
+QString storageHint(const QSqlError &error);
+
+// Removes a temporary file and the journal SQLite may have left beside it.
+void discard(const QString &temporary);
+
+}  // namespace Snapshot

@@ -1,0 +1,143 @@
+// Starts the program in the current folder as main() does and performs one operation
+// through the same code a click runs, then ends: the reliability tests run it as a child
+// process so that it can be crashed at a checkpoint or refused by the disk.
+//
+// moriva_driver OPERATION [YEAR]; every message box goes to stdout as "message: TEXT".
+// Exit 0: done; 1: refused with a message; 2: the setup window would have been needed;
+// 3: bad use. A crash point ends it with 86 (core/Checkpoint).
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+#include "Frm_Cost.h"
+#include "Frm_Cow.h"
+#include "Frm_Init.h"
+#include "Frm_Main.h"
+#include "Frm_Wk.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "StartUp.h"
+#include "Valuation.h"
+#include "YearFile.h"
+#include "YearProcedures.h"
+
+namespace {
+
+QString year;  // the year the operation is given, when it takes one
+
+void type(QWidget *window, const char *field, const QString &text) {
+    window->findChild<QLineEdit *>(QString::fromLatin1(field))->setText(text);
+}
+
+// The year window's work once the year is typed: to the year given to the driver.
+bool yearProcedure(bool (*procedure)(const QString &, const QString &, QString *)) {
+    QString error;
+    if (procedure(M_Cow::yearFileName(year), year, &error)) return true;
+    MsgBox::show(nullptr, error);
+    return false;
+}
+
+// Each operation returns whether it did what it was asked; a refusal shows a message.
+const std::map<QString, std::function<bool()>> operations = {
+    {"start", [] { return true; }},
+    {"hold",
+     [] {
+         std::printf("ready\n");
+         std::fflush(stdout);
+         return QApplication::exec() == 0;
+     }},
+    {"valuation",
+     [] {
+         Frm_Wk *wk = Frm_Wk::instance();
+         QString error;
+         if (Cal_Cow(*wk->file(), wk->Cal_TukiHiiku(), &error)) return true;
+         MsgBox::show(nullptr, error);
+         return false;
+     }},
+    {"calf",
+     [] {
+         M_Cow::CowEditMode = false;
+         M_Cow::CowRecordSource = QStringLiteral("T_Cow");
+         Frm_Cow editor;
+         editor.show();
+         type(&editor, "t_No", QStringLiteral("9"));
+         type(&editor, "t_Name", QStringLiteral("さくら"));
+         type(&editor, "t_I_Date", QStringLiteral("H13/5/10"));
+         type(&editor, "t_I_Kingaku", QStringLiteral("350,000"));
+         editor.cmd_New_Click();
+         return MsgBox::shown().isEmpty();
+     }},
+    {"ledger",
+     [] {
+         auto *cost = new Frm_Cost(nullptr);
+         cost->setAttribute(Qt::WA_DeleteOnClose);
+         cost->show();
+         cost->Form_Activate();
+         type(cost, "t_Sozei", QStringLiteral("1,111"));
+         type(cost, "t_Etc1_Name", QStringLiteral("敷料"));
+         cost->cmd_Set_Click();
+         return MsgBox::shown().isEmpty();
+     }},
+    // The setup itself is driven from the modal handler below.
+    {"setup", [] { return MsgBox::shown().isEmpty(); }},
+    {"switch", [] { return yearProcedure(YearProcedures::switchYear); }},
+    {"rollover", [] { return yearProcedure(YearProcedures::rollOver); }},
+    {"dataclear",
+     [] {
+         QString error;
+         if (YearProcedures::clearData(&error)) return true;
+         MsgBox::show(nullptr, error);
+         return false;
+     }},
+};
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Moriva"));
+    const QStringList args = QApplication::arguments();
+    const auto op = operations.find(args.value(1));
+    if (op == operations.end()) {
+        std::fprintf(stderr, "usage: moriva_driver OPERATION [YEAR]\n");
+        return 3;
+    }
+    year = args.value(2);
+    MsgBox::setHeadless(true);
+
+    // The setup is the one modal window start-up can show: "setup" types the year into
+    // it, any other operation reports that it was needed.
+    bool setupShown = false;
+    QTimer modal;
+    QObject::connect(&modal, &QTimer::timeout, [&] {
+        auto *init = qobject_cast<Frm_Init *>(QApplication::activeModalWidget());
+        if (!init) return;
+        setupShown = true;
+        if (op->first == QLatin1String("setup") && !year.isEmpty()) {
+            type(init, "t_Nendo", year);
+            year.clear();
+            init->cmd_Set_Click();
+        }
+        if (init->isVisible()) init->reject();
+    });
+    modal.start(5);
+
+    const auto main = StartUp();
+    modal.stop();
+    int result = 0;
+    if (!main)
+        result = setupShown && MsgBox::shown().isEmpty() ? 2 : 1;
+    else if (setupShown && op->first != QLatin1String("setup"))
+        result = 2;
+    else
+        result = op->second() ? 0 : 1;
+    for (const MsgBox::Shown &m : MsgBox::shown())
+        std::printf("message: %s\n", qPrintable(QString(m.text).replace('\n', ' ')));
+    Frm_Wk::unload();
+    return result;
+}

@@ -1,0 +1,94 @@
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "Frm_YearList.h"
+#include "MsgBox.h"
+#include "TestYear.h"
+
+namespace {
+
+// One row of the grid as it reads, cells joined by "|".
+QString gridRow(QTableWidget *grid, int r) {
+    QStringList cells;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        cells << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
+    return cells.join(QLatin1Char('|'));
+}
+
+QByteArray bytesOf(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TstYearList : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+
+    // Two years side by side with the work window's figures, a damaged file and a file
+    // that is not ours named with "読めません", the template left out; nothing written.
+    void overview() {
+        TestYear y13;  // current year, worked example totals
+        y13.exec(QStringLiteral("INSERT INTO T_Cost (Sozei, Nidukuri) VALUES (2950000, 50000)"));
+        y13.exec(QStringLiteral("INSERT INTO T_Proseed (Hanbai) VALUES (2500000)"));
+        y13.exec(QStringLiteral(
+            "INSERT INTO T_Cow (No, Syori, Hiikutuki, I_Kingaku, Kimatu) VALUES "
+            "(1, 2, 12, NULL, 1476912), (2, 1, 9, 400000, 1282684), (3, 3, 5, NULL, 0)"));
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(QStringLiteral("cowdata14.mdb"), &error));
+        QVERIFY(YearFiles::createFromTemplate(YearFiles::TemplateName, &error));
+        {
+            QFile junk(QStringLiteral("cowdata12.mdb"));
+            QVERIFY(junk.open(QIODevice::WriteOnly));
+            junk.write("this is not a year file");
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+            db.setDatabaseName(QStringLiteral("cowdata15.mdb"));
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE T_Cow (No INTEGER)"));
+        }
+        QSqlDatabase::removeDatabase("other");
+        QStringList names = {"cowdata12.mdb", "cowdata13.mdb", "cowdata14.mdb", "cowdata15.mdb"};
+        QList<QByteArray> before;
+        for (const QString &n : names) before << bytesOf(n);
+
+        Frm_YearList w;
+        w.show();
+        auto *grid = w.findChild<QTableWidget *>("grid_Years");
+        QCOMPARE(grid->rowCount(), 4);
+        QCOMPARE(gridRow(grid, 0), QStringLiteral("cowdata12.mdb|読めません||||||"));
+        QCOMPARE(gridRow(grid, 1),
+                 QStringLiteral("13|3|3,000,000|2,500,000|2,550,000|26|98,076|2,759,596"));
+        QCOMPARE(gridRow(grid, 2), QStringLiteral("14|0|0|0|0|0|0|0"));
+        QCOMPARE(gridRow(grid, 3), QStringLiteral("cowdata15.mdb|読めません||||||"));
+        QVERIFY(grid->item(1, 0)->font().bold());  // the current year
+
+        auto *series = qobject_cast<QBarSeries *>(
+            w.findChild<QChartView *>("chart_TukiHiiku")->chart()->series().value(0));
+        QVERIFY(series);
+        QCOMPARE(series->barSets().value(0)->count(), 2);
+        QCOMPARE(series->barSets().value(0)->at(0), 98076.0);
+
+        // Enter and a double click on a row switch nothing and keep the window open.
+        grid->setFocus();
+        grid->selectRow(2);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                           grid->visualRect(grid->model()->index(2, 0)).center());
+        QVERIFY(w.isVisible());
+        QCOMPARE(M_Cow::DbFileName, QStringLiteral("cowdata13.mdb"));
+        w.close();
+        for (int i = 0; i < names.size(); ++i) QCOMPARE(bytesOf(names[i]), before[i]);
+        QVERIFY(MsgBox::shown().isEmpty());
+    }
+};
+
+QTEST_MAIN(TstYearList)
+#include "tst_yearlist.moc"

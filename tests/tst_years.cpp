@@ -1,0 +1,467 @@
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "Backup.h"
+#include "Clock.h"
+#include "DataSource.h"
+#include "Frm_Cost.h"
+#include "Frm_CowList.h"
+#include "Frm_Main.h"
+#include "Frm_Wk.h"
+#include "Frm_Year.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "OnModal.h"
+#include "PointerFile.h"
+#include "WorkingFolder.h"
+#include "YearFile.h"
+#include "YearFiles.h"
+#include "YearProcedures.h"
+
+namespace {
+
+const QString Y13 = QStringLiteral("cowdata13.mdb");
+const QString Y14 = QStringLiteral("cowdata14.mdb");
+
+// Every cell of a query on a connection of its own, closed before returning: cells
+// joined by "|", rows by ";", NULL as "NULL".
+QString text(const QString &file, const QString &sql) {
+    QStringList lines;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
+        db.setDatabaseName(file);
+        QSqlQuery q(db);
+        if (!db.open() || !q.exec(sql)) lines << "error: " + q.lastError().text();
+        while (q.next()) {
+            QStringList cells;
+            for (int c = 0; c < q.record().count(); ++c)
+                cells << (q.isNull(c) ? QStringLiteral("NULL") : q.value(c).toString());
+            lines << cells.join('|');
+        }
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("check");
+    return lines.join(';');
+}
+
+QByteArray bytesOf(const QString &name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file of the working folder with its bytes, so "nothing changed" is one compare.
+QMap<QString, QByteArray> folder() {
+    QMap<QString, QByteArray> all;
+    for (const QString &n : QDir::current().entryList(QDir::Files)) all[n] = bytesOf(n);
+    return all;
+}
+
+QString boxes() {
+    QStringList all;
+    for (const MsgBox::Shown &s : MsgBox::shown()) all << s.title + "|" + s.text;
+    return all.join('\n');
+}
+
+template <typename W>
+W *topLevel(const QString &name) {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible()) return qobject_cast<W *>(w);
+    return nullptr;
+}
+
+const char *Calves =
+    "INSERT INTO T_Cow (No, Name, I_Kingaku, Kisyu, Syori, Hiikutuki, Kimatu, F3) VALUES "
+    "(7, 'A', 100, 400, 2, 12, 500, '買'), (8, 'B', 200, 0, 3, 5, 0, '売'), "
+    "(9, 'C', 300, 20, 1, 4, 320, NULL)";
+const char *Ledgers =
+    "INSERT INTO T_Cost (Sozei, Mototiku, Siryou, Eisei, Syozairyou, Syuuzen, Douryoku, Katiku, "
+    "Genka, Nidukuri, Risi, Senjuusya, Zatu, Etc1_Name, Etc1, Etc2_Name, Etc2, Etc3_Name, Etc3, "
+    "Etc4_Name, Etc4, Zensiryou, Konsiryou, Ikusei) VALUES (1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, "
+    "12, 13, 'x1', 14, 'x2', 15, 'x3', 16, 'x4', 17, 18, 19, 20);"
+    "INSERT INTO T_Proseed VALUES (1000, 2, 'y1', 3, 'y2', 4)";
+const char *CostRow =
+    "SELECT Sozei, Mototiku, Siryou, Eisei, Syozairyou, Syuuzen, Douryoku, Katiku, Genka, "
+    "Nidukuri, Risi, Senjuusya, Zatu, Etc1_Name, Etc1, Etc2_Name, Etc2, Etc3_Name, Etc3, "
+    "Etc4_Name, Etc4, Zensiryou, Konsiryou, Ikusei FROM T_Cost";
+const QString ClearedCost = "0|0|0|0|0|0|0|0|0|0|0|0|0||0||0||0||0|18|19|0";
+const QString ClearedIncome = "0|0||0||0";
+
+}  // namespace
+
+class TstYears : public QObject {
+    Q_OBJECT
+    std::unique_ptr<WorkingFolder> dir_;
+    std::unique_ptr<Frm_Main> main_;
+
+    void exec(const QString &statements, const QString &file = Y13) {
+        for (const QString &s : statements.split(';', Qt::SkipEmptyParts)) {
+            const QString result = text(file, s);
+            QVERIFY2(!result.startsWith("error"), qPrintable(result));
+        }
+    }
+    // Opens the year window from the main menu, types the year and presses 設定 by keys.
+    void typeYear(const QString &year) {
+        // A window closed earlier is gone by the time the farmer clicks again.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        main_->findChild<QPushButton *>("cmd_Year")->click();
+        auto *w = topLevel<Frm_Year>("Frm_Year");
+        QVERIFY(w);
+        auto *t = w->findChild<QLineEdit *>("t_Year");
+        QCOMPARE(w->focusWidget(), t);
+        t->selectAll();
+        QTest::keyClick(t, Qt::Key_Backspace);
+        QTest::keyClicks(t, year);
+        QTest::keyClick(t, Qt::Key_Return);
+        QCOMPARE(w->focusWidget()->objectName(), QStringLiteral("cmd_Set"));
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+    }
+    QString current() const {
+        return M_Cow::DbFileName + "|" + bytesOf(PointerFile::Name) + "|" +
+               Frm_Wk::instance()->t_Nendo + "|" + Frm_Wk::instance()->file()->fileName();
+    }
+
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+    void init() {
+        dir_ = std::make_unique<WorkingFolder>();
+        MsgBox::clearShown();
+        Clock::setToday(QDate(2001, 12, 28));
+        QString error;
+        QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
+        exec(QString(Calves) + ";" + Ledgers);
+        M_Cow::DbFileName = Y13;
+        QVERIFY(WritePointerFile(&error));
+        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        Frm_Wk::instance()->t_Nendo = "13";
+        main_ = std::make_unique<Frm_Main>();
+        main_->show();
+    }
+    void cleanup() {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != main_.get()) delete w;
+        main_.reset();
+        Frm_Wk::unload();
+        Clock::setToday(QDate());
+        dir_.reset();
+    }
+
+    // Year 13 rolled over into 14 through the window, then back to 13.
+    void rollOverAndBack() {
+        const QByteArray year13 = bytesOf(Y13);
+        typeYear("14");
+        QCOMPARE(boxes(), QStringLiteral("Moriva|データ年度更新が終わりました。"));
+        QVERIFY(!topLevel<Frm_Year>("Frm_Year"));
+        QCOMPARE(current(), Y14 + "|" + Y14 + "|14|" + Y14);
+        QCOMPARE(text(Y14,
+                      "SELECT No, Name, Kisyu, I_Kingaku, Syori, Hiikutuki, Kimatu, F3 "
+                      "FROM T_Cow ORDER BY rowid"),
+                 QStringLiteral("1|A|500|0|2|12|500|買;2|C|320|0|1|4|320|NULL"));
+        QCOMPARE(text(Y14, CostRow), ClearedCost);
+        QCOMPARE(text(Y14, "SELECT * FROM T_Proseed"), ClearedIncome);
+        QCOMPARE(Frm_Wk::instance()->t_KisyuKei, QStringLiteral("820"));
+        QCOMPARE(bytesOf(Y13), year13);
+        QCOMPARE(QDir::current().entryList(QDir::Files),
+                 (QStringList{Y13, Y14, PointerFile::Name}));
+
+        MsgBox::clearShown();
+        typeYear("13");
+        QCOMPARE(boxes(), QStringLiteral("Moriva|処理年度を切り替えました。"));
+        QCOMPARE(current(), Y13 + "|" + Y13 + "|13|" + Y13);
+        QCOMPARE(Frm_Wk::instance()->t_KisyuKei, QStringLiteral("420"));
+        QCOMPARE(bytesOf(Y13), year13);
+    }
+
+    // Empty and zero closing values, and stored order rather than calf numbers.
+    void carryOver_data() {
+        QTest::addColumn<QString>("calves");  // (No, Kimatu) rows in stored order
+        QTest::addColumn<QString>("kept");    // No|Kisyu|I_Kingaku after the rollover
+        QTest::newRow("none") << ""
+                              << "";
+        QTest::newRow("all sold") << "(1, 0), (2, 0)"
+                                  << "";
+        QTest::newRow("never valued kept, empty Kisyu") << "(5, NULL), (3, 0), (1, 40)"
+                                                        << "1|NULL|0;2|40|0";
+        QTest::newRow("negative kept") << "(9, -5), (2, 7)"
+                                       << "1|-5|0;2|7|0";
+    }
+    void carryOver() {
+        QFETCH(QString, calves);
+        QFETCH(QString, kept);
+        exec("DELETE FROM T_Cow");
+        if (!calves.isEmpty()) exec("INSERT INTO T_Cow (No, Kimatu) VALUES " + calves);
+        // A year without ledger rows gets none: the ledger windows add them on first use.
+        if (calves.isEmpty()) exec("DELETE FROM T_Cost; DELETE FROM T_Proseed");
+        QString error;
+        QVERIFY2(YearProcedures::rollOver(Y14, "14", &error), qPrintable(error));
+        QCOMPARE(text(Y14, "SELECT No, Kisyu, I_Kingaku FROM T_Cow ORDER BY rowid"), kept);
+        QCOMPARE(text(Y14, "SELECT count(*) FROM T_Cost UNION ALL SELECT count(*) FROM T_Proseed"),
+                 calves.isEmpty() ? "0;0" : "1;1");
+    }
+
+    // Rollover failures: the old year stays current and whole, and no new or temporary
+    // file is left.
+    void rollOverFails_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("pointer file cannot be replaced") << "pointer"
+                                                         << "cowdb.inf";
+        QTest::newRow("more calves than numbers") << "calves"
+                                                  << "32,767 頭を超えています";
+        QTest::newRow("current file lacks a table") << "table"
+                                                    << "表 T_Proseed がありません";
+    }
+    void rollOverFails() {
+        QFETCH(QString, fault);
+        QFETCH(QString, says);
+        if (fault == "pointer") {
+            // A folder in the pointer file's place cannot be replaced by a file.
+            QVERIFY(QFile::remove(PointerFile::Name) && QDir().mkdir(PointerFile::Name));
+        }
+        if (fault == "calves")
+            exec(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
+                "INSERT INTO T_Cow (No, Kimatu) SELECT 1, i FROM n");
+        if (fault == "table") exec("DROP VIEW Q_Syuusi; DROP TABLE T_Proseed");
+        const auto before = folder();
+        const QString was = M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo;
+        const Frm_Wk *wk = Frm_Wk::instance();
+        typeYear("14");
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("年度設定"));
+        QVERIFY2(boxes().contains("cowdata14.mdb を作れませんでした。処理年度は 13 年度のまま") &&
+                     boxes().contains(says),
+                 qPrintable(boxes()));
+        QCOMPARE(folder(), before);
+        QCOMPARE(M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo, was);
+        QCOMPARE(Frm_Wk::instance(), wk);
+        QVERIFY(topLevel<Frm_Year>("Frm_Year"));  // open, to try again
+    }
+
+    // A switch that cannot complete leaves everything on year 13.
+    void switchFails_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("file not a year file") << "damaged";
+        QTest::newRow("pointer file cannot be replaced") << "pointer";
+    }
+    void switchFails() {
+        QFETCH(QString, fault);
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        if (fault == "damaged") exec("DROP TABLE T_Cow", "cowdata12.mdb");
+        if (fault == "pointer")
+            QVERIFY(QFile::remove(PointerFile::Name) && QDir().mkdir(PointerFile::Name));
+        const auto before = folder();
+        const Frm_Wk *wk = Frm_Wk::instance();
+        typeYear("12");
+        QVERIFY2(boxes().startsWith(
+                     "年度設定|処理年度を切り替えられませんでした。処理年度は 13 年度のままです。"),
+                 qPrintable(boxes()));
+        QCOMPARE(folder(), before);
+        QCOMPARE(M_Cow::DbFileName, Y13);
+        QCOMPARE(Frm_Wk::instance(), wk);
+    }
+
+    void typedYear_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("empty") << ""
+                               << "数値を指定してください";
+        QTest::newRow("letters") << "abc"
+                                 << "数値を指定してください";
+        QTest::newRow("negative") << "-1"
+                                  << "数値を指定してください";
+        QTest::newRow("three digits") << "100"
+                                      << "年度は2桁までの数値で指定してください";
+    }
+    void typedYear() {
+        QFETCH(QString, typed);
+        QFETCH(QString, says);
+        const auto before = folder();
+        typeYear(typed);
+        QCOMPARE(boxes(), "年度設定|" + says);
+        QCOMPARE(folder(), before);
+        auto *w = topLevel<Frm_Year>("Frm_Year");
+        QVERIFY(w);
+        QCOMPARE(w->findChild<QLineEdit *>("t_Year")->text(), typed);
+    }
+
+    // Windows opened before the rollover stay on year 13: the calf list shows its calves,
+    // and the expense window shows and stores year 13's own fee.
+    void openWindowsKeepTheirYear() {
+        main_->findChild<QPushButton *>("cmd_Cow")->click();
+        main_->findChild<QPushButton *>("cmd_Cost")->click();
+        auto *list = topLevel<Frm_CowList>("Frm_CowList");
+        auto *cost = topLevel<Frm_Cost>("Frm_Cost");
+        QVERIFY(list && cost);
+        typeYear("14");
+        QCOMPARE(M_Cow::DbFileName, Y14);
+        list->Data_CowList_Refresh();
+        QCOMPARE(list->Data_CowList().recordCount(), 3);
+        cost->Form_Activate();
+        QCOMPARE(cost->findChild<QLineEdit *>("t_Nidukuri")->text(), QStringLiteral("10"));
+        cost->findChild<QLineEdit *>("t_Sozei")->setText("1,111");
+        cost->cmd_Set_Click();
+        QCOMPARE(text(Y13, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("1111|10"));
+        QCOMPARE(text(Y14, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("0|0"));
+    }
+
+    // Not modal, asked again it comes to the front as it was; its keys; Cancel, Enter on
+    // キャンセル or closing it changes nothing.
+    void yearWindow() {
+        const auto before = folder();
+        main_->findChild<QPushButton *>("cmd_Year")->click();
+        auto *w = topLevel<Frm_Year>("Frm_Year");
+        QVERIFY(w && !w->isModal());
+        QCOMPARE(w->windowTitle() + w->findChild<QLineEdit *>("t_Year")->text(),
+                 QStringLiteral("処理年度設定13"));
+        w->findChild<QLineEdit *>("t_Year")->setText("14");
+        main_->findChild<QPushButton *>("cmd_Year")->click();
+        QCOMPARE(topLevel<Frm_Year>("Frm_Year"), w);
+        const QStringList moves = {"t_Year Down cmd_Set", "cmd_Set Right cmd_Cancel",
+                                   "cmd_Cancel Down t_Year", "cmd_Set Up t_Year",
+                                   "cmd_Cancel Left cmd_Set"};
+        for (const QString &move : moves) {
+            const QStringList m = move.split(' ');
+            w->findChild<QWidget *>(m[0])->setFocus();
+            QTest::keyClick(w->focusWidget(), m[1] == "Down"   ? Qt::Key_Down
+                                              : m[1] == "Up"   ? Qt::Key_Up
+                                              : m[1] == "Left" ? Qt::Key_Left
+                                                               : Qt::Key_Right);
+            QCOMPARE(w->focusWidget()->objectName(), m[2]);
+        }
+        QTest::keyClick(w->focusWidget(), Qt::Key_Right);  // to キャンセル
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+        QVERIFY(!topLevel<Frm_Year>("Frm_Year"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        main_->findChild<QPushButton *>("cmd_Year")->click();
+        topLevel<Frm_Year>("Frm_Year")->close();
+        QCOMPARE(folder(), before);
+        QCOMPARE(MsgBox::shown().size(), 0);
+    }
+
+    // The data clear through the menu: a backup first, then everything at once.
+    void dataClear_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("OK") << "ok";
+        QTest::newRow("OK on an empty register") << "empty";
+        QTest::newRow("ｷｬﾝｾﾙ") << "cancel";
+        QTest::newRow("no backup can be made") << "nobackup";
+    }
+    void dataClear() {
+        QFETCH(QString, how);
+        if (how == "empty") exec("DELETE FROM T_Cow");
+        if (how == "nobackup") QVERIFY(QFile("backup").open(QIODevice::WriteOnly));
+        main_->findChild<QPushButton *>("cmd_Cost")->click();
+        auto *cost = topLevel<Frm_Cost>("Frm_Cost");
+        cost->Form_Activate();
+        QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("1"));
+        const auto before = folder();
+        QStringList seen;
+        onModal([&](QWidget *modal) {
+            auto *label = modal->findChild<QLabel *>("Label1");
+            seen << modal->objectName() << modal->windowTitle() << label->text()
+                 << QString::number(label->font().pointSize()) +
+                        (label->font().bold() ? " bold " : " ") +
+                        label->palette().color(label->foregroundRole()).name()
+                 << modal->focusWidget()->objectName()
+                 << modal->findChild<QPushButton *>("CancelButton")->text();
+            if (how == "cancel") {
+                modal->findChild<QPushButton *>("CancelButton")->click();
+                return;
+            }
+            QTest::keyClick(modal->focusWidget(), Qt::Key_Return);
+            if (how == "nobackup") {
+                QVERIFY(modal->isVisible());
+                modal->findChild<QPushButton *>("CancelButton")->click();
+            }
+        });
+        main_->findChild<QAction *>("mnu_DataClr")->trigger();
+        QCOMPARE(seen, (QStringList{"dlg_DataClr", "初期化", "※現在のデータをすべてクリアします。",
+                                    "12 bold #ff0000", "OKButton", "ｷｬﾝｾﾙ"}));
+        if (how == "cancel" || how == "nobackup") {
+            QCOMPARE(folder(), before);
+            QVERIFY(how == "cancel"
+                        ? boxes().isEmpty()
+                        : boxes().startsWith("初期化|データクリアができませんでした。"
+                                             "データには手を加えていません。\n"
+                                             "cowdata13.mdb のバックアップを作れませんでした。"));
+            return;
+        }
+        QCOMPARE(boxes(), QStringLiteral("初期化|データクリア終了"));
+        // An expense window left open shows the cleared record when the farmer returns.
+        cost->Form_Activate();
+        QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("0"));
+        QCOMPARE(text(Y13, "SELECT count(*) FROM T_Cow"), QStringLiteral("0"));
+        QCOMPARE(text(Y13, CostRow), ClearedCost);
+        QCOMPARE(text(Y13, "SELECT * FROM T_Proseed"), ClearedIncome);
+        // The work window read the cleared tables.
+        QCOMPARE(Frm_Wk::instance()->t_Keihi + "|" + Frm_Wk::instance()->t_Syuunyuu + "|" +
+                     Frm_Wk::instance()->t_Zensiryou + "|" + Frm_Wk::instance()->t_KisyuKei,
+                 QStringLiteral("0|0|18|"));
+        // The backup holds the year as it was, and is a year file of its own.
+        const QStringList backups = Backup::of(Y13);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(
+            QRegularExpression("^cowdata13_2001-12-28_\\d{6}\\.mdb$").match(backups[0]).hasMatch(),
+            qPrintable(backups[0]));
+        QCOMPARE(text("backup/" + backups[0], "SELECT count(*) FROM T_Cow"),
+                 how == "empty" ? QStringLiteral("0") : QStringLiteral("3"));
+        QCOMPARE(text("backup/" + backups[0], "SELECT Sozei FROM T_Cost"), QStringLiteral("1"));
+    }
+
+    // A day's first change of the current year is preceded by a backup; ten are kept.
+    void dailyBackups() {
+        QString error;
+        for (int day = 1; day <= 13; ++day) {
+            Clock::setToday(QDate(2001, 12, day));
+            // What a crash left of an unfinished backup goes with the next good one.
+            if (day == 13)
+                QVERIFY(QFile("backup/cowdata13_2001-12-12_0.mdb.tmp").open(QIODevice::WriteOnly));
+            for (int save = 0; save < 2; ++save) {
+                auto file = YearFile::open(Y13, &error);
+                DataSource cost(file, "T_Cost");
+                QVERIFY(cost.refresh(&error));
+                QVERIFY2(cost.update({{"Sozei", day * 10 + save}}, &error), qPrintable(error));
+            }
+        }
+        const QStringList kept = Backup::of(Y13);
+        QCOMPARE(kept.size(), Backup::Generations);
+        QVERIFY(kept.first().startsWith("cowdata13_2001-12-04_"));
+        QVERIFY(kept.last().startsWith("cowdata13_2001-12-13_"));
+        QCOMPARE(QDir("backup").entryList(QDir::Files), kept);
+        // Each holds the year as it stood before that day's first save.
+        QCOMPARE(text("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"), QStringLiteral("121"));
+        // Another year's file, or one a window kept open on an earlier year, is not backed up.
+        QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        auto other = YearFile::open("cowdata12.mdb", &error);
+        QVERIFY(other->transaction([](QString *) { return true; }, &error));
+        QCOMPARE(Backup::of("cowdata12.mdb"), QStringList());
+        // A save goes ahead silently when no backup can be made.
+        QVERIFY(QDir("backup").removeRecursively() && QFile("backup").open(QIODevice::WriteOnly));
+        Clock::setToday(QDate(2001, 12, 20));
+        auto file = YearFile::open(Y13, &error);
+        QVERIFY(file->transaction(
+            [&](QString *) { return QSqlQuery(file->db()).exec("UPDATE T_Cost SET Sozei = 5"); },
+            &error));
+        QCOMPARE(text(Y13, "SELECT Sozei FROM T_Cost"), QStringLiteral("5"));
+        QCOMPARE(MsgBox::shown().size(), 0);
+        // The farmer learns where they are and how to bring one back.
+        const QString help = QString::fromUtf8(bytesOf(":/moriva/help/index.htm"));
+        QVERIFY(help.contains("<code>" + Backup::Folder + "</code>") && help.contains("戻すには"));
+    }
+};
+
+QTEST_MAIN(TstYears)
+#include "tst_years.moc"

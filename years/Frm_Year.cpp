@@ -1,0 +1,81 @@
+#include "Frm_Year.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "Frm_Wk.h"
+#include "KeyNav.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "YearProcedures.h"
+
+namespace {
+const QString Title = QStringLiteral("年度設定");
+}
+
+Frm_Year::Frm_Year(QWidget *parent)
+    : QWidget(parent),
+      t_Year(new QLineEdit(this)),
+      cmd_Set(new QPushButton(QStringLiteral("設定"), this)),
+      cmd_Cancel(new QPushButton(QStringLiteral("キャンセル"), this)) {
+    setObjectName(QStringLiteral("Frm_Year"));
+    setWindowTitle(QStringLiteral("処理年度設定"));
+    t_Year->setObjectName(QStringLiteral("t_Year"));
+    t_Year->setAlignment(Qt::AlignRight);
+    t_Year->setMaxLength(8);
+    t_Year->setFixedWidth(60);
+    if (const Frm_Wk *wk = Frm_Wk::instance()) t_Year->setText(wk->t_Nendo);
+    cmd_Set->setObjectName(QStringLiteral("cmd_Set"));
+    cmd_Cancel->setObjectName(QStringLiteral("cmd_Cancel"));
+    for (QPushButton *b : {cmd_Set, cmd_Cancel}) b->setAutoDefault(false);
+
+    auto *label2 = new QLabel(QStringLiteral("処理年度（和暦）："), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    auto *label3 = new QLabel(QStringLiteral("年度"), this);
+    label3->setObjectName(QStringLiteral("Label3"));
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(label2, 0, 0);
+    grid->addWidget(t_Year, 0, 1);
+    grid->addWidget(label3, 0, 2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmd_Set);
+    buttons->addWidget(cmd_Cancel);
+    grid->addLayout(buttons, 1, 0, 1, 3);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmd_Set, &QPushButton::clicked, this, &Frm_Year::cmd_Set_Click);
+    connect(cmd_Cancel, &QPushButton::clicked, this, &Frm_Year::cmd_Cancel_Click);
+    (new KeyNav(this))->field(t_Year).button(cmd_Set).button(cmd_Cancel);
+    t_Year->setFocus();
+}
+
+void Frm_Year::cmd_Set_Click() {
+    QString message;
+    const QString year = YearProcedures::typedYear(t_Year->text(), &message);
+    if (year.isEmpty()) {
+        MsgBox::show(this, message, Title);
+        return;
+    }
+    const QString name = M_Cow::yearFileName(year);
+    // A year whose file is there is switched to; any other is made from the current
+    // year, whichever of the two comes first in time.
+    const bool exists = QFileInfo::exists(name);
+    QString error;
+    if (!(exists ? YearProcedures::switchYear(name, year, &error)
+                 : YearProcedures::rollOver(name, year, &error))) {
+        MsgBox::show(this, error, Title);
+        return;
+    }
+    MsgBox::show(this, exists ? QStringLiteral("処理年度を切り替えました。")
+                              : QStringLiteral("データ年度更新が終わりました。"));
+    close();
+}
+
+void Frm_Year::cmd_Cancel_Click() {
+    close();
+}

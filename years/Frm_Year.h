@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+
+// Changes the processing year: to a year whose file exists (a switch), or to a new
+// year made from the current one (the year-end rollover).
+class Frm_Year : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Frm_Year(QWidget *parent = nullptr);
+
+    void cmd_Set_Click();
+    void cmd_Cancel_Click();
+
+  private:
+    QLineEdit *t_Year;
+    QPushButton *cmd_Set;
+    QPushButton *cmd_Cancel;
+};

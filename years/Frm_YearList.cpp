@@ -1,0 +1,172 @@
+#include "Frm_YearList.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include "Amount.h"
+#include "Frm_Wk.h"
+#include "KeyNav.h"
+#include "M_Cow.h"
+#include "YearFile.h"
+#include "YearFiles.h"
+
+namespace {
+
+const QStringList captions = {QStringLiteral("年度"),         QStringLiteral("頭数"),
+                              QStringLiteral("年間経費"),     QStringLiteral("年間収入"),
+                              QStringLiteral("年度肥育費"),   QStringLiteral("肥育月数計"),
+                              QStringLiteral("１頭１月肥育"), QStringLiteral("期末棚卸計")};
+constexpr int TukiHiiku = 4;  // index into Year::figures
+
+std::optional<qint64> heads(YearFile &file, QString *error) {
+    QSqlQuery q(file.db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM T_Cow")) || !q.next()) {
+        *error = file.failure(QStringLiteral("読み込み"), q.lastError().text());
+        return std::nullopt;
+    }
+    const qint64 n = q.value(0).toLongLong();
+    q.finish();
+    return n;
+}
+
+}  // namespace
+
+QList<Frm_YearList::Year> Frm_YearList::readYears() {
+    QList<Year> years;
+    QStringList names =
+        QDir::current().entryList({QStringLiteral("cowdata*.mdb")}, QDir::Files, QDir::Name);
+    names.removeAll(YearFiles::TemplateName);
+    for (const QString &name : names) {
+        Year y{name, M_Cow::yearOfFileName(name)};
+        // Read-only: looking at another year must never change it, not even its journal.
+        auto file = YearFile::open(name, &y.problem, true);
+        std::unique_ptr<Frm_Wk> totals;
+        std::optional<qint64> count;
+        if (file) count = heads(*file, &y.problem);
+        if (count) totals = Frm_Wk::totalsOf(file, &y.problem);
+        if (totals) {
+            y.heads = *count;
+            for (const QString *field :
+                 {&totals->t_Keihi, &totals->t_Syuunyuu, &totals->t_NendoHiiku,
+                  &totals->t_HiikuTukiKei, &totals->t_TukiHiiku, &totals->t_KimatuKei}) {
+                // The derived figures are empty when they could not be computed, and that
+                // is not 0; an empty total is.
+                const bool derived =
+                    field == &totals->t_NendoHiiku || field == &totals->t_TukiHiiku;
+                y.figures << (derived && field->isEmpty() ? std::nullopt : Frm_Wk::number(*field));
+            }
+            y.problem.clear();
+        } else if (y.problem.isEmpty()) {
+            y.problem = QStringLiteral("%1 を読めません。").arg(name);
+        }
+        years << y;
+    }
+    return years;
+}
+
+Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QTableWidget(this)) {
+    setObjectName(QStringLiteral("Frm_YearList"));
+    setWindowTitle(QStringLiteral("年度一覧"));
+
+    const QList<Year> years = readYears();
+    grid_Years->setObjectName(QStringLiteral("grid_Years"));
+    grid_Years->setColumnCount(int(captions.size()));
+    grid_Years->setHorizontalHeaderLabels(captions);
+    grid_Years->setRowCount(int(years.size()));
+    grid_Years->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_Years->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_Years->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_Years->verticalHeader()->hide();
+
+    auto *bars = new QBarSet(QStringLiteral("１頭１月肥育"));
+    QStringList categories;
+    for (int r = 0; r < years.size(); ++r) {
+        const Year &y = years[r];
+        const bool current = y.fileName == M_Cow::DbFileName;
+        auto put = [&](int c, const QString &text, bool number) {
+            auto *item = new QTableWidgetItem(text);
+            if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (current) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            if (!y.problem.isEmpty()) item->setToolTip(y.problem);
+            grid_Years->setItem(r, c, item);
+        };
+        if (!y.problem.isEmpty()) {
+            put(0, y.fileName, false);
+            put(1, QStringLiteral("読めません"), false);
+            continue;
+        }
+        put(0, y.nendo, false);
+        put(1, Amount::format(y.heads), true);
+        for (int f = 0; f < y.figures.size(); ++f)
+            put(f + 2, y.figures[f] ? Amount::format(*y.figures[f]) : QString(), true);
+        categories << y.nendo;
+        bars->append(y.figures[TukiHiiku].value_or(0));
+    }
+    grid_Years->resizeColumnsToContents();
+    for (int c = 1; c < grid_Years->columnCount(); ++c)
+        grid_Years->setColumnWidth(c, std::max(grid_Years->columnWidth(c), 90));
+    int currentRow = 0;
+    for (int r = 0; r < years.size(); ++r)
+        if (years[r].fileName == M_Cow::DbFileName) currentRow = r;
+    if (!years.isEmpty()) grid_Years->selectRow(currentRow);
+
+    auto *series = new QBarSeries;
+    series->append(bars);
+    auto *chart = new QChart;
+    chart->addSeries(series);
+    chart->setTitle(QStringLiteral("１頭１月肥育（円）"));
+    chart->legend()->hide();
+    // Amounts carry thousands separators everywhere, the chart's axis included.
+    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    chart->setLocalizeNumbers(true);
+    auto *axisX = new QBarCategoryAxis;
+    axisX->append(categories);
+    axisX->setTitleText(QStringLiteral("年度"));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    series->attachAxis(axisX);
+    auto *axisY = new QValueAxis;
+    axisY->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(axisY, Qt::AlignLeft);
+    series->attachAxis(axisY);
+    axisY->applyNiceNumbers();
+    auto *chart_TukiHiiku = new QChartView(chart, this);
+    chart_TukiHiiku->setObjectName(QStringLiteral("chart_TukiHiiku"));
+    chart_TukiHiiku->setRenderHint(QPainter::Antialiasing);
+    chart_TukiHiiku->setMinimumHeight(260);
+    chart_TukiHiiku->setFocusPolicy(Qt::NoFocus);
+
+    auto *cmd_Close = new QPushButton(QStringLiteral("閉じる"), this);
+    cmd_Close->setObjectName(QStringLiteral("cmd_Close"));
+    // Not a default button: Enter on a row must do nothing, not close the window.
+    cmd_Close->setAutoDefault(false);
+    connect(cmd_Close, &QPushButton::clicked, this, &QDialog::accept);
+    auto *keys = new KeyNav(this);
+    keys->button(cmd_Close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(grid_Years, 1);
+    layout->addWidget(chart_TukiHiiku, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(cmd_Close);
+    layout->addLayout(bottom);
+    resize(820, 560);
+    grid_Years->setFocus();
+}

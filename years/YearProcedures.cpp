@@ -1,0 +1,230 @@
+#include "YearProcedures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+#include "Amount.h"
+#include "Backup.h"
+#include "Checkpoint.h"
+#include "Frm_Wk.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "PointerFile.h"
+#include "Snapshot.h"
+#include "YearFile.h"
+
+namespace {
+
+// The register may hold no more calves than its 16-bit numbers can count.
+constexpr qint64 MaxCalves = 32767;
+
+bool run(YearFile &file, const QString &what, const QStringList &statements, QString *error) {
+    for (const QString &sql : statements) {
+        QSqlQuery q(file.db());
+        if (!q.exec(sql)) {
+            *error = MsgBox::withDetail(QStringLiteral("%1に失敗しました。%2")
+                                            .arg(what, Snapshot::storageHint(q.lastError())),
+                                        q.lastError().text());
+            return false;
+        }
+    }
+    return true;
+}
+
+// What a finished rollover holds: the calves kept, the expense rows, the income rows.
+using Counts = std::array<qint64, 3>;
+std::optional<Counts> counts(const YearFile &file, const QString &calves, QString *error) {
+    QSqlQuery q(file.db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT (SELECT count(*) FROM T_Cow WHERE %1), "
+                               "(SELECT count(*) FROM T_Cost), (SELECT count(*) FROM T_Proseed)")
+                    .arg(calves)) ||
+        !q.next()) {
+        *error =
+            MsgBox::withDetail(QStringLiteral("%1 の件数を数えられません。").arg(file.fileName()),
+                               q.lastError().text());
+        return std::nullopt;
+    }
+    return Counts{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
+}
+
+QString yearOf(const QString &fileName) {
+    return M_Cow::yearOfFileName(fileName);
+}
+
+// The new file as far as it got; true when it was checked and renamed into place.
+bool makeRolledOver(const QString &fileName, QString *why) {
+    const QString temporary = Snapshot::temporaryPath(fileName);
+    std::optional<Counts> expected;
+    {
+        // Read-only, so that nothing can change the old year's file.
+        auto old = YearFile::open(M_Cow::DbFileName, why, true);
+        if (!old) return false;
+        expected = counts(*old, QStringLiteral("Kimatu IS NOT 0"), why);
+        if (!expected) return false;
+        if ((*expected)[0] > MaxCalves) {
+            *why = QStringLiteral("繰り越す子牛が %1 頭を超えています。")
+                       .arg(Amount::format(MaxCalves));
+            return false;
+        }
+        if (!Snapshot::copy(*old, temporary, why)) return false;
+    }
+    MORIVA_CHECKPOINT("rollover: snapshot written");
+    bool ok = false;
+    {
+        auto made = YearFile::open(temporary, why);
+        ok = made && made->transaction(
+                         [&](QString *err) {
+                             const bool done = YearProcedures::CarryOverCalves(*made, err) &&
+                                               YearProcedures::ClearExpenses(*made, err) &&
+                                               YearProcedures::ClearIncome(*made, err);
+                             if (done) MORIVA_CHECKPOINT("rollover: before commit");
+                             return done;
+                         },
+                         why);
+        if (ok) MORIVA_CHECKPOINT("rollover: transformed");
+        if (ok) {
+            const QString problem = Snapshot::integrityProblem(*made);
+            const auto found = counts(*made, QStringLiteral("1"), why);
+            if (!problem.isEmpty())
+                *why = MsgBox::withDetail(
+                    QStringLiteral("作ったファイルの検査で異常が見つかりました。"), problem);
+            else if (found && *found != *expected)
+                *why = QStringLiteral("作ったファイルの件数が合いません。");
+            ok = problem.isEmpty() && found && *found == *expected;
+        }
+    }
+    ok = ok && Snapshot::sync(temporary, why);
+    if (ok) MORIVA_CHECKPOINT("rollover: synced");
+    ok = ok && Snapshot::publish(temporary, fileName, why);
+    if (!ok) Snapshot::discard(temporary);
+    return ok;
+}
+
+}  // namespace
+
+QString YearProcedures::typedYear(const QString &text, QString *message) {
+    const auto number = Amount::parseYear(text);
+    if (!number) {
+        *message = QStringLiteral("数値を指定してください");
+        return {};
+    }
+    // One year, one file name: "8", "08" and a full-width "８" all mean cowdata08.mdb,
+    // and a year of three digits could not be read back from its name.
+    const QString year = M_Cow::yearText(*number);
+    if (year.isEmpty()) *message = QStringLiteral("年度は2桁までの数値で指定してください");
+    return year;
+}
+
+bool YearProcedures::CarryOverCalves(YearFile &file, QString *error) {
+    // One pass each: a row-by-row walk that re-reads the table is quadratic in the
+    // size of the register.
+    return run(file, QStringLiteral("子牛の繰り越し"),
+               {QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
+                QStringLiteral("UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = T_Cow.Kimatu "
+                               "FROM (SELECT rowid AS id, row_number() OVER (ORDER BY rowid) AS n "
+                               "FROM T_Cow) AS k WHERE T_Cow.rowid = k.id")},
+               error);
+}
+
+bool YearProcedures::ClearExpenses(YearFile &file, QString *error) {
+    return run(file, QStringLiteral("経費のクリア"),
+               {QStringLiteral(
+                   "UPDATE T_Cost SET Sozei = 0, Mototiku = 0, Siryou = 0, Eisei = 0, "
+                   "Syozairyou = 0, Syuuzen = 0, Douryoku = 0, Katiku = 0, Genka = 0, "
+                   "Nidukuri = 0, Risi = 0, Senjuusya = 0, Zatu = 0, Etc1_Name = '', Etc1 = 0, "
+                   "Etc2_Name = '', Etc2 = 0, Etc3_Name = '', Etc3 = 0, Etc4_Name = '', Etc4 = 0, "
+                   "Ikusei = 0")},
+               error);
+}
+
+bool YearProcedures::ClearIncome(YearFile &file, QString *error) {
+    return run(file, QStringLiteral("収入のクリア"),
+               {QStringLiteral("UPDATE T_Proseed SET Hanbai = 0, Zatu = 0, Etc1_Name = '', "
+                               "Etc1 = 0, Etc2_Name = '', Etc2 = 0")},
+               error);
+}
+
+bool YearProcedures::DeleteAllCalves(YearFile &file, QString *error) {
+    return run(file, QStringLiteral("子牛の削除"), {QStringLiteral("DELETE FROM T_Cow")}, error);
+}
+
+namespace {
+
+// The switch itself; *why is the bare reason when it fails.
+bool switchTo(const QString &fileName, const QString &yearText, QString *why) {
+    // The new year's totals are read before anything is changed, so that a file that
+    // cannot be read leaves the program where it was.
+    auto wk = Frm_Wk::prepare(fileName, why);
+    if (!wk) return false;
+    const QString before = M_Cow::DbFileName;
+    M_Cow::DbFileName = fileName;
+    if (!WritePointerFile(why)) {
+        M_Cow::DbFileName = before;
+        return false;
+    }
+    MORIVA_CHECKPOINT("switch: pointer written");
+    wk->t_Nendo = yearText;
+    Frm_Wk::install(std::move(wk));
+    return true;
+}
+
+}  // namespace
+
+bool YearProcedures::switchYear(const QString &fileName, const QString &yearText, QString *error) {
+    QString why;
+    if (switchTo(fileName, yearText, &why)) return true;
+    *error =
+        QStringLiteral("処理年度を切り替えられませんでした。処理年度は %1 年度のままです。\n%2")
+            .arg(yearOf(M_Cow::DbFileName), why);
+    return false;
+}
+
+bool YearProcedures::rollOver(const QString &fileName, const QString &yearText, QString *error) {
+    const QString before = M_Cow::DbFileName;
+    QString why;
+    if (QFileInfo::exists(fileName)) {
+        why = QStringLiteral("%1 はすでにあります。").arg(fileName);
+    } else if (makeRolledOver(fileName, &why)) {
+        if (switchTo(fileName, yearText, &why)) return true;
+        // Nothing names the new file yet: take it away again, so that typing the year
+        // once more makes it afresh instead of switching to it.
+        QFile::remove(fileName);
+    }
+    *error =
+        QStringLiteral(
+            "%1 を作れませんでした。処理年度は %2 年度のままで、%3 には手を加えていません。\n%4")
+            .arg(fileName, yearOf(before), before, why);
+    return false;
+}
+
+bool YearProcedures::clearData(QString *error) {
+    const auto fail = [&](const QString &why) {
+        *error =
+            QStringLiteral("データクリアができませんでした。データには手を加えていません。\n%1")
+                .arg(why);
+        return false;
+    };
+    QString why;
+    auto file = YearFile::open(M_Cow::DbFileName, &why);
+    if (!file) return fail(why);
+    if (!Backup::make(*file, &why)) return fail(why);
+    const bool cleared = file->transaction(
+        [&](QString *err) {
+            const bool done =
+                DeleteAllCalves(*file, err) && ClearExpenses(*file, err) && ClearIncome(*file, err);
+            if (done) MORIVA_CHECKPOINT("data clear: before commit");
+            return done;
+        },
+        &why);
+    if (!cleared) return fail(why);
+    MORIVA_CHECKPOINT("data clear: cleared");
+    file.reset();
+    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refreshAll();
+    return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class YearFile;
+
+// The year procedures without their windows: the year switch, the year-end rollover
+// and the data clear, each all or nothing. Every function returns true on success and
+// otherwise leaves the files, M_Cow::DbFileName, cowdb.inf and the work window as they
+// were, with a Japanese message in *error.
+namespace YearProcedures {
+
+// The year a year field holds, as it names the file ("8" and "８" give "08"); empty
+// with the message to show when the text is no year.
+QString typedYear(const QString &text, QString *message);
+
+// The table steps. Each is set-based SQL that runs inside a transaction the caller
+// holds on file, so that a rollover or a data clear commits all of them or none.
+// Calves whose Kimatu is 0 are dropped; the rest are numbered 1, 2, 3 … in stored
+// order, with Kisyu from Kimatu (an empty Kimatu gives an empty Kisyu) and I_Kingaku 0.
+bool CarryOverCalves(YearFile &file, QString *error);
+// Every expense amount 0 and every item name empty; the feed stocks stay.
+bool ClearExpenses(YearFile &file, QString *error);
+// Every income amount 0 and every item name empty.
+bool ClearIncome(YearFile &file, QString *error);
+bool DeleteAllCalves(YearFile &file, QString *error);
+
+// Makes the existing year file fileName current: DbFileName, cowdb.inf and a work
+// window on it whose t_Nendo is yearText. The year files are only read.
+bool switchYear(const QString &fileName, const QString &yearText, QString *error);
+
+// Makes fileName, which must not exist yet, from the current year file: a snapshot
+// under a temporary name, CarryOverCalves, ClearExpenses and ClearIncome in one
+// transaction, an integrity check and row counts, a sync and the rename; then switches
+// to it. The current year file is never written.
+bool rollOver(const QString &fileName, const QString &yearText, QString *error);
+
+// Backs the current year file up and then, in one transaction, deletes every calf and
+// clears the ledgers; the work window re-reads its seven sources. A backup that cannot
+// be made stops it before anything changes.
+bool clearData(QString *error);
+
+}  // namespace YearProcedures
