@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include "Frm_Wk.h"
+#include "Valuation.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 
@@ -44,6 +45,9 @@ void makeYear(const QString &name, int calves) {
             return true;
         },
         &error);
+    // Valued once, with a cost small enough that the totals stay in range, so that the
+    // rollover has sold and dead calves to drop and closing values to carry.
+    Cal_Cow(*file, 1000, &error);
 }
 
 QString totalsOfWorkWindow() {

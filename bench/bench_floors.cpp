@@ -34,6 +34,7 @@
 #include "ViewTotals.h"
 #include "YearFile.h"
 #include "YearMaker.h"
+#include "YearProcedures.h"
 
 namespace {
 
@@ -257,6 +258,134 @@ void InventoryPdf(benchmark::State &state, bool program) {
     Frm_Wk::unload();
 }
 
+// --- rollover and data clear ------------------------------------------------------
+
+const QString CarriedFields = QStringLiteral("SELECT * FROM T_Cow ORDER BY rowid");
+const QString LedgerFields =
+    QStringLiteral("SELECT * FROM T_Cost ORDER BY rowid; SELECT * FROM T_Proseed ORDER BY rowid");
+
+bool execAll(YearFile &file, const QStringList &statements) {
+    QString error;
+    return file.transaction(
+        [&](QString *) {
+            QSqlQuery q(file.db());
+            for (const QString &sql : statements)
+                if (!q.exec(sql)) return false;
+            return true;
+        },
+        &error);
+}
+
+const QStringList ClearLedgers = {
+    QStringLiteral("UPDATE T_Cost SET Sozei = 0, Mototiku = 0, Siryou = 0, Eisei = 0, Syozairyou "
+                   "= 0, Syuuzen = 0, Douryoku = 0, Katiku = 0, Genka = 0, Nidukuri = 0, Risi = "
+                   "0, Senjuusya = 0, Zatu = 0, Etc1_Name = '', Etc1 = 0, Etc2_Name = '', Etc2 = "
+                   "0, Etc3_Name = '', Etc3 = 0, Etc4_Name = '', Etc4 = 0, Ikusei = 0"),
+    QStringLiteral("UPDATE T_Proseed SET Hanbai = 0, Zatu = 0, Etc1_Name = '', Etc1 = 0, "
+                   "Etc2_Name = '', Etc2 = 0")};
+
+// VACUUM INTO a temporary name, a set-based delete and renumber, the rename.
+bool floorRollover(const QString &from, const QString &to) {
+    QString error;
+    {
+        auto source = YearFile::open(from, &error, true);
+        if (!source || !QSqlQuery(source->db()).exec(QStringLiteral("VACUUM INTO 'next.tmp'")))
+            return false;
+    }
+    {
+        auto made = YearFile::open(QStringLiteral("next.tmp"), &error);
+        if (!made ||
+            !execAll(*made, QStringList{QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
+                                        QStringLiteral(
+                                            "UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = "
+                                            "T_Cow.Kimatu FROM (SELECT rowid AS id, row_number() "
+                                            "OVER (ORDER BY rowid) AS n FROM T_Cow) AS k WHERE "
+                                            "T_Cow.rowid = k.id")} +
+                                ClearLedgers))
+            return false;
+    }
+    return QFile::rename(QStringLiteral("next.tmp"), to);
+}
+
+QString dumpOf(const QString &name, const QString &sql) {
+    QString error, out;
+    auto file = YearFile::open(name, &error, true);
+    for (const QString &one : sql.split(QStringLiteral("; "))) out += dump(*file, one) + u'#';
+    return out;
+}
+
+void Rollover(benchmark::State &state, bool program) {
+    const int calves = int(state.range(0));
+    const QString from = year(calves), to = QStringLiteral("cowdata50.mdb");
+    auto programOnce = [&] {
+        QFile::remove(to);
+        M_Cow::DbFileName = from;
+        QString error;
+        return Frm_Wk::load(&error) && YearProcedures::rollOver(to, QStringLiteral("50"), &error);
+    };
+    auto floorOnce = [&] {
+        QFile::remove(to);
+        return floorRollover(from, to);
+    };
+    if (!programOnce()) return state.SkipWithError("rollover failed");
+    const QString made = dumpOf(to, CarriedFields + QStringLiteral("; ") + LedgerFields);
+    if (!floorOnce() || dumpOf(to, CarriedFields + QStringLiteral("; ") + LedgerFields) != made)
+        return state.SkipWithError("program and floor carried different data");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(to);
+        M_Cow::DbFileName = from;
+        QString error;
+        if (program) Frm_Wk::load(&error);
+        state.ResumeTiming();
+        program ? (void)YearProcedures::rollOver(to, QStringLiteral("50"), &error)
+                : (void)floorRollover(from, to);
+    }
+    Frm_Wk::unload();
+}
+
+void DataClear(benchmark::State &state, bool program) {
+    const int calves = int(state.range(0));
+    const QString name = QStringLiteral("cowdata60.mdb");
+    auto fresh = [&] {
+        Frm_Wk::unload();
+        QFile::remove(name);
+        QFile::copy(year(calves), name);
+        M_Cow::DbFileName = name;
+    };
+    auto once = [&] {
+        QString error;
+        if (program) return Frm_Wk::load(&error) && YearProcedures::clearData(&error);
+        auto file = YearFile::open(name, &error);
+        return file && execAll(*file, QStringList{QStringLiteral("DELETE FROM T_Cow")} +
+                                          ClearLedgers);
+    };
+    fresh();
+    if (!once()) return state.SkipWithError("data clear failed");
+    const QString all = CarriedFields + QStringLiteral("; ") + LedgerFields;
+    const QString cleared = dumpOf(name, all);
+    fresh();
+    program = !program;
+    const bool other = once();
+    program = !program;
+    if (!other || dumpOf(name, all) != cleared)
+        return state.SkipWithError("program and floor cleared differently");
+    for (auto _ : state) {
+        state.PauseTiming();
+        fresh();
+        QString error;
+        if (program) Frm_Wk::load(&error);
+        state.ResumeTiming();
+        if (program) {
+            YearProcedures::clearData(&error);
+        } else {
+            auto file = YearFile::open(name, &error);
+            execAll(*file, QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
+        }
+    }
+    Frm_Wk::unload();
+}
+
 // --- start-up ---------------------------------------------------------------------
 
 struct Child {
@@ -349,7 +478,8 @@ void printTable() {
                                                  {"CalfListOpen", 1.5},
                                                  {"CalfListScroll", 1.5},
                                                  {"StartUp", 1.3},
-                                                 {"InventoryPdf", 1.3}};
+                                                 {"InventoryPdf", 1.3},
+                                                 {"Rollover", 1.5}, {"DataClear", 1.5}};
     std::printf("\n%-16s %7s %11s %11s %7s %6s  %s\n", "benchmark", "calves", "program ms",
                 "floor ms", "ratio", "goal", "notes");
     for (const auto &[name, goal] : goals) {
@@ -401,6 +531,10 @@ int main(int argc, char **argv) {
         sized(RegisterBenchmark(("InventoryPdf" + side).c_str(), [=](State &s) {
                   InventoryPdf(s, program);
               })->Iterations(2));
+        sized(RegisterBenchmark(("Rollover" + side).c_str(),
+                                [=](State &s) { Rollover(s, program); }));
+        sized(RegisterBenchmark(("DataClear" + side).c_str(),
+                                [=](State &s) { DataClear(s, program); }));
         RegisterBenchmark(("StartUp" + side).c_str(), [=](State &s) { StartUp(s, program); })
             ->Arg(32766)
             ->Unit(kMillisecond)
