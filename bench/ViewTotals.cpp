@@ -3,6 +3,8 @@
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
+#include <fstream>
+#include <string>
 
 #include "ViewTotals.h"
 
@@ -28,4 +30,11 @@ QString totalsOfViews(const QString &path) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("floor"));
     return out.join(QLatin1Char(' '));
+}
+
+long peakKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
 }

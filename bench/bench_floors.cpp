@@ -357,8 +357,8 @@ void DataClear(benchmark::State &state, bool program) {
         QString error;
         if (program) return Frm_Wk::load(&error) && YearProcedures::clearData(&error);
         auto file = YearFile::open(name, &error);
-        return file && execAll(*file, QStringList{QStringLiteral("DELETE FROM T_Cow")} +
-                                          ClearLedgers);
+        return file &&
+               execAll(*file, QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
     };
     fresh();
     if (!once()) return state.SkipWithError("data clear failed");
@@ -397,8 +397,6 @@ struct Child {
 Child run(const QString &program, const QString &folder) {
     int fds[2];
     if (pipe(fds) != 0) return {};
-    // posix_spawn, not fork: a forked copy of this big process would count in the
-    // child's peak memory.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
@@ -418,11 +416,12 @@ Child run(const QString &program, const QString &folder) {
     for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) bytes.append(buf, n);
     close(fds[0]);
     int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    c.out = QString::fromLocal8Bit(bytes).trimmed();
+    waitpid(pid, &status, 0);
+    // The totals line, then the child's peak memory in KiB.
+    const QStringList lines = QString::fromLocal8Bit(bytes).trimmed().split(u'\n');
+    c.out = lines.value(0);
+    c.peakMiB = lines.value(1).toDouble() / 1024;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) c.out = QStringLiteral("failed");
-    c.peakMiB = usage.ru_maxrss / 1024.0;
     return c;
 }
 
@@ -474,12 +473,9 @@ class TableReporter : public benchmark::ConsoleReporter {
 };
 
 void printTable() {
-    const std::map<std::string, double> goals = {{"Valuation", 1.3},
-                                                 {"CalfListOpen", 1.5},
-                                                 {"CalfListScroll", 1.5},
-                                                 {"StartUp", 1.3},
-                                                 {"InventoryPdf", 1.3},
-                                                 {"Rollover", 1.5}, {"DataClear", 1.5}};
+    const std::map<std::string, double> goals = {
+        {"Valuation", 1.3},    {"CalfListOpen", 1.5}, {"CalfListScroll", 1.5}, {"StartUp", 1.3},
+        {"InventoryPdf", 1.3}, {"Rollover", 1.5},     {"DataClear", 1.5}};
     std::printf("\n%-16s %7s %11s %11s %7s %6s  %s\n", "benchmark", "calves", "program ms",
                 "floor ms", "ratio", "goal", "notes");
     for (const auto &[name, goal] : goals) {

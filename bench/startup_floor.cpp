@@ -16,7 +16,7 @@ int main(int argc, char *argv[]) {
     QWidget window;
     window.show();
     QTimer::singleShot(0, &app, [&] {
-        std::printf("%s\n", qPrintable(totals));
+        std::printf("%s\n%ld\n", qPrintable(totals), peakKiB());
         QApplication::quit();
     });
     return QApplication::exec();

@@ -6,6 +6,7 @@
 
 #include "Frm_Main.h"
 #include "StartUp.h"
+#include "ViewTotals.h"
 #include "YearMaker.h"
 
 int main(int argc, char *argv[]) {
@@ -16,7 +17,7 @@ int main(int argc, char *argv[]) {
     main->show();
     main->activateWindow();
     QTimer::singleShot(0, &app, [] {
-        std::printf("%s\n", qPrintable(totalsOfWorkWindow()));
+        std::printf("%s\n%ld\n", qPrintable(totalsOfWorkWindow()), peakKiB());
         QCoreApplication::exit(0);  // quit() would close the menu, which asks first
     });
     return QApplication::exec();
