@@ -103,9 +103,8 @@ std::unique_ptr<Frm_Main> StartUp() {
     }
     removeHalfMadeCopies();
     QString year, problem;
+    // The year file is opened, and checked page by page, once: by the work window's load.
     PointerFile::Read read = ReadCurrentYear(&year, &problem);
-    if (read == PointerFile::Read::Ok && !YearFile::open(M_Cow::DbFileName, &problem))
-        read = PointerFile::Read::Unreadable;
     for (;;) {
         if (read == PointerFile::Read::Unreadable)
             MsgBox::show(nullptr, MsgBox::beforeDetail(
@@ -115,8 +114,8 @@ std::unique_ptr<Frm_Main> StartUp() {
             if (init.exec() != QDialog::Accepted) return nullptr;
             year = init.yearText();
         }
-        // A file can pass the checks and still fail to read: it is treated as damaged,
-        // left untouched, and the farmer chooses the year again.
+        // A year file that fails to open or to read is treated as damaged, left
+        // untouched, and the farmer chooses the year again.
         if (Frm_Wk::load(&problem)) break;
         read = PointerFile::Read::Unreadable;
     }
