@@ -14,8 +14,8 @@
 #include "Csv.h"
 #include "CsvCommands.h"
 #include "Frm_Main.h"
-#include "OnModal.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "TestYear.h"
 #include "YearFile.h"
 

@@ -12,8 +12,8 @@
 #include "DataSource.h"
 #include "Frm_Cow.h"
 #include "Frm_CowList.h"
-#include "OnModal.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "TestYear.h"
 #include "Valuation.h"
 
