@@ -84,7 +84,7 @@ bool Backup::make(const YearFile &file, QString *error) {
         auto copy = YearFile::open(temporary, &why, true);
         if (!copy)
             ok = false;
-        else if (const QString problem = Snapshot::integrityProblem(*copy); !problem.isEmpty())
+        else if (const QString problem = copy->damage(); !problem.isEmpty())
             ok = false, why = problem;
     }
     ok = ok && Snapshot::sync(temporary, &why) && Snapshot::publish(temporary, target, &why);

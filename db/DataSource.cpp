@@ -44,11 +44,38 @@ DataSource::DataSource(std::shared_ptr<YearFile> file, QString recordSource)
     }
 }
 
-QString DataSource::selectSql() const {
+QString DataSource::selectSql(bool next) const {
+    if (chunked())
+        return QStringLiteral("SELECT rowid, * FROM %1%2 ORDER BY rowid LIMIT ?")
+            .arg(quoted(table_), next ? QStringLiteral(" WHERE rowid > ?") : QString());
     if (!table_.isEmpty())
         return QStringLiteral("SELECT rowid, * FROM %1%2 ORDER BY rowid")
             .arg(quoted(table_), where_);
     return QStringLiteral("SELECT * FROM %1").arg(quoted(view_));
+}
+
+bool DataSource::read(const QString &sql, const QVariantList &binds, QList<QVariantList> *rows,
+                      QStringList *columns, QString *error) const {
+    QSqlQuery q(file_->db());
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    for (const QVariant &b : binds) q.addBindValue(b);
+    if (!q.exec()) {
+        *error = file_->readFailure(q.lastError().text());
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    const int first = table_.isEmpty() ? 0 : 1;  // rowid leads when the rows are saved back
+    if (columns)
+        for (int c = first; c < rec.count(); ++c) *columns << rec.fieldName(c);
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int c = 0; c < rec.count(); ++c) row << q.value(c);
+        *rows << std::move(row);
+    }
+    q.finish();
+    return true;
 }
 
 bool DataSource::refresh(QString *error) {
@@ -57,27 +84,34 @@ bool DataSource::refresh(QString *error) {
                      .arg(MsgBox::fileLabel(file_->fileName()), recordSource_);
         return false;
     }
-    QSqlQuery q(file_->db());
-    q.setForwardOnly(true);
-    if (!q.exec(selectSql())) {
-        *error = file_->readFailure(q.lastError().text());
-        return false;
-    }
-    const QSqlRecord rec = q.record();
-    const int first = table_.isEmpty() ? 0 : 1;  // rowid leads when the rows are saved back
     QStringList columns;
-    for (int c = first; c < rec.count(); ++c) columns << rec.fieldName(c);
     QList<QVariantList> rows;
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(rec.count());
-        for (int c = 0; c < rec.count(); ++c) row << q.value(c);
-        rows << std::move(row);
-    }
-    q.finish();
+    // A re-read keeps what the window had scrolled to, and the row chosen in it.
+    const int wanted = chunked() ? std::max(chunk_, int(rows_.size())) : 0;
+    if (!read(selectSql(), chunked() ? QVariantList{wanted} : QVariantList{}, &rows, &columns,
+              error))
+        return false;
+    complete_ = !chunked() || rows.size() < wanted;
     columns_ = std::move(columns);
     rows_ = std::move(rows);
     position_ = rows_.isEmpty() ? -1 : 0;
+    return true;
+}
+
+bool DataSource::fetchMore(const std::function<void(int count)> &beforeAppend, QString *error) {
+    if (complete_) return true;
+    QList<QVariantList> rows;
+    const bool next = !rows_.isEmpty();
+    const QVariantList binds =
+        next ? QVariantList{rowid(int(rows_.size()) - 1), chunk_} : QVariantList{chunk_};
+    if (!read(selectSql(next), binds, &rows, nullptr, error)) {
+        complete_ = true;  // asked again on every scroll, it would say so on every one
+        return false;
+    }
+    complete_ = rows.size() < chunk_;
+    if (rows.isEmpty()) return true;
+    beforeAppend(int(rows.size()));
+    rows_ << rows;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -12,13 +13,21 @@ class YearFile;
 
 // A table, saved query or one-table selection ("SELECT T_Cow.* FROM T_Cow WHERE ...")
 // of a year file, read into memory in the table's stored order (rowid), with a current
-// record that can be edited or added and then saved in one transaction. Reading
-// everything at once leaves no statement open that could block another window's commit.
+// record that can be edited or added and then saved in one transaction. Every read runs
+// to its end, so no statement is left open that could block another window's commit.
 class DataSource {
   public:
     DataSource(std::shared_ptr<YearFile> file, QString recordSource);
 
-    // Re-reads the rows; the first becomes current. False with a message on failure.
+    // A whole table can be read a chunk of rows at a time, by rowid, so that a list
+    // shows its first page without reading the rest (0, the default: all at once).
+    void setChunk(int rows) { chunk_ = rows; }
+    bool canFetchMore() const { return !complete_; }
+    // Reads the next chunk; beforeAppend(count) is told how many rows come first.
+    bool fetchMore(const std::function<void(int count)> &beforeAppend, QString *error);
+
+    // Re-reads the rows, as many as had been read before; the first becomes current.
+    // False with a message on failure.
     bool refresh(QString *error);
 
     const QString &recordSource() const { return recordSource_; }
@@ -53,7 +62,10 @@ class DataSource {
 
   private:
     static constexpr int NewRecord = -2;
-    QString selectSql() const;
+    bool chunked() const { return chunk_ > 0 && !table_.isEmpty() && where_.isEmpty(); }
+    QString selectSql(bool next = false) const;  // next: the rows after a rowid
+    bool read(const QString &sql, const QVariantList &binds, QList<QVariantList> *rows,
+              QStringList *columns, QString *error) const;
     bool reread(qint64 rowid, QString *error);
 
     std::shared_ptr<YearFile> file_;
@@ -64,4 +76,6 @@ class DataSource {
     QStringList columns_;
     QList<QVariantList> rows_;
     int position_ = -1;
+    int chunk_ = 0;
+    bool complete_ = true;
 };

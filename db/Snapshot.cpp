@@ -49,22 +49,16 @@ bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
     QSqlQuery q(from.db());
     q.prepare(QStringLiteral("VACUUM INTO ?"));
     q.addBindValue(QFileInfo(path).absoluteFilePath());
-    if (q.exec()) return true;
+    if (q.exec()) {
+        YearFile::writtenWhole(path);
+        return true;
+    }
     *error = MsgBox::withDetail(QStringLiteral("%1 の写しを作れません。%2")
                                     .arg(from.fileName(), storageHint(q.lastError())),
                                 q.lastError().text());
     q.finish();
     discard(path);
     return false;
-}
-
-QString Snapshot::integrityProblem(const YearFile &file) {
-    QSqlQuery q(file.db());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("PRAGMA integrity_check"))) return q.lastError().text();
-    QStringList found;
-    while (q.next()) found << q.value(0).toString();
-    return found == QStringList{QStringLiteral("ok")} ? QString() : found.join(QLatin1Char('\n'));
 }
 
 bool Snapshot::sync(const QString &path, QString *error) {
@@ -76,12 +70,14 @@ bool Snapshot::sync(const QString &path, QString *error) {
 bool Snapshot::publish(const QString &temporary, const QString &finalPath, QString *error) {
     // QFile::rename never replaces an existing file.
     QFile file(temporary);
+    const QByteArray before = YearFile::stamp(temporary);
     if (!file.rename(finalPath)) {
         *error = QStringLiteral("%1 を作れません。\n詳細：%2")
                      .arg(QFileInfo(finalPath).fileName(), file.errorString());
         return false;
     }
     MORIVA_CHECKPOINT("snapshot renamed");
+    YearFile::renamed(temporary, finalPath, before);
     syncPath(QFileInfo(finalPath).absolutePath(), true);
     return true;
 }

@@ -17,9 +17,6 @@ QString temporaryPath(const QString &finalPath);
 // was already at path is removed first: only temporary paths are given here.
 bool copy(const YearFile &from, const QString &path, QString *error);
 
-// PRAGMA integrity_check on an open file: "" when it passes, else what it found.
-QString integrityProblem(const YearFile &file);
-
 // Forces a closed file to the disk; SQLite does not sync what VACUUM INTO writes.
 bool sync(const QString &path, QString *error);
 

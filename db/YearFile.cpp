@@ -1,7 +1,9 @@
 #include "YearFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -11,6 +13,10 @@
 #include "Backup.h"
 #include "Checkpoint.h"
 #include "MsgBox.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -31,19 +37,66 @@ QString notOurs(const QString &fileName) {
         .arg(MsgBox::fileLabel(fileName));
 }
 
-// Damaged pages can sit inside a table whose schema reads fine: such a file showed
-// blank rows and took new ones. SQLite's own check walks every page once.
-QString checkPages(QSqlDatabase &db, const QString &fileName) {
+// SQLite's own check, which walks every page once: "ok", or the first lines of what it
+// found; *failed says why it could not look. Evaluating every stored row's CHECK
+// constraints made up five sixths of its cost; they guard every write already, and
+// damage is what the walk is for.
+QStringList walkPages(QSqlDatabase db, QString *failed) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
-        return MsgBox::withDetail(notOurs(fileName), q.lastError().text());
-    QStringList problems;
-    while (q.next() && problems.size() < 3) problems << q.value(0).toString();
-    if (problems == QStringList{QStringLiteral("ok")}) return {};
+    QStringList found;
+    if (q.exec(QStringLiteral("PRAGMA ignore_check_constraints = ON")) &&
+        q.exec(QStringLiteral("PRAGMA quick_check")))
+        while (q.next() && found.size() < 10) found << q.value(0).toString();
+    else
+        *failed = q.lastError().text();
+    q.finish();
+    // Left on, the connection would store values its constraints refuse.
+    if (!q.exec(QStringLiteral("PRAGMA ignore_check_constraints = OFF")) && failed->isEmpty())
+        *failed = q.lastError().text();
+    return found;
+}
+
+const QStringList Sound = {QStringLiteral("ok")};
+
+// Damaged pages can sit inside a table whose schema reads fine: such a file showed
+// blank rows and took new ones.
+QString checkPages(QSqlDatabase &db, const QString &fileName) {
+    QString failed;
+    const QStringList found = walkPages(db, &failed);
+    if (!failed.isEmpty()) return MsgBox::withDetail(notOurs(fileName), failed);
+    if (found == Sound) return {};
     return MsgBox::withDetail(QStringLiteral("%1 は壊れています。ファイルには手を加えていません。")
                                   .arg(MsgBox::fileLabel(fileName)),
-                              problems.join(QLatin1Char(' ')));
+                              found.mid(0, 3).join(QLatin1Char(' ')));
+}
+
+// Walking every page costs tens of milliseconds on a full register, and every window
+// opens the year file anew. A file is walked the first time this run opens it, and
+// again only once something other than this run's own SQLite writes has changed it
+// since: the stamp is taken after the walk, after each commit, after a copy SQLite
+// wrote whole and after this run's own rename.
+QHash<QString, QByteArray> &walkedFiles() {
+    static QHash<QString, QByteArray> stamps;  // by absolute path
+    return stamps;
+}
+
+QByteArray stampOf(const QString &path) {
+#ifdef Q_OS_UNIX
+    // The change time cannot be set back by hand, and the inode tells a file copied
+    // over this one.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return QByteArray::number(qulonglong(st.st_dev)) + ':' +
+           QByteArray::number(qulonglong(st.st_ino)) + ':' +
+           QByteArray::number(qlonglong(st.st_size)) + ':' +
+           QByteArray::number(qlonglong(st.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(st.st_ctim.tv_nsec));
+#else
+    const QFileInfo info(path);
+    return QByteArray::number(info.size()) + ':' +
+           QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+#endif
 }
 
 // Why the file cannot serve as a year file, or "" when it can.
@@ -85,8 +138,8 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
 
 }  // namespace
 
-YearFile::YearFile(QString connection, QString fileName)
-    : connection_(std::move(connection)), fileName_(std::move(fileName)) {}
+YearFile::YearFile(QString connection, QString fileName, QString path)
+    : connection_(std::move(connection)), fileName_(std::move(fileName)), path_(std::move(path)) {}
 
 std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
@@ -114,13 +167,45 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
                 db.lastError().text());
         else
             problem = checkSchema(db, fileName);
-        if (problem.isEmpty()) problem = checkPages(db, fileName);
-        if (problem.isEmpty()) return std::shared_ptr<YearFile>(new YearFile(name, fileName));
+        const QString path = info.absoluteFilePath();
+        const QByteArray stamp = stampOf(path);
+        if (problem.isEmpty() && (stamp.isEmpty() || walkedFiles().value(path) != stamp)) {
+            walkedFiles().remove(path);
+            problem = checkPages(db, fileName);
+            // Taken after the walk: opening may have rolled back a crashed change.
+            if (problem.isEmpty()) walkedFiles().insert(path, stampOf(path));
+        }
+        if (problem.isEmpty()) return std::shared_ptr<YearFile>(new YearFile(name, fileName, path));
         *error = problem;
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return nullptr;
+}
+
+QString YearFile::damage() const {
+    QString failed;
+    const QStringList found = walkPages(db(), &failed);
+    if (!failed.isEmpty()) return failed;
+    if (found != Sound) return found.join(QLatin1Char('\n'));
+    walkedFiles().insert(path_, stampOf(path_));
+    return {};
+}
+
+void YearFile::writtenWhole(const QString &path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    walkedFiles().insert(absolute, stampOf(absolute));
+}
+
+void YearFile::renamed(const QString &from, const QString &to, const QByteArray &before) {
+    const QString source = QFileInfo(from).absoluteFilePath();
+    const QString target = QFileInfo(to).absoluteFilePath();
+    if (!before.isEmpty() && walkedFiles().take(source) == before)
+        walkedFiles().insert(target, stampOf(target));
+}
+
+QByteArray YearFile::stamp(const QString &path) {
+    return stampOf(QFileInfo(path).absoluteFilePath());
 }
 
 YearFile::~YearFile() {
@@ -159,6 +244,7 @@ bool YearFile::transaction(const std::function<bool(QString *error)> &work, QStr
     const bool done = work(error);
     MORIVA_CHECKPOINT("before commit");
     if (done && d.commit()) {
+        if (walkedFiles().contains(path_)) walkedFiles().insert(path_, stampOf(path_));
         MORIVA_CHECKPOINT("committed");
         return true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -22,6 +23,18 @@ class YearFile {
     YearFile &operator=(const YearFile &) = delete;
 
     QSqlDatabase db() const;
+
+    // Walks every page of the open file, as opening it did the first time: "" when
+    // SQLite finds it sound, else what it found.
+    QString damage() const;
+
+    // Files this run has had walked need no walk when opened again, until something
+    // other than this run changes them. A copy SQLite has just written whole (VACUUM
+    // INTO) is as sound as a commit; a file renamed by this run keeps its standing
+    // when its stamp, taken just before the rename, shows nothing else touched it.
+    static void writtenWhole(const QString &path);
+    static QByteArray stamp(const QString &path);
+    static void renamed(const QString &from, const QString &to, const QByteArray &before);
     const QString &fileName() const { return fileName_; }
 
     // Runs work inside one transaction: committed when it returns true, rolled back
@@ -35,7 +48,8 @@ class YearFile {
     QString readFailure(const QString &detail) const;
 
   private:
-    explicit YearFile(QString connection, QString fileName);
+    YearFile(QString connection, QString fileName, QString path);
     QString connection_;
     QString fileName_;
+    QString path_;  // absolute
 };

@@ -24,7 +24,7 @@ const Column columns[] = {
 
 }  // namespace
 
-CowListModel::CowListModel(const DataSource &source, QObject *parent)
+CowListModel::CowListModel(DataSource &source, QObject *parent)
     : QAbstractTableModel(parent), source_(source) {}
 
 void CowListModel::sourceRefreshed() {
@@ -55,4 +55,18 @@ QVariant CowListModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     return section >= 0 && section < columnCount() ? columns[section].caption : QVariant();
+}
+
+bool CowListModel::canFetchMore(const QModelIndex &parent) const {
+    return !parent.isValid() && source_.canFetchMore();
+}
+
+void CowListModel::fetchMore(const QModelIndex &parent) {
+    if (parent.isValid()) return;
+    const int first = rowCount();
+    QString error;
+    const bool read = source_.fetchMore(
+        [&](int count) { beginInsertRows({}, first, first + count - 1); }, &error);
+    if (rowCount() > first) endInsertRows();
+    if (!read) emit readFailed(error);
 }

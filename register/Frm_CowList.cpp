@@ -66,6 +66,7 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
     auto file = YearFile::open(M_Cow::DbFileName, &error);
     if (file) {
         source_ = std::make_unique<DataSource>(std::move(file), QStringLiteral("T_Cow"));
+        source_->setChunk(256);  // a few screens; the rest as the grid is scrolled
         if (!source_->refresh(&error)) source_.reset();
     }
     if (!source_) {
@@ -77,6 +78,11 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
         return;
     }
     model_ = new CowListModel(*source_, this);
+    // Queued: the grid fetches while it scrolls or lays out, no place for a message box.
+    connect(
+        model_, &CowListModel::readFailed, this,
+        [this](const QString &message) { MsgBox::show(this, message, Title); },
+        Qt::QueuedConnection);
     DBGrid_Cow->setModel(model_);
     const int widths[] = {60, 140, 140, 130, 120, 120, 130, 80};
     for (int c = 0; c < model_->columnCount(); ++c) DBGrid_Cow->setColumnWidth(c, widths[c]);

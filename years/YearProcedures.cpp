@@ -89,7 +89,7 @@ bool makeRolledOver(const QString &fileName, QString *why) {
                          why);
         if (ok) MORIVA_CHECKPOINT("rollover: transformed");
         if (ok) {
-            const QString problem = Snapshot::integrityProblem(*made);
+            const QString problem = made->damage();
             const auto found = counts(*made, QStringLiteral("1"), why);
             if (!problem.isEmpty())
                 *why = MsgBox::withDetail(
