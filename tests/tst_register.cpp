@@ -127,6 +127,7 @@ class TstRegister : public QObject {
     void listFollowsTheRegister();
     void deleteAsksAndUpdatesTotals();
     void editSelectsByNumber();
+    void longRegisterReadAsScrolled();
     void windowsCloseOnWhatTheyCannotOpen();
 };
 
@@ -502,6 +503,39 @@ void TstRegister::editSelectsByNumber() {
     QVERIFY(M_Cow::CowEditMode);
     QCOMPARE(M_Cow::CowRecordSource, QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;"));
     QCOMPARE(shownNumber, QStringLiteral("12"));
+}
+
+void TstRegister::longRegisterReadAsScrolled() {
+    TestYear year;
+    // 700 calves with a gap in the stored order right where the first chunk ends.
+    year.exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 700) "
+        "INSERT INTO T_Cow (No, Syori) SELECT i, 2 FROM n");
+    year.exec("DELETE FROM T_Cow WHERE No BETWEEN 250 AND 260");
+    const QString stored = year.value("SELECT group_concat(No) FROM T_Cow").toString();
+    Frm_CowList list;
+    list.show();
+    auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
+    auto *model = grid->model();
+    QVERIFY(model->rowCount() < 689);
+    auto shown = [&] {
+        QStringList nos;
+        for (int r = 0; r < model->rowCount(); ++r) nos << model->index(r, 0).data().toString();
+        return nos.join(u',');
+    };
+    grid->setFocus();
+    for (int i = 0; i < 200 && model->canFetchMore({}); ++i)
+        QTest::keyClick(grid, Qt::Key_PageDown);
+    QCOMPARE(shown(), stored);
+    QAbstractItemModelTester tester(model);
+
+    // A delete far down keeps every row read so far, and the next calf selected.
+    grid->setCurrentIndex(model->index(600, 0));
+    MsgBox::queueAnswer(MsgBox::Answer::Ok);
+    list.cmd_Del_Click();
+    QCOMPARE(shown(), year.value("SELECT group_concat(No) FROM T_Cow").toString());
+    QCOMPARE(grid->currentIndex().row(), 600);
+    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("613"));
 }
 
 void TstRegister::windowsCloseOnWhatTheyCannotOpen() {

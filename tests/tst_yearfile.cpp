@@ -193,6 +193,45 @@ class TstYearFile : public QObject {
         QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), files);
     }
 
+    // A file is walked page by page once a run; damage done by other hands afterwards,
+    // in place or by a copy over it, must still be found at the next open.
+    void damageAfterFirstOpenFound_data() {
+        QTest::addColumn<QString>("before");  // what this run did to the file first
+        QTest::addColumn<bool>("copiedOver");
+        QTest::newRow("opened, damaged in place") << "" << false;
+        QTest::newRow("saved to, damaged in place") << "save" << false;
+        QTest::newRow("saved to, damaged copy put over it") << "save" << true;
+    }
+    void damageAfterFirstOpenFound() {
+        QFETCH(QString, before);
+        QFETCH(bool, copiedOver);
+        QString error;
+        if (auto file = newYear({"INSERT INTO T_Cow (No) VALUES (1)"}); before == "save") {
+            DataSource cows(file, "T_Cow");
+            QVERIFY(cows.refresh(&error) && cows.update({{"No", 2}}, &error));
+            // Opening left the connection's CHECK constraints in force.
+            QVERIFY(!cows.update({{"I_Date", "2001-02-31"}}, &error));
+        }
+        QVERIFY2(YearFile::open(Y13, &error), qPrintable(error));
+        QByteArray bytes = bytesOf(Y13);
+        const int page = sql(Y13, {"PRAGMA page_size"}).value(0).value(0).toInt();
+        const int root = sql(Y13, {"SELECT rootpage FROM sqlite_master WHERE name = 'T_Cow'"})
+                             .value(0)
+                             .value(0)
+                             .toInt();
+        bytes.replace((root - 1) * page + 8, 2,
+                      QByteArray("\xff\xf0", 2));  // a cell pointer out of the page
+        if (copiedOver) {
+            writeBytes("copy.mdb", bytes);
+            QVERIFY(QFile::remove(Y13) && QFile::rename("copy.mdb", Y13));
+        } else {
+            QFile f(Y13);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.write(bytes) == bytes.size());
+        }
+        QVERIFY(!YearFile::open(Y13, &error));
+        QVERIFY2(error.contains(QStringLiteral("壊れています")), qPrintable(error));
+    }
+
     void constraints_data() {
         QTest::addColumn<QString>("insert");
         QTest::addColumn<bool>("accepted");
