@@ -264,16 +264,33 @@ const QString CarriedFields = QStringLiteral("SELECT * FROM T_Cow ORDER BY rowid
 const QString LedgerFields =
     QStringLiteral("SELECT * FROM T_Cost ORDER BY rowid; SELECT * FROM T_Proseed ORDER BY rowid");
 
-bool execAll(YearFile &file, const QStringList &statements) {
-    QString error;
-    return file.transaction(
-        [&](QString *) {
-            QSqlQuery q(file.db());
-            for (const QString &sql : statements)
-                if (!q.exec(sql)) return false;
-            return true;
-        },
-        &error);
+// A floor's own connection, opened as the least code would: none of the program's
+// checks, and nothing the program remembers about the file.
+struct Bare {
+    QString name;
+    explicit Bare(const QString &file) : name(QStringLiteral("bare ") + file) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.open();
+    }
+    ~Bare() {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
+};
+
+bool execAll(const Bare &file, const QStringList &statements) {
+    QSqlDatabase db = file.db();
+    if (!db.transaction()) return false;
+    QSqlQuery q(db);
+    for (const QString &sql : statements) {
+        if (!q.exec(sql)) {
+            db.rollback();
+            return false;
+        }
+    }
+    return db.commit();
 }
 
 const QStringList ClearLedgers = {
@@ -286,22 +303,19 @@ const QStringList ClearLedgers = {
 
 // VACUUM INTO a temporary name, a set-based delete and renumber, the rename.
 bool floorRollover(const QString &from, const QString &to) {
-    QString error;
     {
-        auto source = YearFile::open(from, &error, true);
-        if (!source || !QSqlQuery(source->db()).exec(QStringLiteral("VACUUM INTO 'next.tmp'")))
-            return false;
+        const Bare source(from);
+        if (!QSqlQuery(source.db()).exec(QStringLiteral("VACUUM INTO 'next.tmp'"))) return false;
     }
     {
-        auto made = YearFile::open(QStringLiteral("next.tmp"), &error);
-        if (!made ||
-            !execAll(*made, QStringList{QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
-                                        QStringLiteral(
-                                            "UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = "
-                                            "T_Cow.Kimatu FROM (SELECT rowid AS id, row_number() "
-                                            "OVER (ORDER BY rowid) AS n FROM T_Cow) AS k WHERE "
-                                            "T_Cow.rowid = k.id")} +
-                                ClearLedgers))
+        const Bare made(QStringLiteral("next.tmp"));
+        if (!execAll(made, QStringList{QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
+                                       QStringLiteral(
+                                           "UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = "
+                                           "T_Cow.Kimatu FROM (SELECT rowid AS id, row_number() "
+                                           "OVER (ORDER BY rowid) AS n FROM T_Cow) AS k WHERE "
+                                           "T_Cow.rowid = k.id")} +
+                               ClearLedgers))
             return false;
     }
     return QFile::rename(QStringLiteral("next.tmp"), to);
@@ -356,9 +370,7 @@ void DataClear(benchmark::State &state, bool program) {
     auto once = [&] {
         QString error;
         if (program) return Frm_Wk::load(&error) && YearProcedures::clearData(&error);
-        auto file = YearFile::open(name, &error);
-        return file &&
-               execAll(*file, QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
+        return execAll(Bare(name), QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
     };
     fresh();
     if (!once()) return state.SkipWithError("data clear failed");
@@ -379,8 +391,7 @@ void DataClear(benchmark::State &state, bool program) {
         if (program) {
             YearProcedures::clearData(&error);
         } else {
-            auto file = YearFile::open(name, &error);
-            execAll(*file, QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
+            execAll(Bare(name), QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
         }
     }
     Frm_Wk::unload();
