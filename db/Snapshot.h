@@ -13,7 +13,7 @@ namespace Snapshot {
 // A temporary name beside finalPath that no year, backup or pointer file ever has.
 QString temporaryPath(const QString &finalPath);
 
-// Writes a consistent copy of the file open on `from` to path (VACUUM INTO). Whatever
+// Writes a consistent copy of the file open on `from` to path (SQLite's backup). Whatever
 // was already at path is removed first: only temporary paths are given here.
 bool copy(const YearFile &from, const QString &path, QString *error);
 
