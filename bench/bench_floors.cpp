@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -25,6 +23,7 @@
 #include <cstdio>
 #include <map>
 
+#include "BarePdf.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
@@ -251,27 +250,8 @@ int pdfPages(const QString &path) {
 // The same texts and rules, already placed, drawn with bare QPainter calls.
 void bareInventoryPdf(const QList<Report::Page> &pages, const QPageLayout &layout,
                       const QString &path) {
-    QPdfWriter pdf(path);
-    pdf.setPageLayout(layout);
-    QPainter p(&pdf);
-    p.scale(pdf.logicalDpiX() / double(Report::Twips), pdf.logicalDpiY() / double(Report::Twips));
-    QFont font(Report::family());
-    QPen pen(Qt::black);
-    pen.setWidth(15);
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (i > 0) pdf.newPage();
-        for (const Report::Item &item : pages[i]) {
-            if (item.kind == Report::Item::Kind::Rule) {
-                p.setPen(pen);
-                p.drawLine(item.rule);
-            } else {
-                font.setPixelSize(item.size);
-                p.setFont(font);
-                p.setPen(Qt::black);
-                p.drawText(item.box, int(item.align | Qt::AlignTop) | Qt::TextDontClip, item.text);
-            }
-        }
-    }
+    BarePdf pdf(layout, path);
+    for (const Report::Page &page : pages) pdf.draw(page);
 }
 
 void InventoryPdf(benchmark::State &state, bool program) {
@@ -282,7 +262,10 @@ void InventoryPdf(benchmark::State &state, bool program) {
     Report::Document doc;
     InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
     const QPageLayout layout = Report::pageLayout(doc, QPageSize(QPageSize::A4));
-    const auto pages = Report::flow(doc.sections, layout.paintRectPoints().height() * 20);
+    QList<Report::Page> pages;
+    Report::flow(
+        doc.sections, layout.paintRectPoints().height() * 20,
+        [&](const Report::Page &page) { pages << page; }, &error);
     Report::savePdf(doc, QStringLiteral("program.pdf"), QPageSize(QPageSize::A4), &error);
     bareInventoryPdf(pages, layout, QStringLiteral("floor.pdf"));
     if (pdfPages(QStringLiteral("program.pdf")) != pdfPages(QStringLiteral("floor.pdf")))
@@ -300,10 +283,10 @@ void InventoryPdf(benchmark::State &state, bool program) {
     state.counters["pages"] = pdfPages(out);
     state.counters["bytes/calf"] = double(QFileInfo(out).size()) / calves;
     Frm_Wk::unload();
-    if (!program) return;
     // The whole write again in a process of its own, for its own peak memory.
-    const Child child = run(benchDir + QStringLiteral("/pdf_program"), QDir::currentPath(),
-                            {year(calves), QStringLiteral("child.pdf")});
+    QStringList args{year(calves), QStringLiteral("child.pdf")};
+    if (!program) args << QStringLiteral("floor");
+    const Child child = run(benchDir + QStringLiteral("/pdf_program"), QDir::currentPath(), args);
     if (child.out != QString::number(pdfPages(out)))
         return state.SkipWithError("the PDF child failed or wrote other pages");
     state.counters["peak_MiB"] = child.peakMiB;
