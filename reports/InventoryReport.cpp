@@ -163,6 +163,7 @@ int columnOf(const char *field) {
 }
 
 void detail(const QSqlQuery &calf, Report::Section *s) {
+    s->height = 375;
     s->items.clear();
     for (int c = 0; c < FieldCount; ++c) {
         const Field &f = fields[c];
@@ -218,7 +219,7 @@ Report::Section footer(const qint64 *sums, const QStringList &figure) {
 
 bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Document *doc,
            QString *error) {
-    {
+    {  // refused now, so that a register that cannot be read opens no empty preview
         QSqlQuery q(file->db());
         if (!prepareCalves(*file, &q, error)) return false;
     }
@@ -233,7 +234,7 @@ bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Docu
             return false;
         }
         out(header());
-        Report::Section line{375, {}};
+        Report::Section line;  // one calf's, refilled for the next
         qint64 sums[FieldCount] = {};
         while (q.next()) {
             detail(q, &line);
