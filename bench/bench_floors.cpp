@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -25,6 +23,7 @@
 #include <cstdio>
 #include <map>
 
+#include "BarePdf.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
@@ -196,6 +195,50 @@ void CalfList(benchmark::State &state, bool program, bool scroll) {
     QSqlDatabase::removeDatabase(QStringLiteral("list"));
 }
 
+// --- whole processes --------------------------------------------------------------
+
+struct Child {
+    QString out;
+    double peakMiB = 0;
+};
+
+// Runs a helper program as a whole process in folder, offscreen; its output and peak memory.
+Child run(const QString &program, const QString &folder, const QStringList &args = {}) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    const QByteArray dir = QFile::encodeName(folder), path = QFile::encodeName(program);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.constData());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QList<QByteArray> bytesOfArgs{path};
+    for (const QString &a : args) bytesOfArgs << QFile::encodeName(a);
+    std::vector<char *> argv;
+    for (QByteArray &a : bytesOfArgs) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return {QStringLiteral("failed")};
+    close(fds[1]);
+    Child c;
+    QByteArray bytes;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) bytes.append(buf, n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    // Its first line of output (start-up totals, PDF pages), then its peak memory in KiB.
+    const QStringList lines = QString::fromLocal8Bit(bytes).trimmed().split(u'\n');
+    c.out = lines.value(0);
+    c.peakMiB = lines.value(1).toDouble() / 1024;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) c.out = QStringLiteral("failed");
+    return c;
+}
+
 // --- inventory PDF ----------------------------------------------------------------
 
 int pdfPages(const QString &path) {
@@ -207,27 +250,8 @@ int pdfPages(const QString &path) {
 // The same texts and rules, already placed, drawn with bare QPainter calls.
 void bareInventoryPdf(const QList<Report::Page> &pages, const QPageLayout &layout,
                       const QString &path) {
-    QPdfWriter pdf(path);
-    pdf.setPageLayout(layout);
-    QPainter p(&pdf);
-    p.scale(pdf.logicalDpiX() / double(Report::Twips), pdf.logicalDpiY() / double(Report::Twips));
-    QFont font(Report::family());
-    QPen pen(Qt::black);
-    pen.setWidth(15);
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (i > 0) pdf.newPage();
-        for (const Report::Item &item : pages[i]) {
-            if (item.kind == Report::Item::Kind::Rule) {
-                p.setPen(pen);
-                p.drawLine(item.rule);
-            } else {
-                font.setPixelSize(item.size);
-                p.setFont(font);
-                p.setPen(Qt::black);
-                p.drawText(item.box, int(item.align | Qt::AlignTop) | Qt::TextDontClip, item.text);
-            }
-        }
-    }
+    BarePdf pdf(layout, path);
+    for (const Report::Page &page : pages) pdf.draw(page);
 }
 
 void InventoryPdf(benchmark::State &state, bool program) {
@@ -238,7 +262,10 @@ void InventoryPdf(benchmark::State &state, bool program) {
     Report::Document doc;
     InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
     const QPageLayout layout = Report::pageLayout(doc, QPageSize(QPageSize::A4));
-    const auto pages = Report::flow(doc.sections, layout.paintRectPoints().height() * 20);
+    QList<Report::Page> pages;
+    Report::flow(
+        doc.sections, layout.paintRectPoints().height() * 20,
+        [&](const Report::Page &page) { pages << page; }, &error);
     Report::savePdf(doc, QStringLiteral("program.pdf"), QPageSize(QPageSize::A4), &error);
     bareInventoryPdf(pages, layout, QStringLiteral("floor.pdf"));
     if (pdfPages(QStringLiteral("program.pdf")) != pdfPages(QStringLiteral("floor.pdf")))
@@ -256,6 +283,13 @@ void InventoryPdf(benchmark::State &state, bool program) {
     state.counters["pages"] = pdfPages(out);
     state.counters["bytes/calf"] = double(QFileInfo(out).size()) / calves;
     Frm_Wk::unload();
+    // The whole write again in a process of its own, for its own peak memory.
+    QStringList args{year(calves), QStringLiteral("child.pdf")};
+    if (!program) args << QStringLiteral("floor");
+    const Child child = run(benchDir + QStringLiteral("/pdf_program"), QDir::currentPath(), args);
+    if (child.out != QString::number(pdfPages(out)))
+        return state.SkipWithError("the PDF child failed or wrote other pages");
+    state.counters["peak_MiB"] = child.peakMiB;
 }
 
 // --- rollover and data clear ------------------------------------------------------
@@ -398,43 +432,6 @@ void DataClear(benchmark::State &state, bool program) {
 }
 
 // --- start-up ---------------------------------------------------------------------
-
-struct Child {
-    QString out;
-    double peakMiB = 0;
-};
-
-// Runs a helper program as a whole process in folder, offscreen; its output and peak memory.
-Child run(const QString &program, const QString &folder) {
-    int fds[2];
-    if (pipe(fds) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const QByteArray dir = QFile::encodeName(folder), path = QFile::encodeName(program);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.constData());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    char *argv[] = {const_cast<char *>(path.constData()), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, path.constData(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return {QStringLiteral("failed")};
-    close(fds[1]);
-    Child c;
-    QByteArray bytes;
-    char buf[256];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) bytes.append(buf, n);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    // The totals line, then the child's peak memory in KiB.
-    const QStringList lines = QString::fromLocal8Bit(bytes).trimmed().split(u'\n');
-    c.out = lines.value(0);
-    c.peakMiB = lines.value(1).toDouble() / 1024;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) c.out = QStringLiteral("failed");
-    return c;
-}
 
 void StartUp(benchmark::State &state, bool program) {
     const int calves = int(state.range(0));

@@ -37,7 +37,10 @@ Prepared prepare(QWidget *parent, const std::shared_ptr<YearFile> &file, const Q
                      file ? QStringLiteral("集計データが読み込まれていません。") : fileError);
         return Prepared::Refused;
     }
-    DataSource Data_Cow(file, QStringLiteral("T_Cow"));
+    // Only whether the register is empty: its first row, not all of them, which would
+    // hold the whole register in memory just before the report reads it again.
+    DataSource Data_Cow(file, QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE rowid = (SELECT "
+                                             "min(rowid) FROM T_Cow)"));
     if (!Data_Cow.refresh(&error)) {
         MsgBox::show(parent, error);
         return Prepared::Refused;

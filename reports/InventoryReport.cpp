@@ -1,11 +1,13 @@
 #include "InventoryReport.h"
 
 #include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include "Amount.h"
-#include "DataSource.h"
 #include "EraDate.h"
 #include "Frm_Wk.h"
+#include "YearFile.h"
 
 namespace InventoryReport {
 
@@ -75,6 +77,8 @@ const Field fields[] = {
     {"Kimatu", 11340, 75, 1095, R, Format::Number},
 };
 
+constexpr int FieldCount = int(std::size(fields));
+
 // Report footer (1800 high). The totals line: a caption, or the sum of a column.
 struct Total {
     int left, top, width, height;
@@ -139,18 +143,37 @@ Report::Section header() {
     return s;
 }
 
-Report::Section detail(const DataSource &cows, int row) {
-    Report::Section s{375, {}};
-    for (const Field &f : fields)
-        s.items << text(f.left, f.top, f.width, 225,
-                        formatted(cows.value(row, u(f.name)), f.format), f.align);
+// The register in stored order, the fields first, then F1..F12; forward only, so that
+// no more than the row at hand is held.
+bool prepareCalves(const YearFile &file, QSqlQuery *q, QString *error) {
+    QStringList columns;
+    for (const Field &f : fields) columns << u(f.name);
+    for (int m = 1; m <= 12; ++m) columns << QStringLiteral("F%1").arg(m);
+    q->setForwardOnly(true);
+    if (q->prepare(QStringLiteral("SELECT %1 FROM T_Cow ORDER BY rowid").arg(columns.join(u','))))
+        return true;
+    *error = file.readFailure(q->lastError().text());
+    return false;
+}
+
+int columnOf(const char *field) {
+    for (int c = 0; c < FieldCount; ++c)
+        if (qstrcmp(fields[c].name, field) == 0) return c;
+    return -1;
+}
+
+void detail(const QSqlQuery &calf, Report::Section *s) {
+    s->height = 375;
+    s->items.clear();
+    for (int c = 0; c < FieldCount; ++c) {
+        const Field &f = fields[c];
+        s->items << text(f.left, f.top, f.width, 225, formatted(calf.value(c), f.format), f.align);
+    }
     for (int m = 0; m < 12; ++m)
-        s.items << text(months[m].field, 60, 270, 225,
-                        cows.value(row, QStringLiteral("F%1").arg(m + 1)).toString(), C);
-    s.items << rule(0, 360, Width, 360);
-    for (int x : columnRules) s.items << rule(x, 0, x, 375);
-    for (int m = 1; m < 12; ++m) s.items << rule(months[m].from, 0, months[m].from, 375);
-    return s;
+        s->items << text(months[m].field, 60, 270, 225, calf.value(FieldCount + m).toString(), C);
+    s->items << rule(0, 360, Width, 360);
+    for (int x : columnRules) s->items << rule(x, 0, x, 375);
+    for (int m = 1; m < 12; ++m) s->items << rule(months[m].from, 0, months[m].from, 375);
 }
 
 // A work total as the form prints it: "#,##0", empty when empty. The filling stops at
@@ -168,24 +191,16 @@ QStringList figures(const Frm_Wk &wk) {
     return out;
 }
 
-Report::Section footer(const DataSource &cows, const Frm_Wk &wk) {
+// sums: each field's column total, an empty value counting as 0.
+Report::Section footer(const qint64 *sums, const QStringList &figure) {
     Report::Section s{1800, {}};
     for (const Total &t : totals) {
-        QString value;
-        if (t.caption) {
-            value = u(t.caption);
-        } else {
-            qint64 sum = 0;
-            for (int r = 0; r < cows.recordCount(); ++r)
-                sum += cows.value(r, u(t.column)).toLongLong();
-            value = Amount::format(sum);
-        }
+        const QString value = t.caption ? u(t.caption) : Amount::format(sums[columnOf(t.column)]);
         s.items << text(t.left, t.top, t.width, t.height, value, t.align);
     }
     s.items << rule(15, 315, Width, 315);
     for (int x : totalRules) s.items << rule(x, 0, x, 315);
 
-    const QStringList figure = figures(wk);
     for (int i = 0; i < 4; ++i) {
         s.items << text(375, costRows[i].top, 1410, 240, u(costRows[i].caption))
                 << text(1740, costRows[i].top, 1095, 240, figure[i], R);
@@ -204,14 +219,39 @@ Report::Section footer(const DataSource &cows, const Frm_Wk &wk) {
 
 bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Document *doc,
            QString *error) {
-    DataSource cows(file, QStringLiteral("T_Cow"));
-    if (!cows.refresh(error)) return false;
+    {  // refused now, so that a register that cannot be read opens no empty preview
+        QSqlQuery q(file->db());
+        if (!prepareCalves(*file, &q, error)) return false;
+    }
     doc->title = QStringLiteral("棚卸表");
     doc->caption = QStringLiteral("子牛棚卸表");
     doc->orientation = QPageLayout::Landscape;
-    doc->sections = {header()};
-    for (int r = 0; r < cows.recordCount(); ++r) doc->sections << detail(cows, r);
-    doc->sections << footer(cows, wk);
+    doc->sections = [file, figure = figures(wk)](const Report::Sink &out, QString *error) {
+        QSqlQuery q(file->db());
+        if (!prepareCalves(*file, &q, error)) return false;
+        if (!q.exec()) {
+            *error = file->readFailure(q.lastError().text());
+            return false;
+        }
+        out(header());
+        Report::Section line;  // one calf's, refilled for the next
+        qint64 sums[FieldCount] = {};
+        while (q.next()) {
+            detail(q, &line);
+            for (int c = 0; c < FieldCount; ++c)
+                if (fields[c].format == Format::Number) sums[c] += q.value(c).toLongLong();
+            out(line);
+        }
+        if (q.lastError().isValid()) {
+            *error = file->readFailure(q.lastError().text());
+            return false;
+        }
+        // Nothing stays open once the rows are read: an unfinished SELECT can fail another
+        // connection's COMMIT.
+        q.finish();
+        out(footer(sums, figure));
+        return true;
+    };
     return true;
 }
 

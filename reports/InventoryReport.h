@@ -13,8 +13,9 @@ class YearFile;
 // was found.
 namespace InventoryReport {
 
-// Reads every calf of the file and the work window's five figures, now: figures from an
-// earlier opening would print stale values. False with a message when the file fails.
+// Takes the work window's five figures now: figures from an earlier opening would print
+// stale values. The calves are read one at a time whenever the sections are made. False
+// with a message when the register cannot be read.
 bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Document *doc,
            QString *error);
 

@@ -4,6 +4,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <utility>
 
 #include "MsgBox.h"
 
@@ -18,22 +19,26 @@ Item rule(int x1, int y1, int x2, int y2) {
     return {Item::Kind::Rule, {}, {}, {}, 0, QLine(x1, y1, x2, y2)};
 }
 
-QList<Page> flow(const QList<Section> &sections, int pageHeight) {
-    QList<Page> pages(1);
+bool flow(const Sections &sections, int pageHeight, const std::function<void(const Page &)> &page,
+          QString *error) {
+    Page current;
     int y = 0;
-    for (const Section &s : sections) {
+    auto place = [&](const Section &s) {
         if (y > 0 && y + s.height > pageHeight) {
-            pages.append(Page());
+            page(current);
+            current.clear();
             y = 0;
         }
         for (Item item : s.items) {
             item.box.translate(0, y);
             item.rule.translate(0, y);
-            pages.last() << item;
+            current << std::move(item);
         }
         y += s.height;
-    }
-    return pages;
+    };
+    const bool made = !sections || sections(place, error);
+    page(current);
+    return made;
 }
 
 QString family() {
@@ -52,9 +57,8 @@ QPageLayout pageLayout(const Document &doc, const QPageSize &paper) {
                        QMarginsF(1, 1, 1, 1), QPageLayout::Inch);
 }
 
-bool paint(const Document &doc, QPagedPaintDevice *device) {
+bool paint(const Document &doc, QPagedPaintDevice *device, QString *error) {
     const QRectF area = device->pageLayout().paintRect(QPageLayout::Inch);
-    const QList<Page> pages = flow(doc.sections, int(area.height() * Twips));
     QPainter p;
     if (!p.begin(device)) return false;
     // Everything is laid out in twips; fonts are sized in twips too, or the scale
@@ -64,9 +68,10 @@ bool paint(const Document &doc, QPagedPaintDevice *device) {
     pen.setWidth(15);
     pen.setCapStyle(Qt::FlatCap);
     QFont font(family());
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (i > 0) device->newPage();
-        for (const Item &item : pages[i]) {
+    bool first = true;
+    auto draw = [&](const Page &page) {
+        if (!std::exchange(first, false)) device->newPage();
+        for (const Item &item : page) {
             if (item.kind == Item::Kind::Rule) {
                 p.setPen(pen);
                 p.drawLine(item.rule);
@@ -77,8 +82,9 @@ bool paint(const Document &doc, QPagedPaintDevice *device) {
                 p.drawText(item.box, int(item.align | Qt::AlignTop) | Qt::TextDontClip, item.text);
             }
         }
-    }
-    return p.end();
+    };
+    const bool made = flow(doc.sections, int(area.height() * Twips), draw, error);
+    return p.end() && made;
 }
 
 bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, QString *error) {
@@ -89,14 +95,14 @@ bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, Q
     }
     pdf.setTitle(doc.title);
     pdf.setCreator(QStringLiteral("Moriva"));
-    if (!paint(doc, &pdf)) {
+    error->clear();
+    if (paint(doc, &pdf, error)) return true;
+    if (error->isEmpty())  // the data was read: the file failed
         *error =
             QStringLiteral(
                 "PDFファイル %1 を書き込めません。保存先のフォルダと空き容量を確認してください。")
                 .arg(MsgBox::fileLabel(path));
-        return false;
-    }
-    return true;
+    return false;
 }
 
 }  // namespace Report

@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QRect>
 #include <QString>
+#include <functional>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -36,16 +37,25 @@ struct Section {
 };
 using Page = QList<Item>;
 
+// Takes each section of a document, in order, as it is made.
+using Sink = std::function<void(const Section &)>;
+// Makes a document's sections into the sink, reading its data as it goes, so that no
+// more than one section is held; run again for every pass (the preview paints more
+// than once). False with a message when the data cannot be read.
+using Sections = std::function<bool(const Sink &, QString *error)>;
+
 struct Document {
     QString title;    // the report's title, the PDF's title
     QString caption;  // the preview window's title
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    QList<Section> sections;
+    Sections sections;
 };
 
-// The sections, in order, on pages of the given printable height: a section that does
-// not fit on the page starts the next one.
-QList<Page> flow(const QList<Section> &sections, int pageHeight);
+// The sections, in order, on pages of the given printable height, handed over one page
+// at a time, at least one: a section that does not fit on the page starts the next one.
+// False with a message when the sections cannot be made.
+bool flow(const Sections &sections, int pageHeight, const std::function<void(const Page &)> &page,
+          QString *error);
 
 // The typeface the forms ask for; IPAPGothic stands in where it is missing, so that
 // PDFs embed a gothic whose text extracts as printed.
@@ -55,8 +65,8 @@ QString family();
 QPageLayout pageLayout(const Document &doc, const QPageSize &paper);
 
 // Draws every page on the device, whose page layout the caller has set. False when the
-// device cannot be painted on.
-bool paint(const Document &doc, QPagedPaintDevice *device);
+// device cannot be painted on, or with a message when the document's data cannot be read.
+bool paint(const Document &doc, QPagedPaintDevice *device, QString *error);
 
 // Writes the document to a PDF file on the paper given. False with a message.
 bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, QString *error);

@@ -62,8 +62,10 @@ void exec(QWidget *parent, const Report::Document &doc) {
     preview.setWindowTitle(doc.caption);
     if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         preview.resize(screen->availableSize() * 4 / 5);  // a page that can be read
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
-                     [&doc](QPrinter *p) { Report::paint(doc, p); });
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&doc](QPrinter *p) {
+        QString ignored;  // the pages drawn so far are shown
+        Report::paint(doc, p, &ignored);
+    });
     if (auto *bar = preview.findChild<QToolBar *>()) {
         QAction *save = bar->addAction(QStringLiteral("PDFに保存"));
         save->setObjectName(QStringLiteral("cmd_SavePdf"));

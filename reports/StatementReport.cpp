@@ -77,7 +77,10 @@ bool build(const Frm_Wk &wk, Report::Document *doc, QString *error) {
     for (int x : {570, 2955, 3480, 4920, 8505}) footer.items << rule(x, 0, x, 750);
 
     for (const Statement::Line &line : lines) place(line.number > 26 ? footer : detail, line);
-    doc->sections = {header, detail, footer};
+    doc->sections = [sections = QList{header, detail, footer}](const Report::Sink &out, QString *) {
+        for (const Report::Section &s : sections) out(s);
+        return true;
+    };
     return true;
 }
 

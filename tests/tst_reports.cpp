@@ -37,11 +37,49 @@ QString at(const Report::Section &s, int left, int top) {
     return QStringLiteral("?");
 }
 
+// One pass over the document: its sections, and its pages of the given height.
+QList<Report::Section> sectionsOf(const Report::Document &doc) {
+    QList<Report::Section> out;
+    QString error;
+    if (!doc.sections([&](const Report::Section &s) { out << s; }, &error)) qWarning() << error;
+    return out;
+}
+QList<Report::Page> pagesOf(const Report::Document &doc, int height) {
+    QList<Report::Page> out;
+    QString error;
+    if (!Report::flow(
+            doc.sections, height, [&](const Report::Page &p) { out << p; }, &error))
+        qWarning() << error;
+    return out;
+}
+
 QStringList texts(const Report::Page &page) {
     QStringList out;
     for (const Report::Item &i : page)
         if (i.kind == Report::Item::Kind::Text) out << i.text;
     return out;
+}
+
+// The texts of the boxes on a page that start at x, top to bottom.
+QStringList column(const Report::Page &page, int x) {
+    QStringList out;
+    for (const Report::Item &i : page)
+        if (i.kind == Report::Item::Kind::Text && i.box.x() == x) out << i.text;
+    return out;
+}
+
+// Each inventory page: headings or not, its calf lines, and whether the totals are on it.
+QStringList shapeOf(const QList<Report::Page> &pages) {
+    QStringList shape;
+    for (const Report::Page &p : pages) {
+        const QStringList numbers = column(p, 90), t = texts(p);
+        shape << QStringLiteral("%1 lines=%2 from=%3 合計=%4")
+                     .arg(t.contains("名前") ? "head" : "-")
+                     .arg(numbers.size())
+                     .arg(numbers.value(0))
+                     .arg(t.contains("合計") ? "true" : "false");
+    }
+    return shape;
 }
 
 QString run(const QString &program, const QStringList &args) {
@@ -123,7 +161,7 @@ class TstReports : public QObject {
         QVERIFY(QFileInfo(pdf).size() > 0);
         QCOMPARE(suggestedName, QStringLiteral("子牛棚卸表_13年度.pdf"));
         QCOMPARE(shown_.size(), 1);
-        const QList<Report::Section> &s = shown_[0].sections;
+        const QList<Report::Section> s = sectionsOf(shown_[0]);
         QCOMPARE(s.size(), 5);  // header, three calves, footer
         QStringList lines;
         for (int i = 1; i <= 3; ++i)
@@ -150,8 +188,9 @@ class TstReports : public QObject {
         click(w, "cmd_Meisai");
         QCOMPARE(shown_.size(), 2);
         QCOMPARE(shown_[1].caption, QStringLiteral("明細書"));
-        QCOMPARE(at(shown_[1].sections[1], 3555, 7515), QStringLiteral("400,000"));    // line 24
-        QCOMPARE(at(shown_[1].sections[1], 3555, 7830), QStringLiteral("2,859,596"));  // line 25
+        const Report::Section statement = sectionsOf(shown_[1]).value(1);
+        QCOMPARE(at(statement, 3555, 7515), QStringLiteral("400,000"));    // line 24
+        QCOMPARE(at(statement, 3555, 7830), QStringLiteral("2,859,596"));  // line 25
 
         click(w, "cmd_Close");
         QTRY_VERIFY(!w);
@@ -172,7 +211,7 @@ class TstReports : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(w));
         click(w, "cmd_Meisai");
         QCOMPARE(shown_.size(), 1);
-        const auto &s = shown_[0].sections;
+        const auto s = sectionsOf(shown_[0]);
         QCOMPARE(at(s[0], 180, 240), QStringLiteral("免税所得（肉用牛）の明細書"));
         QCOMPARE(QStringList({at(s[1], 3555, 1290), at(s[1], 3555, 5865), at(s[1], 1260, 5865),
                               at(s[1], 3555, 7185), at(s[1], 3555, 7515), at(s[1], 3555, 7830),
@@ -196,25 +235,61 @@ class TstReports : public QObject {
         QVERIFY2(InventoryReport::build(file, *Frm_Wk::instance(), &doc, &error),
                  qPrintable(error));
         // A4 landscape inside one-inch margins: 9,026 twips high.
-        const QList<Report::Page> pages = Report::flow(doc.sections, 9026);
-        QStringList shape;
-        for (const Report::Page &p : pages) {
-            QStringList numbers;  // the No column, top to bottom
-            for (const Report::Item &i : p)
-                if (i.box.x() == 90) numbers << i.text;
-            const QStringList t = texts(p);
-            shape << QStringLiteral("%1 lines=%2 from=%3 合計=%4")
-                         .arg(t.contains("名前") ? "head" : "-")
-                         .arg(numbers.size())
-                         .arg(numbers.value(0))
-                         .arg(t.contains("合計") ? "true" : "false");
-        }
+        const QList<Report::Page> pages = pagesOf(doc, 9026);
         // 21 lines under the headings, 24 on the next page, the footer alone after them.
-        QCOMPARE(shape,
+        QCOMPARE(shapeOf(pages),
                  QStringList({"head lines=21 from=1 合計=false", "- lines=24 from=22 合計=false",
                               "- lines=0 from= 合計=true"}));
-        QCOMPARE(at(doc.sections[1], 2355, 45), QString());  // no I_Date: an empty box
-        QCOMPARE(Report::flow(doc.sections, 9026).size(), pages.size());
+        QCOMPARE(at(sectionsOf(doc).value(1), 2355, 45), QString());  // no I_Date: an empty box
+        QCOMPARE(pagesOf(doc, 9026).size(), pages.size());
+    }
+
+    // Every pass reads the register afresh, one calf at a time: the totals are those of
+    // that pass alone, and the footer goes where the lines before it leave room.
+    void inventoryPassesAndTotals_data() {
+        QTest::addColumn<int>("calves");
+        QTest::addColumn<QStringList>("shape");
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("empty register")
+            << 0 << QStringList{"head lines=0 from= 合計=true"} << "0|0|0|0|0";
+        QTest::newRow("footer just fits under the last line")
+            << 40 << QStringList{"head lines=21 from=1 合計=false", "- lines=19 from=22 合計=true"}
+            << "20,000|80|60|0|820";
+        QTest::newRow("one more line sends the footer over")
+            << 41
+            << QStringList{"head lines=21 from=1 合計=false", "- lines=20 from=22 合計=false",
+                           "- lines=0 from= 合計=true"}
+            << "21,000|82|61|0|861";
+    }
+    void inventoryPassesAndTotals() {
+        QFETCH(int, calves);
+        QFETCH(QStringList, shape);
+        QFETCH(QString, totals);
+        TestYear year;
+        // I_Kingaku empty on every other calf, HiikuKingaku on all: empty counts as 0.
+        year.exec(QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                                 "WHERE n < %1) INSERT INTO T_Cow (No, I_Kingaku, Kisyu, "
+                                 "Hiikutuki, Kimatu) SELECT n, CASE WHEN n % 2 THEN 1000 END, 2, "
+                                 "n % 4, n FROM c WHERE %1 > 0")
+                      .arg(calves));
+        QString error;
+        Report::Document doc;
+        QVERIFY(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
+                                       *Frm_Wk::instance(), &doc, &error));
+        pagesOf(doc, 9026);  // the preview paints before it prints
+        const QList<Report::Page> pages = pagesOf(doc, 9026);
+        QCOMPARE(shapeOf(pages), shape);
+        QStringList sums;
+        for (int x : {3420, 4440, 9480, 10170, 11310}) {
+            const QStringList c = column(pages.last(), x);
+            sums << c.value(c.size() - 1);  // the footer's, below any heading there
+        }
+        QCOMPARE(sums.join('|'), totals);
+
+        // A register that cannot be read when the PDF is written is said, not printed empty.
+        year.exec("ALTER TABLE T_Cow RENAME TO T_Gone");
+        QVERIFY(!Report::savePdf(doc, year.path() + "/gone.pdf", QPageSize(QPageSize::A4), &error));
+        QVERIFY2(error.contains("T_Cow"), qPrintable(error));
     }
 
     // Both forms as PDF files through the main menu, no printer needed: the text reads
