@@ -4,6 +4,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <utility>
 
 #include "MsgBox.h"
@@ -88,7 +89,18 @@ bool paint(const Document &doc, QPagedPaintDevice *device, QString *error) {
 }
 
 bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, QString *error) {
-    QPdfWriter pdf(path);
+    const QString failed =
+        QStringLiteral(
+            "PDFファイル %1 を書き込めません。保存先のフォルダと空き容量を確認してください。")
+            .arg(MsgBox::fileLabel(path));
+    // Written beside and renamed over at the end: a PDF cut short by a failed read would
+    // print as if the register ended there, and the earlier file is kept instead.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = MsgBox::withDetail(failed, file.errorString());
+        return false;
+    }
+    QPdfWriter pdf(&file);
     if (!pdf.setPageLayout(pageLayout(doc, paper))) {
         *error = QStringLiteral("用紙の設定ができません。");
         return false;
@@ -96,12 +108,9 @@ bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, Q
     pdf.setTitle(doc.title);
     pdf.setCreator(QStringLiteral("Moriva"));
     error->clear();
-    if (paint(doc, &pdf, error)) return true;
-    if (error->isEmpty())  // the data was read: the file failed
-        *error =
-            QStringLiteral(
-                "PDFファイル %1 を書き込めません。保存先のフォルダと空き容量を確認してください。")
-                .arg(MsgBox::fileLabel(path));
+    if (paint(doc, &pdf, error) && file.commit()) return true;
+    file.cancelWriting();
+    if (error->isEmpty()) *error = failed;  // the data was read: the file failed
     return false;
 }
 

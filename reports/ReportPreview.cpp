@@ -62,9 +62,15 @@ void exec(QWidget *parent, const Report::Document &doc) {
     preview.setWindowTitle(doc.caption);
     if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         preview.resize(screen->availableSize() * 4 / 5);  // a page that can be read
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&doc](QPrinter *p) {
-        QString ignored;  // the pages drawn so far are shown
-        Report::paint(doc, p, &ignored);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&](QPrinter *p) {
+        QString error;
+        if (Report::paint(doc, p, &error) || error.isEmpty()) return;
+        // Pages cut short by a failed read must not be printed. Queued: this runs inside
+        // the preview's own painting.
+        QTimer::singleShot(0, &preview, [&preview, error] {
+            MsgBox::show(&preview, error);
+            preview.reject();
+        });
     });
     if (auto *bar = preview.findChild<QToolBar *>()) {
         QAction *save = bar->addAction(QStringLiteral("PDFに保存"));

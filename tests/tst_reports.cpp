@@ -287,9 +287,18 @@ class TstReports : public QObject {
         QCOMPARE(sums.join('|'), totals);
 
         // A register that cannot be read when the PDF is written is said, not printed empty.
+        // The earlier PDF of that name is kept whole.
+        const QString earlier = year.path() + "/gone.pdf";
+        QVERIFY(Report::savePdf(doc, earlier, QPageSize(QPageSize::A4), &error));
+        const QByteArray before = [&] {
+            QFile f(earlier);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
         year.exec("ALTER TABLE T_Cow RENAME TO T_Gone");
-        QVERIFY(!Report::savePdf(doc, year.path() + "/gone.pdf", QPageSize(QPageSize::A4), &error));
+        QVERIFY(!Report::savePdf(doc, earlier, QPageSize(QPageSize::A4), &error));
         QVERIFY2(error.contains("T_Cow"), qPrintable(error));
+        QFile after(earlier);
+        QVERIFY(after.open(QIODevice::ReadOnly) && after.readAll() == before && before.size() > 0);
     }
 
     // Both forms as PDF files through the main menu, no printer needed: the text reads
