@@ -21,6 +21,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <map>
 
 #include "BarePdf.h"
@@ -73,6 +74,22 @@ QString dump(YearFile &file, const QString &sql) {
             out += (q.value(c).isNull() ? QStringLiteral("∅") : q.value(c).toString()) + u'|';
     return out;
 }
+
+// A floor's own connection, opened as the least code would: none of the program's
+// checks, and nothing the program remembers about the file.
+struct Bare {
+    QString name;
+    explicit Bare(const QString &file) : name(QStringLiteral("bare ") + file) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.open();
+    }
+    ~Bare() {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
+};
 
 // --- valuation --------------------------------------------------------------------
 
@@ -149,12 +166,13 @@ QString lastNo(QTableView *grid) {
 }
 
 struct BareList {
+    Bare file;  // its own connection, as the list window opens its own
     QSqlQueryModel model;
     QTableView view;
-    explicit BareList(const QString &connection) {
+    explicit BareList(const QString &name) : file(name) {
         model.setQuery(QStringLiteral("SELECT No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, "
                                       "Hiikutuki FROM T_Cow ORDER BY rowid"),
-                       QSqlDatabase::database(connection));
+                       file.db());
         view.setModel(&model);
         view.resize(960, 480);
         view.show();
@@ -166,15 +184,9 @@ void CalfList(benchmark::State &state, bool program, bool scroll) {
     const int calves = int(state.range(0));
     M_Cow::DbFileName = year(calves);
     {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("list"));
-        db.setDatabaseName(M_Cow::DbFileName);
-        db.open();
-    }
-    {
         Frm_CowList list;
         list.show();
-        BareList bare(QStringLiteral("list"));
+        BareList bare(M_Cow::DbFileName);
         auto *grid = list.findChild<QTableView *>();
         scrollThrough(grid);
         scrollThrough(&bare.view);
@@ -188,11 +200,10 @@ void CalfList(benchmark::State &state, bool program, bool scroll) {
             QApplication::processEvents();
             if (scroll) scrollThrough(list.findChild<QTableView *>());
         } else {
-            BareList bare(QStringLiteral("list"));
+            BareList bare(M_Cow::DbFileName);
             if (scroll) scrollThrough(&bare.view);
         }
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("list"));
 }
 
 // --- whole processes --------------------------------------------------------------
@@ -297,22 +308,6 @@ void InventoryPdf(benchmark::State &state, bool program) {
 const QString CarriedFields = QStringLiteral("SELECT * FROM T_Cow ORDER BY rowid");
 const QString LedgerFields =
     QStringLiteral("SELECT * FROM T_Cost ORDER BY rowid; SELECT * FROM T_Proseed ORDER BY rowid");
-
-// A floor's own connection, opened as the least code would: none of the program's
-// checks, and nothing the program remembers about the file.
-struct Bare {
-    QString name;
-    explicit Bare(const QString &file) : name(QStringLiteral("bare ") + file) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        db.open();
-    }
-    ~Bare() {
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-    }
-    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
-};
 
 bool execAll(const Bare &file, const QStringList &statements) {
     QSqlDatabase db = file.db();
@@ -519,36 +514,38 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     using namespace benchmark;
-    for (bool program : {true, false}) {
-        const std::string side = program ? "/program" : "/floor";
-        auto sized = [](internal::Benchmark *b) {
-            for (int n : Sizes) b->Arg(n);
-            b->Unit(kMillisecond)->UseRealTime();
-        };
-        sized(RegisterBenchmark(("Valuation" + side).c_str(),
-                                [=](State &s) { Valuation(s, program); }));
-        sized(RegisterBenchmark(("CalfListOpen" + side).c_str(),
-                                [=](State &s) { CalfList(s, program, false); }));
-        sized(RegisterBenchmark(("CalfListScroll" + side).c_str(), [=](State &s) {
-                  CalfList(s, program, true);
-              })->Iterations(2));
-        sized(RegisterBenchmark(("InventoryPdf" + side).c_str(), [=](State &s) {
-                  InventoryPdf(s, program);
-              })->Iterations(2));
-        sized(RegisterBenchmark(("Rollover" + side).c_str(),
-                                [=](State &s) { Rollover(s, program); }));
-        sized(RegisterBenchmark(("DataClear" + side).c_str(),
-                                [=](State &s) { DataClear(s, program); }));
-        RegisterBenchmark(("StartUp" + side).c_str(), [=](State &s) { StartUp(s, program); })
-            ->Arg(32766)
-            ->Unit(kMillisecond)
-            ->UseRealTime()
-            ->Iterations(10);
+    // Each size's program and floor run one right after the other: on a shared machine
+    // the load drifts over the minutes a whole side would take.
+    struct Pair {
+        const char *name;
+        std::function<void(State &, bool program)> run;
+        int iterations = 0;  // 0: as many as Google Benchmark wants
+        bool largestOnly = false;
+    };
+    const Pair pairs[] = {
+        {"Valuation", Valuation},
+        {"CalfListOpen", [](State &s, bool p) { CalfList(s, p, false); }},
+        {"CalfListScroll", [](State &s, bool p) { CalfList(s, p, true); }, 2},
+        {"InventoryPdf", InventoryPdf, 2},
+        {"Rollover", Rollover},
+        {"DataClear", DataClear},
+        {"StartUp", StartUp, 10, true},
+    };
+    for (const Pair &pair : pairs) {
+        for (int calves : Sizes) {
+            if (pair.largestOnly && calves != Sizes[std::size(Sizes) - 1]) continue;
+            for (bool program : {true, false}) {
+                const std::string name = std::string(pair.name) + (program ? "/program" : "/floor");
+                auto *b = RegisterBenchmark(
+                    name.c_str(), [run = pair.run, program](State &s) { run(s, program); });
+                b->Arg(calves)->Unit(kMillisecond)->UseRealTime();
+                if (pair.iterations > 0) b->Iterations(pair.iterations);
+            }
+        }
     }
     Initialize(&argc, argv);
     TableReporter reporter;
     RunSpecifiedBenchmarks(&reporter);
     printTable();
-    QSqlDatabase::removeDatabase(QStringLiteral("list"));
     return 0;
 }

@@ -80,9 +80,9 @@ bool Backup::make(const YearFile &file, QString *error) {
     bool ok = Snapshot::copy(file, temporary, &why);
     if (ok) {
         MORIVA_CHECKPOINT("backup copied");
-        // A snapshot that cannot be opened as a year file is no backup and must not push
-        // out one. Its pages are not walked again: SQLite built them from a file walked
-        // this run, and a walk now would read them back from memory, not from the disk.
+        // A snapshot that cannot be opened is no backup and must not push out one. It is
+        // not checked again: SQLite copied it page for page from a file checked this
+        // run, and a walk now would read the pages back from memory, not from the disk.
         ok = bool(YearFile::open(temporary, &why, true));
     }
     ok = ok && Snapshot::sync(temporary, &why) && Snapshot::publish(temporary, target, &why);

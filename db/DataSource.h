@@ -20,8 +20,9 @@ class DataSource {
     DataSource(std::shared_ptr<YearFile> file, QString recordSource);
 
     // A whole table can be read a chunk of rows at a time, by rowid, so that a list
-    // shows its first page without reading the rest (0, the default: all at once).
-    void setChunk(int rows) { chunk_ = rows; }
+    // shows its first page without reading the rest (0, the default: all at once);
+    // later chunks may be larger, so that scrolling asks less often.
+    void setChunks(int first, int next) { chunk_ = first, nextChunk_ = next; }
     bool canFetchMore() const { return !complete_; }
     // Reads the next chunk; beforeAppend(count) is told how many rows come first.
     bool fetchMore(const std::function<void(int count)> &beforeAppend, QString *error);
@@ -77,5 +78,6 @@ class DataSource {
     QList<QVariantList> rows_;
     int position_ = -1;
     int chunk_ = 0;
+    int nextChunk_ = 0;
     bool complete_ = true;
 };

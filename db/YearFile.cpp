@@ -72,7 +72,7 @@ QString checkPages(QSqlDatabase &db, const QString &fileName) {
 }
 
 // Walking every page costs tens of milliseconds on a full register, and every window
-// opens the year file anew. A file is walked the first time this run opens it, and
+// opens the year file anew. A file is checked the first time this run opens it, and
 // again only once something other than this run's own SQLite writes has changed it
 // since: the stamp is taken after the walk, after each commit, after a copy SQLite
 // wrote whole and after this run's own rename.
@@ -160,16 +160,18 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
         db.setDatabaseName(
             QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
             (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+        const QString path = info.absoluteFilePath();
+        const QByteArray stamp = stampOf(path);
+        // Unchanged since this run checked it, the file has the same schema too.
+        const bool checked = !stamp.isEmpty() && walkedFiles().value(path) == stamp;
         QString problem;
         if (!db.open())
             problem = MsgBox::withDetail(
                 QStringLiteral("%1 を開けません。").arg(MsgBox::fileLabel(fileName)),
                 db.lastError().text());
-        else
+        else if (!checked)
             problem = checkSchema(db, fileName);
-        const QString path = info.absoluteFilePath();
-        const QByteArray stamp = stampOf(path);
-        if (problem.isEmpty() && (stamp.isEmpty() || walkedFiles().value(path) != stamp)) {
+        if (problem.isEmpty() && !checked) {
             walkedFiles().remove(path);
             problem = checkPages(db, fileName);
             // Taken after the walk: opening may have rolled back a crashed change.

@@ -66,7 +66,7 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
     auto file = YearFile::open(M_Cow::DbFileName, &error);
     if (file) {
         source_ = std::make_unique<DataSource>(std::move(file), QStringLiteral("T_Cow"));
-        source_->setChunk(64);  // a few screens; the rest as the grid is scrolled
+        source_->setChunks(64, 256);  // three screens first, the rest as the grid scrolls
         if (!source_->refresh(&error)) source_.reset();
     }
     if (!source_) {
