@@ -20,6 +20,7 @@
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -454,9 +455,15 @@ void StartUp(benchmark::State &state, bool program) {
 // --- the table --------------------------------------------------------------------
 
 struct Result {
-    double ms = 0;
+    std::vector<double> runs;  // ms, one per repetition
     std::map<std::string, double> counters;
     std::string error;
+    // A neighbour's burst of work moves one repetition, not the middle one.
+    double ms() const {
+        std::vector<double> sorted = runs;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+    }
 };
 std::map<std::string, Result> results;
 
@@ -464,13 +471,10 @@ class TableReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run> &runs) override {
         for (const Run &r : runs) {
-            // Of repeated runs only the median counts: a neighbour's burst of work moves
-            // one repetition, not the middle one.
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
             // "Valuation/program/1000/real_time" is filed as "Valuation/program/1000".
             const QStringList parts = QString::fromStdString(r.benchmark_name()).split(u'/');
             Result &res = results[parts.mid(0, 3).join(u'/').toStdString()];
-            res.ms = r.GetAdjustedRealTime();  // in the benchmark's unit, milliseconds
+            res.runs.push_back(r.GetAdjustedRealTime());  // in the benchmark's unit, ms
             for (const auto &[k, v] : r.counters) res.counters[k] = v.value;
             if (r.error_occurred) res.error = r.error_message;
         }
@@ -500,9 +504,9 @@ void printTable() {
                             (p->second.error + f->second.error).c_str());
                 continue;
             }
-            const double ratio = p->second.ms / f->second.ms;
+            const double ratio = p->second.ms() / f->second.ms();
             std::printf("%-16s %7d %11.1f %11.1f %6.2fx %5.1fx  %s%s\n", name.c_str(), calves,
-                        p->second.ms, f->second.ms, ratio, goal, ratio <= goal ? "" : "MISSED ",
+                        p->second.ms(), f->second.ms(), ratio, goal, ratio <= goal ? "" : "MISSED ",
                         notes.c_str());
         }
     }
@@ -517,13 +521,13 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     using namespace benchmark;
-    // Each size's program and floor run one right after the other: on a shared machine
-    // the load drifts over the minutes a whole side would take.
+    // Each size's program and floor take turns, repetition by repetition: on a shared
+    // machine the load drifts over the minutes a whole side would take.
     struct Pair {
         const char *name;
         std::function<void(State &, bool program)> run;
         int iterations = 0;   // 0: as many as Google Benchmark wants
-        int repetitions = 5;  // the median is reported
+        int repetitions = 5;  // the median of each side is reported
         bool largestOnly = false;
     };
     const Pair pairs[] = {
@@ -538,7 +542,8 @@ int main(int argc, char **argv) {
     for (const Pair &pair : pairs) {
         for (int calves : Sizes) {
             if (pair.largestOnly && calves != Sizes[std::size(Sizes) - 1]) continue;
-            for (bool program : {true, false}) {
+            for (int turn = 0; turn < 2 * pair.repetitions; ++turn) {
+                const bool program = turn % 2 == 0;
                 const std::string name = std::string(pair.name) + (program ? "/program" : "/floor");
                 auto *b = RegisterBenchmark(
                     name.c_str(), [run = pair.run, program](State &s) { run(s, program); });
@@ -547,8 +552,6 @@ int main(int argc, char **argv) {
                     b->Iterations(pair.iterations);
                 else
                     b->MinTime(0.2);
-                if (pair.repetitions > 1)
-                    b->Repetitions(pair.repetitions)->ReportAggregatesOnly(true);
             }
         }
     }
