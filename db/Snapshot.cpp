@@ -57,7 +57,8 @@ bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
                           ? *static_cast<sqlite3 *const *>(handle.constData())
                           : nullptr;
     sqlite3 *target = nullptr;
-    int rc = source ? sqlite3_open_v2(QFile::encodeName(QFileInfo(path).absoluteFilePath()),
+    // SQLite takes UTF-8 names everywhere, as Qt's driver passes them.
+    int rc = source ? sqlite3_open_v2(QFileInfo(path).absoluteFilePath().toUtf8().constData(),
                                       &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
                     : SQLITE_MISUSE;
     if (rc == SQLITE_OK)

@@ -29,8 +29,8 @@ class YearFile {
     QString damage() const;
 
     // Files this run has had walked need no walk when opened again, until something
-    // other than this run changes them. A copy SQLite has just written whole (VACUUM
-    // INTO) is as sound as a commit; a file renamed by this run keeps its standing
+    // other than this run changes them. A copy SQLite has just written whole (its
+    // backup) is as sound as a commit; a file renamed by this run keeps its standing
     // when its stamp, taken just before the rename, shows nothing else touched it.
     static void writtenWhole(const QString &path);
     static QByteArray stamp(const QString &path);
