@@ -48,8 +48,8 @@ QString Snapshot::temporaryPath(const QString &finalPath) {
 
 bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
     discard(path);  // the copy must start from nothing
-    // SQLite's backup copies the pages as they are: a tenth of what VACUUM INTO costs,
-    // which rebuilds every table. The source is read under its own lock, so the copy is
+    // SQLite's backup copies the pages as they are, where VACUUM INTO rebuilt every
+    // table. The source is read under its own lock, so the copy is
     // consistent; the target is neither journalled nor synced here, as the caller syncs
     // and renames it, and a crash leaves only a temporary file behind.
     const QVariant handle = from.db().driver()->handle();
