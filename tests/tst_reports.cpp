@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
@@ -335,6 +336,25 @@ class TstReports : public QObject {
     }
 
     // What ends the preparation or a report, and the orientation each leaves behind.
+    // A register that cannot be read while the preview paints leaves no cut-short pages
+    // to print: the preview says why and closes.
+    void previewCutShortCloses() {
+        TestYear year;
+        seedWorkedExample(year);
+        QPointer<Frm_Print> w = openPrint();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        bool closed = false;
+        inPreview_ = [&](QDialog *preview) {
+            year.exec("ALTER TABLE T_Cow RENAME TO T_Gone");
+            preview->findChild<QPrintPreviewWidget *>()->updatePreview();
+            QCoreApplication::processEvents();
+            closed = !preview->isVisible();
+            QVERIFY(MsgBox::shown().value(0).text.contains("T_Cow"));
+        };
+        click(w, "cmd_Tanaorosi");
+        QVERIFY(closed);
+    }
+
     void refusalsAndPrinterErrors() {
         TestYear year;
         QPointer<Frm_Print> w = openPrint();  // empty register
