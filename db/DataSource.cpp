@@ -102,13 +102,14 @@ bool DataSource::fetchMore(const std::function<void(int count)> &beforeAppend, Q
     if (complete_) return true;
     QList<QVariantList> rows;
     const bool next = !rows_.isEmpty();
+    const int wanted = std::max(chunk_, nextChunk_);
     const QVariantList binds =
-        next ? QVariantList{rowid(int(rows_.size()) - 1), chunk_} : QVariantList{chunk_};
+        next ? QVariantList{rowid(int(rows_.size()) - 1), wanted} : QVariantList{wanted};
     if (!read(selectSql(next), binds, &rows, nullptr, error)) {
         complete_ = true;  // asked again on every scroll, it would say so on every one
         return false;
     }
-    complete_ = rows.size() < chunk_;
+    complete_ = rows.size() < wanted;
     if (rows.isEmpty()) return true;
     beforeAppend(int(rows.size()));
     rows_ << rows;
