@@ -1,9 +1,7 @@
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChartView>
 #include <QTableWidget>
 #include <QtTest>
 
+#include "BarChart.h"
 #include "Frm_YearList.h"
 #include "MsgBox.h"
 #include "TestYear.h"
@@ -70,11 +68,10 @@ class TstYearList : public QObject {
         QCOMPARE(gridRow(grid, 3), QStringLiteral("cowdata15.mdb|読めません||||||"));
         QVERIFY(grid->item(1, 0)->font().bold());  // the current year
 
-        auto *series = qobject_cast<QBarSeries *>(
-            w.findChild<QChartView *>("chart_TukiHiiku")->chart()->series().value(0));
-        QVERIFY(series);
-        QCOMPARE(series->barSets().value(0)->count(), 2);
-        QCOMPARE(series->barSets().value(0)->at(0), 98076.0);
+        const auto *chart = w.findChild<BarChart *>("chart_TukiHiiku");
+        QCOMPARE(chart->bars().size(), 2);
+        QCOMPARE(chart->bars().value(0).label, QStringLiteral("13"));
+        QCOMPARE(chart->bars().value(0).value, 98076);
 
         // Enter and a double click on a row switch nothing and keep the window open.
         grid->setFocus();
@@ -87,6 +84,41 @@ class TstYearList : public QObject {
         w.close();
         for (int i = 0; i < names.size(); ++i) QCOMPARE(bytesOf(names[i]), before[i]);
         QVERIFY(MsgBox::shown().isEmpty());
+    }
+
+    // The value axis covers every bar and 0 in round steps, so no bar leaves the plot.
+    void axisTicks_data() {
+        QTest::addColumn<qint64>("low");
+        QTest::addColumn<qint64>("high");
+        QTest::addColumn<QList<qint64>>("ticks");
+        QTest::newRow("one year") << qint64(98076) << qint64(98076)
+                                  << QList<qint64>{0, 20000, 40000, 60000, 80000, 100000};
+        QTest::newRow("all zero") << qint64(0) << qint64(0) << QList<qint64>{0, 1};
+        QTest::newRow("negative cost")
+            << qint64(-33) << qint64(0) << QList<qint64>{-40, -30, -20, -10, 0};
+        QTest::newRow("both signs")
+            << qint64(-120) << qint64(480) << QList<qint64>{-200, 0, 200, 400, 600};
+        QTest::newRow("beyond 32 bits")
+            << qint64(0) << qint64(7'000'000'000)
+            << QList<qint64>{0, 2'000'000'000, 4'000'000'000, 6'000'000'000, 8'000'000'000};
+    }
+    void axisTicks() {
+        QFETCH(qint64, low);
+        QFETCH(qint64, high);
+        QFETCH(QList<qint64>, ticks);
+        QCOMPARE(BarChart::ticks(low, high), ticks);
+    }
+
+    // A bar is drawn where its value says: the middle of the tallest bar is in the bar
+    // colour, and the middle of the empty space above the shorter one is not.
+    void barsDrawn() {
+        BarChart chart(QStringLiteral("１頭１月肥育（円）"), QStringLiteral("年度"));
+        chart.resize(400, 300);
+        chart.setBars({{QStringLiteral("13"), 100000}, {QStringLiteral("14"), 20000}});
+        const QImage image = chart.grab().toImage();
+        const QColor bar = chart.palette().color(QPalette::Highlight);
+        QCOMPARE(image.pixelColor(image.width() * 3 / 8, image.height() / 2), bar);
+        QVERIFY(image.pixelColor(image.width() * 7 / 8, image.height() / 3) != bar);
     }
 };
 

@@ -1,10 +1,5 @@
 #include "Frm_YearList.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,9 +8,9 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
 #include "Amount.h"
+#include "BarChart.h"
 #include "Frm_Wk.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
@@ -91,8 +86,7 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
     grid_Years->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_Years->verticalHeader()->hide();
 
-    auto *bars = new QBarSet(QStringLiteral("１頭１月肥育"));
-    QStringList categories;
+    QList<BarChart::Bar> bars;
     for (int r = 0; r < years.size(); ++r) {
         const Year &y = years[r];
         const bool current = y.fileName == M_Cow::DbFileName;
@@ -116,8 +110,7 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
         put(1, Amount::format(y.heads), true);
         for (int f = 0; f < y.figures.size(); ++f)
             put(f + 2, y.figures[f] ? Amount::format(*y.figures[f]) : QString(), true);
-        categories << y.nendo;
-        bars->append(y.figures[TukiHiiku].value_or(0));
+        bars.append({y.nendo, y.figures[TukiHiiku].value_or(0)});
     }
     grid_Years->resizeColumnsToContents();
     for (int c = 1; c < grid_Years->columnCount(); ++c)
@@ -127,30 +120,10 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
         if (years[r].fileName == M_Cow::DbFileName) currentRow = r;
     if (!years.isEmpty()) grid_Years->selectRow(currentRow);
 
-    auto *series = new QBarSeries;
-    series->append(bars);
-    auto *chart = new QChart;
-    chart->addSeries(series);
-    chart->setTitle(QStringLiteral("１頭１月肥育（円）"));
-    chart->legend()->hide();
-    // Amounts carry thousands separators everywhere, the chart's axis included.
-    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    chart->setLocalizeNumbers(true);
-    auto *axisX = new QBarCategoryAxis;
-    axisX->append(categories);
-    axisX->setTitleText(QStringLiteral("年度"));
-    chart->addAxis(axisX, Qt::AlignBottom);
-    series->attachAxis(axisX);
-    auto *axisY = new QValueAxis;
-    axisY->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(axisY, Qt::AlignLeft);
-    series->attachAxis(axisY);
-    axisY->applyNiceNumbers();
-    auto *chart_TukiHiiku = new QChartView(chart, this);
+    auto *chart_TukiHiiku =
+        new BarChart(QStringLiteral("１頭１月肥育（円）"), QStringLiteral("年度"), this);
     chart_TukiHiiku->setObjectName(QStringLiteral("chart_TukiHiiku"));
-    chart_TukiHiiku->setRenderHint(QPainter::Antialiasing);
-    chart_TukiHiiku->setMinimumHeight(260);
-    chart_TukiHiiku->setFocusPolicy(Qt::NoFocus);
+    chart_TukiHiiku->setBars(bars);
 
     auto *cmd_Close = new QPushButton(QStringLiteral("閉じる"), this);
     cmd_Close->setObjectName(QStringLiteral("cmd_Close"));
