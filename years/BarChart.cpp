@@ -58,7 +58,7 @@ void BarChart::paintEvent(QPaintEvent *) {
     int labelWidth = 0;
     for (const qint64 t : axis)
         labelWidth = std::max(labelWidth, fm.horizontalAdvance(Amount::format(t)));
-    const QRect plot(labelWidth + 12, line * 2 + 8, width() - labelWidth - 24,
+    const QRect plot(labelWidth + 12, line * 2 + 12, width() - labelWidth - 24,
                      height() - line * 4 - 16);
     if (plot.width() < 10 || plot.height() < 10) return;
     const double bottom = double(axis.first()), top = double(axis.last());
