@@ -1,6 +1,7 @@
 #include "MsgBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -87,7 +88,9 @@ QString MsgBox::beforeDetail(const QString &message, const QString &line) {
     return message.left(at) + QLatin1Char('\n') + line + message.mid(at);
 }
 
-QString MsgBox::fileLabel(const QString &name) {
+QString MsgBox::fileLabel(const QString &path) {
+    // Written as the farmer's system writes paths: C:\Users\… on Windows.
+    const QString name = QDir::toNativeSeparators(path);
     constexpr int keep = 30;  // characters kept at each end
     if (name.size() <= 2 * keep + 1) return name;
     return name.left(keep) + QChar(0x2026) + name.right(keep);

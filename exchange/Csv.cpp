@@ -2,7 +2,13 @@
 
 #include <csv.h>
 #include <QStringDecoder>
+#include <climits>
 #include <memory>
+#include <optional>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 QByteArray Csv::bom() {
     return QByteArrayLiteral("\xEF\xBB\xBF");
@@ -29,6 +35,36 @@ QByteArray Csv::line(const QStringList &cells) {
     return out + "\r\n";
 }
 
+namespace {
+
+// The whole text in one encoding, or nothing when a byte does not belong to it.
+std::optional<QString> decodeAs(const char *name, const QByteArray &bytes) {
+    QStringDecoder decoder(name);
+    if (decoder.isValid()) {
+        QString text = decoder.decode(bytes);
+        if (decoder.hasError()) return std::nullopt;
+        return text;
+    }
+#ifdef Q_OS_WIN
+    // Qt reads other encodings than UTF-8 through ICU only, and the Windows build has
+    // none: Shift_JIS is the system's code page 932 there, read just as strictly.
+    if (qstrcmp(name, "Shift_JIS") == 0 && bytes.size() < INT_MAX) {
+        const int size = int(bytes.size());
+        const int length =
+            MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.constData(), size, nullptr, 0);
+        if (length <= 0) return std::nullopt;
+        QString text(length, Qt::Uninitialized);
+        if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.constData(), size,
+                                reinterpret_cast<wchar_t *>(text.data()), length) != length)
+            return std::nullopt;
+        return text;
+    }
+#endif
+    return std::nullopt;
+}
+
+}  // namespace
+
 bool Csv::decode(const QByteArray &bytes, QString *text, QString *encoding, QString *error) {
     QByteArray body = bytes;
     const bool marked = body.startsWith(bom());
@@ -48,12 +84,9 @@ bool Csv::decode(const QByteArray &bytes, QString *text, QString *encoding, QStr
     const QList<const char *> candidates =
         marked ? QList<const char *>{"UTF-8"} : QList<const char *>{"UTF-8", "Shift_JIS"};
     for (const char *name : candidates) {
-        QStringDecoder decoder(name);
-        // Qt reads encodings other than UTF-8 through ICU only; a build without it has none.
-        if (!decoder.isValid()) continue;
-        QString decoded = decoder.decode(body);
-        if (decoder.hasError()) continue;
-        for (QChar c : decoded) {
+        std::optional<QString> decoded = decodeAs(name, body);
+        if (!decoded) continue;
+        for (QChar c : *decoded) {
             if (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\r') &&
                 c != QLatin1Char('\n')) {
                 *error =
@@ -61,7 +94,7 @@ bool Csv::decode(const QByteArray &bytes, QString *text, QString *encoding, QStr
                 return false;
             }
         }
-        *text = std::move(decoded);
+        *text = std::move(*decoded);
         *encoding = QString::fromLatin1(name);
         return true;
     }

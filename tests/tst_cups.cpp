@@ -43,6 +43,9 @@ class TstCups : public QObject {
   private slots:
     void initTestCase() {
         MsgBox::setHeadless(true);
+#ifdef Q_OS_WIN
+        QSKIP("This test starts its own CUPS server, which runs only on Linux.");
+#endif
         const QString cupsdPath = QStandardPaths::findExecutable("cupsd", {"/usr/sbin", "/sbin"});
         if (cupsdPath.isEmpty() || !QFile::exists("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"))
             return unavailable(

@@ -1,8 +1,10 @@
 #include <QTest>
 
+#ifdef MORIVA_ICU
 #include <unicode/calendar.h>
 #include <unicode/locid.h>
 #include <unicode/timezone.h>
+#endif
 #include <memory>
 
 #include "EraDate.h"
@@ -134,6 +136,7 @@ void TestEraDate::parse() {
     if (parsed) QCOMPARE(*parsed, expected);
 }
 
+#ifdef MORIVA_ICU
 namespace {
 
 QChar letterOfIcuEra(int era) {
@@ -154,10 +157,14 @@ QChar letterOfIcuEra(int era) {
 }
 
 }  // namespace
+#endif
 
 // From 1873, when Japan took up the Gregorian calendar, ICU's Japanese calendar is the reference
 // for every day we may ever meet; format and parse must also round-trip each of those days.
 void TestEraDate::agreesWithIcuEveryDay() {
+#ifndef MORIVA_ICU
+    QSKIP("This build has no ICU; the era table is checked against it in the Linux build.");
+#else
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Calendar> japanese(icu::Calendar::createInstance(
         icu::TimeZone::getGMT()->clone(), icu::Locale("ja_JP@calendar=japanese"), status));
@@ -195,6 +202,7 @@ void TestEraDate::agreesWithIcuEveryDay() {
     }
     QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join(QLatin1Char('\n'))));
     QCOMPARE(days, int(first.daysTo(last)) + 1);
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestEraDate)

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Moriva for Windows, made on Debian: builds the Windows SDK when it is missing
+# (scripts/windows-sdk.sh), cross-builds Moriva, runs the whole QtTest suite under Wine in
+# a fresh prefix, then writes build-windows/Moriva-VERSION-setup.exe (NSIS) and a portable
+# build-windows/Moriva-VERSION-portable.zip of the same folder.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=$here/build-windows
+say() { echo "package-windows: $*" >&2; }
+
+bash "$here/scripts/install-deps.sh"
+sdk=$(bash "$here/scripts/windows-sdk.sh" | tail -1)
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+cross=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$sdk/mingw-w64.cmake"
+  -DCMAKE_PREFIX_PATH="$sdk" -DQT_HOST_PATH=/usr -DCMAKE_CROSSCOMPILING_EMULATOR="$wine")
+
+# The tests, with the crash points the fault harness needs.
+say "building the tests"
+cmake -S "$here" -B "$out/tests" "${cross[@]}" >/dev/null
+cmake --build "$out/tests" -j"$(nproc)"
+
+# A Wine prefix of its own, so nothing from an earlier run (a printer, a registry value)
+# can make the tests pass or fail.
+prefix=$(mktemp -d /tmp/moriva-wine.XXXXXX)
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$wine" wineboot -i >/dev/null 2>&1
+# Qt's libraries, the compiler's runtime and the plugins come from the SDK, as the setup
+# program later puts them beside moriva.exe.
+export WINEPATH=$(winepath -w "$sdk/bin" 2>/dev/null || echo "Z:${sdk//\//\\}\\bin")
+export QT_PLUGIN_PATH=$(winepath -w "$sdk/plugins" 2>/dev/null || echo "Z:${sdk//\//\\}\\plugins")
+say "running the tests under Wine"
+(cd "$out/tests" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
+
+# What the farmer installs: a build without the crash points.
+say "building the program"
+cmake -S "$here" -B "$out/release" "${cross[@]}" -DMORIVA_CHECKPOINTS=OFF -DMORIVA_TESTS=OFF >/dev/null
+cmake --build "$out/release" -j"$(nproc)" --target moriva
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/release/CMakeCache.txt")
+stage=$out/stage/Moriva
+rm -rf "$out/stage"
+cmake --install "$out/release" --prefix "$stage" >/dev/null
+if grep -q MORIVA_CRASH_AT "$stage/moriva.exe"; then say "moriva.exe has the crash points"; exit 1; fi
+# Beside the program: Qt's libraries and the plugins it loads, SQLite, libcsv and the
+# compiler's runtime.
+for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Sql Qt6PrintSupport sqlite3 libcsv libstdc++-6 \
+  libgcc_s_seh-1 libwinpthread-1; do
+  cp "$sdk/bin/$dll.dll" "$stage/"
+done
+for plugin in platforms/qwindows sqldrivers/qsqlite styles/qwindowsvistastyle; do
+  mkdir -p "$stage/plugins/$(dirname $plugin)"
+  cp "$sdk/plugins/$plugin.dll" "$stage/plugins/$plugin.dll"
+done
+printf '[Paths]\nPlugins = plugins\n' >"$stage/qt.conf"
+
+# The uninstaller removes exactly what was installed: every file, then every folder
+# deepest first.
+files=$out/stage/uninstall-files.nsh
+(cd "$stage" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+  cd "$stage" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$files"
+setup=$out/Moriva-$version-setup.exe
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" \
+  -DFILELIST="$files" "$here/packaging/windows/moriva.nsi"
+zip=$out/Moriva-$version-portable.zip
+rm -f "$zip"
+(cd "$out/stage" && cmake -E tar cf "$zip" --format=zip Moriva)
+say "made $setup and $zip"
