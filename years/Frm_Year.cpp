@@ -66,10 +66,18 @@ void Frm_Year::cmd_Set_Click() {
     // A year whose file is there is switched to; any other is made from the current
     // year, whichever of the two comes first in time.
     const bool exists = QFileInfo::exists(name);
-    if (!exists && !valuedBeforeRollOver(name)) return;
+    bool valued = false;
+    if (!exists && !valuedBeforeRollOver(name, &valued)) return;
     QString error;
     if (!(exists ? YearProcedures::switchYear(name, year, &error)
                  : YearProcedures::rollOver(name, year, &error))) {
+        // The year's fresh valuation was saved before the rollover failed: the current
+        // file did change, as opening 印刷 would have changed it.
+        if (valued)
+            error = MsgBox::beforeDetail(
+                error,
+                QStringLiteral("（年度更新の前に、棚卸の計算し直しだけは %1 に保存しました。）")
+                    .arg(M_Cow::DbFileName));
         MsgBox::show(this, error, Title);
         return;
     }
@@ -82,7 +90,7 @@ void Frm_Year::cmd_Set_Click() {
 // print window values the year: a calf or an expense changed since then would go into
 // the new year with a stale value, so the year is valued first unless the farmer
 // declines. False when the rollover must not go ahead (declined or refused).
-bool Frm_Year::valuedBeforeRollOver(const QString &fileName) {
+bool Frm_Year::valuedBeforeRollOver(const QString &fileName, bool *valued) {
     QString error;
     const auto stale = YearProcedures::calvesToValue(fileName, &error);
     if (stale && *stale == 0) return true;
@@ -95,7 +103,7 @@ bool Frm_Year::valuedBeforeRollOver(const QString &fileName) {
                          .arg(Amount::format(*stale)),
                      Title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
         return false;
-    if (stale && YearProcedures::valueCalves(fileName, &error)) return true;
+    if (stale && YearProcedures::valueCalves(fileName, &error)) return *valued = true;
     MsgBox::show(this, error, Title);
     return false;
 }
