@@ -270,8 +270,6 @@ class TstMainMenu : public QObject {
                                     << "データクリア終了";
         QTest::newRow("long title, short text") << "年度のファイルを作れませんでした"
                                                 << "OK";
-        QTest::newRow("short title, long text")
-            << "Moriva" << QStringLiteral("とても長いメッセージの行").repeated(4);
     }
     void boxWidth() {
         QFETCH(QString, title);
