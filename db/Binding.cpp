@@ -45,12 +45,17 @@ std::optional<QVariant> Binding::toStored(const QString &text, Kind kind, const 
                          "までの金額を数字で入力してください。")
                          .arg(caption);
             return std::nullopt;
-        case Kind::Date:
-            if (const auto d = EraDate::parse(text)) return QVariant(d->toString(Qt::ISODate));
-            *error =
-                QStringLiteral("「%1」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。")
-                    .arg(caption);
+        case Kind::Date: {
+            QString outsideEra;
+            if (const auto d = EraDate::parse(text, &outsideEra))
+                return QVariant(d->toString(Qt::ISODate));
+            *error = outsideEra.isEmpty()
+                         ? QStringLiteral(
+                               "「%1」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。")
+                               .arg(caption)
+                         : QStringLiteral("「%1」：%2").arg(caption, outsideEra);
             return std::nullopt;
+        }
     }
     return std::nullopt;
 }

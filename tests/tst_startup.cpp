@@ -437,9 +437,21 @@ class TstStartUp : public QObject {
             << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/f\"") << ""
             << QStringList{QStringLiteral("作れませんでした"), "home/f/Moriva"};
         QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QByteArray() << ""
-                                        << QStringList{bad, "document"};
-        QTest::newRow("a file to open")
-            << QStringList{"moriva", Y13} << QByteArray() << "" << QStringList{bad, Y13};
+                                        << QStringList{bad, "知らないオプションです：document"};
+        QTest::newRow("a file to open") << QStringList{"moriva", Y13} << QByteArray() << ""
+                                        << QStringList{bad, "余分な引数です：" + Y13};
+        QTest::newRow("a value given to the option")
+            << QStringList{"moriva", "--documents=x"} << QByteArray() << ""
+            << QStringList{bad, "値はつけられません：--documents=x"};
+        QTest::newRow("the option with one dash")
+            << QStringList{"moriva", "-documents"} << QByteArray() << "home/Documents/Moriva"
+            << QStringList();
+        // The farmer asked for the options: shown, and nothing else is done.
+        for (const QString &help : {"--help", "-h"})
+            QTest::newRow(qPrintable(help))
+                << QStringList{"moriva", help, "--documents"} << QByteArray() << ""
+                << QStringList{"使い方：moriva [--documents]", "作業フォルダにします",
+                               "この説明を表示します"};
     }
     void workingFolder() {
         QFETCH(QStringList, arguments);
@@ -454,15 +466,20 @@ class TstStartUp : public QObject {
         if (!userDirs.isNull()) writeBytes(home + "/.config/user-dirs.dirs", userDirs);
         writeBytes(home + "/f", "a file in the way");
 
-        QString error;
-        const bool entered = EnterWorkingFolder(arguments, &error);
+        QString error, usage;
+        const bool entered = EnterWorkingFolder(arguments, &error, &usage);
         const QString now = QDir::currentPath();
         QDir::setCurrent(dir_->path());
         qputenv("HOME", oldHome);
         if (!oldConfig.isNull()) qputenv("XDG_CONFIG_HOME", oldConfig);
 
-        QCOMPARE(entered, message.isEmpty());
-        for (const QString &text : message) QVERIFY2(error.contains(text), qPrintable(error));
+        const bool help = arguments.contains("--help") || arguments.contains("-h");
+        QCOMPARE(entered, message.isEmpty() || help);
+        QCOMPARE(usage.isEmpty(), !help);
+        const QString said = help ? usage : error;
+        for (const QString &text : message) QVERIFY2(said.contains(text), qPrintable(said));
+        // Qt's own English texts stay out of what the farmer reads.
+        QVERIFY2(!said.contains(QRegularExpression("[A-Za-z]{3,} [a-z]{3,}")), qPrintable(said));
         QCOMPARE(now, folder.isEmpty() ? dir_->path() : dir_->path() + u'/' + folder);
     }
 

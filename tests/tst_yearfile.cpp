@@ -429,6 +429,7 @@ class TstYearFile : public QObject {
         QTest::newRow("era date") << "H13/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
         QTest::newRow("Western date") << "2001/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
         QTest::newRow("no such day") << "H13/2/29" << date << QVariant() << "";
+        QTest::newRow("outside its era") << "R1/4/30" << date << QVariant() << "";
         QTest::newRow("text") << "黒毛" << text << QVariant("黒毛") << "黒毛";
         QTest::newRow("empty text") << "" << text << null << "";
     }

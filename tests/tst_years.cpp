@@ -450,6 +450,12 @@ class TstYears : public QObject {
         auto *cost = topLevel<Frm_Cost>("Frm_Cost");
         cost->Form_Activate();
         QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("1"));
+        main_->findChild<QPushButton *>("cmd_Cow")->click();
+        auto *list = topLevel<Frm_CowList>("Frm_CowList");
+        const auto rows = [list] {
+            return list->findChild<QTableView *>("DBGrid_Cow")->model()->rowCount();
+        };
+        const int calves = rows();
         const auto before = folder();
         QStringList seen;
         onModal([&](QWidget *modal) {
@@ -474,6 +480,7 @@ class TstYears : public QObject {
         QCOMPARE(seen, (QStringList{"dlg_DataClr", "初期化", "※現在のデータをすべてクリアします。",
                                     "12 bold #ff0000", "OKButton", "ｷｬﾝｾﾙ"}));
         if (how == "cancel" || how == "nobackup") {
+            QCOMPARE(rows(), calves);
             QCOMPARE(folder(), before);
             QVERIFY(how == "cancel"
                         ? boxes().isEmpty()
@@ -483,6 +490,9 @@ class TstYears : public QObject {
             return;
         }
         QCOMPARE(boxes(), QStringLiteral("初期化|データクリア終了"));
+        // An open calf list shows no calf the clear deleted.
+        QCOMPARE(rows(), 0);
+        QCOMPARE(list->findChild<QPushButton *>("cmd_Edit")->isEnabled(), false);
         // An expense window left open shows the cleared record when the farmer returns.
         cost->Form_Activate();
         QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("0"));
@@ -496,9 +506,10 @@ class TstYears : public QObject {
         // The backup holds the year as it was, and is a year file of its own.
         const QStringList backups = Backup::of(Y13);
         QCOMPARE(backups.size(), 1);
-        QVERIFY2(
-            QRegularExpression("^cowdata13_2001-12-28_\\d{6}\\.mdb$").match(backups[0]).hasMatch(),
-            qPrintable(backups[0]));
+        QVERIFY2(QRegularExpression("^cowdata13_0001_2001-12-28_\\d{6}_clear\\.mdb$")
+                     .match(backups[0])
+                     .hasMatch(),
+                 qPrintable(backups[0]));
         QCOMPARE(text("backup/" + backups[0], "SELECT count(*) FROM T_Cow"),
                  how == "empty" ? QStringLiteral("0") : QStringLiteral("3"));
         QCOMPARE(text("backup/" + backups[0], "SELECT Sozei FROM T_Cost"), QStringLiteral("1"));
@@ -521,8 +532,8 @@ class TstYears : public QObject {
         }
         const QStringList kept = Backup::of(Y13);
         QCOMPARE(kept.size(), Backup::Generations);
-        QVERIFY(kept.first().startsWith("cowdata13_2001-12-04_"));
-        QVERIFY(kept.last().startsWith("cowdata13_2001-12-13_"));
+        QVERIFY(kept.first().startsWith("cowdata13_0004_2001-12-04_"));
+        QVERIFY(kept.last().startsWith("cowdata13_0013_2001-12-13_"));
         QCOMPARE(QDir("backup").entryList(QDir::Files), kept);
         // Each holds the year as it stood before that day's first save.
         QCOMPARE(text("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"), QStringLiteral("121"));
@@ -543,6 +554,82 @@ class TstYears : public QObject {
         // The farmer learns where they are and how to bring one back.
         const QString help = QString::fromUtf8(bytesOf(":/moriva/help/index.htm"));
         QVERIFY(help.contains("<code>" + Backup::Folder + "</code>") && help.contains("戻すには"));
+    }
+    // Generations go in the order they were made, whatever the clock wrote in their
+    // names; the newest backup before a clear stays until a newer clear replaces it.
+    void backupRotation_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("kept");  // name without year file and time : calves
+        const auto range = [](int firstOrder, const QString &stamp, int firstDay, int n,
+                              const QString &calves) {
+            QStringList names;
+            for (int i = 0; i < n; ++i)
+                names << QStringLiteral("%1_%2-%3_t:%4")
+                             .arg(firstOrder + i, 4, 10, QChar('0'))
+                             .arg(stamp)
+                             .arg(firstDay + i, 2, 10, QChar('0'))
+                             .arg(calves);
+            return names;
+        };
+        QTest::newRow("a clock that was ahead")
+            << QStringList{"ahead", "make"}
+            << range(2, "2002-01", 2, 9, "3") + QStringList{"0011_2001-12-28_t:3"};
+        QTest::newRow("a clock that was ahead, then a clear")
+            << QStringList{"ahead", "clear"}
+            << range(1, "2002-01", 1, 10, "3") + QStringList{"0011_2001-12-28_t_clear:3"};
+        QTest::newRow("names of an earlier version go first")
+            << QStringList{"old", "make"}
+            << QStringList{"2030-01-01_t_2:3",   "2030-01-02_t:3", "2030-01-03_t:3",
+                           "2030-01-04_t:3",     "2030-01-05_t:3", "2030-01-06_t:3",
+                           "2030-01-07_t:3",     "2030-01-08_t:3", "2030-01-09_t:3",
+                           "0001_2001-12-28_t:3"};
+        QTest::newRow("a clear outlives twelve days of saves")
+            << QStringList{"clear", "days"}
+            << QStringList{"0001_2001-12-28_t_clear:3"} + range(4, "2002-02", 3, 10, "0");
+        QTest::newRow("a newer clear replaces it")
+            << QStringList{"clear", "days", "clear"}
+            << range(4, "2002-02", 3, 10, "0") + QStringList{"0014_2002-02-12_t_clear:0"};
+    }
+    void backupRotation() {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, kept);
+        QString error;
+        for (const QString &step : steps) {
+            if (step == "ahead") {
+                for (int day = 1; day <= 10; ++day) {
+                    Clock::setToday(QDate(2002, 1, day));
+                    QVERIFY2(Backup::make(*Frm_Wk::instance()->file(), &error), qPrintable(error));
+                }
+                Clock::setToday(QDate(2001, 12, 28));
+            } else if (step == "old") {
+                QVERIFY(QDir().mkpath("backup"));
+                QStringList names{"2030-01-01_120000", "2030-01-01_120000_2"};
+                for (int day = 2; day <= 9; ++day)
+                    names << QStringLiteral("2030-01-%1_120000").arg(day, 2, 10, QChar('0'));
+                for (const QString &n : names)
+                    QVERIFY(QFile::copy(Y13, "backup/cowdata13_" + n + ".mdb"));
+            } else if (step == "make") {
+                QVERIFY2(Backup::make(*Frm_Wk::instance()->file(), &error), qPrintable(error));
+            } else if (step == "clear") {
+                QVERIFY2(YearProcedures::clearData(&error), qPrintable(error));
+            } else {
+                for (int day = 1; day <= 12; ++day) {
+                    Clock::setToday(QDate(2002, 2, day));
+                    auto file = YearFile::open(Y13, &error);
+                    DataSource cost(file, "T_Cost");
+                    QVERIFY(cost.refresh(&error));
+                    QVERIFY2(cost.update({{"Sozei", day}}, &error), qPrintable(error));
+                }
+            }
+        }
+        QStringList seen;
+        for (const QString &name : Backup::of(Y13))
+            seen << QString(name)
+                            .remove(QRegularExpression("^cowdata13_|\\.mdb$"))
+                            .replace(QRegularExpression("_\\d{6}"), "_t") +
+                        ":" + text("backup/" + name, "SELECT count(*) FROM T_Cow");
+        QCOMPARE(seen, kept);
+        QCOMPARE(QDir("backup").entryList(QDir::Files).size(), kept.size());
     }
 };
 

@@ -255,7 +255,7 @@ bool YearProcedures::clearData(QString *error) {
     QString why;
     auto file = YearFile::open(M_Cow::DbFileName, &why);
     if (!file) return fail(why);
-    if (!Backup::make(*file, &why)) return fail(why);
+    if (!Backup::make(*file, &why, Backup::Kind::BeforeClear)) return fail(why);
     const bool cleared = file->transaction(
         [&](QString *err) {
             const bool done =
