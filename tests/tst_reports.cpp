@@ -223,6 +223,11 @@ class TstReports : public QObject {
                               at(s[2], 3150, 495)}),
                  QStringList({"3,000", "7", "", "5,000", "1,100", "1,540", "200", "4,360", "-1,360",
                               "28"}));
+        // The income caption keeps its one character a line: its box is tall enough.
+        QPdfWriter pdf(year.path() + "/caption.pdf");
+        for (const Report::Item &i : s[1].items)
+            if (i.box.topLeft() == QPoint(690, 285))
+                QCOMPARE(Report::fit(i, &pdf).text, QStringLiteral("収\n入\n金\n額"));
         w->close();
     }
 

@@ -499,38 +499,18 @@ class TstStartUp : public QObject {
 
     // Qt's own dialogs speak Japanese from the embedded catalogue, whatever the system's
     // language and whether or not the system has Qt's translations.
-    void qtDialogsInJapanese_data() {
-        QTest::addColumn<QString>("context");
-        QTest::addColumn<QString>("english");
-        QTest::newRow("folder dialog") << "QFileDialog"
-                                       << "Look in:";
-        QTest::newRow("folder dialog's field") << "QFileDialog"
-                                               << "Directory:";
-        QTest::newRow("print dialog") << "QPrintDialog"
-                                      << "Print";
-        QTest::newRow("preview tooltip") << "QPrintPreviewDialog"
-                                         << "Next page";
-        QTest::newRow("buttons") << "QPlatformTheme"
-                                 << "Cancel";
-    }
     void qtDialogsInJapanese() {
-        QFETCH(QString, context);
-        QFETCH(QString, english);
-        QVERIFY(InstallQtJapanese());
-        const QString shown = QCoreApplication::translate(context.toLatin1(), english.toLatin1());
-        QVERIFY2(shown != english, qPrintable(shown));
-    }
-    void folderDialogInJapanese() {
         QVERIFY(InstallQtJapanese());
         QFileDialog dialog(nullptr, QString(), dir_->path());
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.show();
-        QStringList texts{dialog.findChild<QLabel *>("lookInLabel")->text()};
+        QStringList texts{dialog.findChild<QLabel *>("lookInLabel")->text(),
+                          QCoreApplication::translate("QPrintPreviewDialog", "Next page")};
         for (QAbstractButton *b : dialog.findChild<QDialogButtonBox *>()->buttons())
             texts << b->text();
         texts.sort();
-        QCOMPARE(texts, QStringList({"アドレス:", "キャンセル", "選択(&C)"}));
+        QCOMPARE(texts, QStringList({"アドレス:", "キャンセル", "次のページ", "選択(&C)"}));
     }
 };
 
