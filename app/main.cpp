@@ -3,6 +3,7 @@
 
 #include "Frm_Main.h"
 #include "MsgBox.h"
+#include "QtJapanese.h"
 #include "StartUp.h"
 
 int main(int argc, char *argv[]) {
@@ -10,6 +11,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("Moriva"));
     // Lets the desktop tie the windows to the menu entry (and its icon).
     QApplication::setDesktopFileName(QStringLiteral(MORIVA_APP_ID));
+    InstallQtJapanese();
     QString error, usage;
     if (!EnterWorkingFolder(QApplication::arguments(), &error, &usage)) {
         MsgBox::show(nullptr, error);

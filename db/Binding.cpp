@@ -26,8 +26,27 @@ QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep) {
     return stored.toString();
 }
 
-std::optional<QVariant> Binding::toStored(const QString &text, Kind kind, const QString &caption,
+QString Binding::oneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+            case u'\r':
+            case u'\n':
+            case u'\t':
+            case u'\v':
+            case u'\f':
+            case 0x85:  // next line
+            case QChar::LineSeparator:
+            case QChar::ParagraphSeparator:
+                c = u' ';
+        }
+    }
+    return text;
+}
+
+std::optional<QVariant> Binding::toStored(const QString &typed, Kind kind, const QString &caption,
                                           QString *error) {
+    const QString text = kind == Kind::Text ? oneLine(typed) : typed;
     if (text.trimmed().isEmpty())
         return kind == Kind::Text && !text.isEmpty() ? QVariant(text) : QVariant();
     switch (kind) {

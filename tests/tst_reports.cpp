@@ -1,6 +1,9 @@
 #include <QAction>
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QMenuBar>
+#include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -220,6 +223,11 @@ class TstReports : public QObject {
                               at(s[2], 3150, 495)}),
                  QStringList({"3,000", "7", "", "5,000", "1,100", "1,540", "200", "4,360", "-1,360",
                               "28"}));
+        // The income caption keeps its one character a line: its box is tall enough.
+        QPdfWriter pdf(year.path() + "/caption.pdf");
+        for (const Report::Item &i : s[1].items)
+            if (i.box.topLeft() == QPoint(690, 285))
+                QCOMPARE(Report::fit(i, &pdf).text, QStringLiteral("収\n入\n金\n額"));
         w->close();
     }
 
@@ -243,6 +251,50 @@ class TstReports : public QObject {
                               "- lines=0 from= 合計=true"}));
         QCOMPARE(at(sectionsOf(doc).value(1), 2355, 45), QString());  // no I_Date: an empty box
         QCOMPARE(pagesOf(doc, 9026).size(), pages.size());
+    }
+
+    // A name wider than its box is drawn smaller, down to 6 pt, then cut; it never runs
+    // into the date beside it, on the PDF writer or the screen's preview.
+    void namesStayInTheirBoxes_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("short name as stored") << "さくら"
+                                              << "as is";
+        QTest::newRow("twelve characters smaller") << "北国さくら二号の黒毛子牛"
+                                                   << "smaller";
+        QTest::newRow("sixty characters cut") << QString("さくら二号").repeated(12) << "cut";
+        QTest::newRow("stored line break on one line") << "さくら\n二号"
+                                                       << "as is";
+    }
+    void namesStayInTheirBoxes() {
+        QFETCH(QString, name);
+        QFETCH(QString, drawn);
+        TestYear year;
+        year.exec(QStringLiteral("INSERT INTO T_Cow (No, Name) VALUES (1, '%1')").arg(name));
+        QString error;
+        Report::Document doc;
+        QVERIFY(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
+                                       *Frm_Wk::instance(), &doc, &error));
+        const QList<Report::Section> s = sectionsOf(doc);
+        const auto item = std::find_if(s[1].items.begin(), s[1].items.end(), [](const auto &i) {
+            return i.box.topLeft() == QPoint(810, 45);
+        });
+        QCOMPARE(item->text, name);
+        QPdfWriter pdf(year.path() + "/names.pdf");
+        QImage screen(8, 8, QImage::Format_RGB32);
+        screen.setDotsPerMeterX(3780);  // 96 dpi
+        screen.setDotsPerMeterY(3780);
+        for (const QPaintDevice *device :
+             std::initializer_list<const QPaintDevice *>{&pdf, &screen}) {
+            const Report::Fitted f = Report::fit(*item, device);
+            const QRectF box(item->box);
+            const QRectF at = QFontMetricsF(f.font, device).boundingRect(box, f.flags, f.text);
+            QVERIFY2(at.left() >= box.left() && at.right() <= box.right(), qPrintable(f.text));
+            QVERIFY(!f.text.contains(u'\n'));
+            QCOMPARE(f.text.endsWith(QChar(0x2026)), drawn == "cut");
+            QCOMPARE(f.font.pixelSize() == 180, drawn == "as is");
+            QCOMPARE(f.font.pixelSize() == Report::MinSize, drawn == "cut");
+        }
     }
 
     // Every pass reads the register afresh, one calf at a time: the totals are those of

@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPointer>
@@ -19,6 +22,7 @@
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
+#include "QtJapanese.h"
 #include "StartUp.h"
 #include "WorkingFolder.h"
 #include "YearFiles.h"
@@ -508,6 +512,22 @@ class TstStartUp : public QObject {
         QTest::keyClick(set, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
         QCOMPARE(init.result(), int(QDialog::Accepted));
         QCOMPARE(init.yearText(), QStringLiteral("13"));
+    }
+
+    // Qt's own dialogs speak Japanese from the embedded catalogue, whatever the system's
+    // language and whether or not the system has Qt's translations.
+    void qtDialogsInJapanese() {
+        QVERIFY(InstallQtJapanese());
+        QFileDialog dialog(nullptr, QString(), dir_->path());
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        QStringList texts{dialog.findChild<QLabel *>("lookInLabel")->text(),
+                          QCoreApplication::translate("QPrintPreviewDialog", "Next page")};
+        for (QAbstractButton *b : dialog.findChild<QDialogButtonBox *>()->buttons())
+            texts << b->text();
+        texts.sort();
+        QCOMPARE(texts, QStringList({"アドレス:", "キャンセル", "次のページ", "選択(&C)"}));
     }
 };
 

@@ -432,6 +432,9 @@ class TstYearFile : public QObject {
         QTest::newRow("outside its era") << "R1/4/30" << date << QVariant() << "";
         QTest::newRow("text") << "黒毛" << text << QVariant("黒毛") << "黒毛";
         QTest::newRow("empty text") << "" << text << null << "";
+        QTest::newRow("text on one line")
+            << "さくら\r\n二号\t黒\u2028毛\n"
+            << text << QVariant("さくら 二号 黒 毛 ") << "さくら 二号 黒 毛 ";
     }
     void binding() {
         QFETCH(QString, typed);
