@@ -36,7 +36,7 @@ struct Valued {
     QString hiiku, kimatu, marks[12];
 };
 
-Valued valuedColumns(qint32 perHeadMonth) {
+Valued valuedColumns(qint64 perHeadMonth) {
     Valued v;
     v.hiiku = QStringLiteral("(Hiikutuki * %1)").arg(perHeadMonth);
     v.kimatu = QStringLiteral(
@@ -73,7 +73,7 @@ Valued valuedColumns(qint32 perHeadMonth) {
 // Set-based: one statement finds a calf whose values would leave the 32-bit range, one
 // writes the rows whose values change. Reading every row into C++ and writing it back
 // one UPDATE at a time took 2.4–3.6 times as long (bench/README.md).
-bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error) {
+bool Cal_Cow(YearFile &file, std::optional<qint64> perHeadMonth, QString *error) {
     if (!perHeadMonth) {
         *error = QStringLiteral(
             "１頭１月肥育が計算できないため、棚卸の計算ができません。\n"

@@ -17,4 +17,4 @@ std::array<QString, 12> SetMonthMark(int month, int status);
 // calf whose status is not 1..4 only gets its fattening amount. A value outside the
 // 32-bit range, or no per-head cost at all, stops it with a message; the file is then
 // as it was. Rows whose values do not change are not written.
-bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error);
+bool Cal_Cow(YearFile &file, std::optional<qint64> perHeadMonth, QString *error);
