@@ -38,7 +38,7 @@ struct Valued {
     QString hiiku, kimatu, marks[12];
 };
 
-Valued valuedColumns(qint32 perHeadMonth) {
+Valued valuedColumns(qint64 perHeadMonth) {
     Valued v;
     v.hiiku = QStringLiteral("(Hiikutuki * %1)").arg(perHeadMonth);
     v.kimatu = QStringLiteral(
@@ -96,7 +96,7 @@ QString noPerHeadCost() {
 
 // Every work total read again: a total that could not be read must never be valued
 // as 0. An empty １頭１月肥育 means it could not be computed; Cal_Cow refuses it.
-bool freshPerHead(Frm_Wk &wk, std::optional<qint32> *perHead, QString *error) {
+bool freshPerHead(Frm_Wk &wk, std::optional<qint64> *perHead, QString *error) {
     QString why;
     if (!wk.refresh({Frm_Wk::Data_CowCal1, Frm_Wk::Data_CostCal, Frm_Wk::Data_Cost2,
                      Frm_Wk::Data_ProseedCal1, Frm_Wk::Data_Cost_Zensiryou,
@@ -106,7 +106,7 @@ bool freshPerHead(Frm_Wk &wk, std::optional<qint32> *perHead, QString *error) {
             QStringLiteral("集計を読み込めないため、棚卸の計算ができません。"), why);
         return false;
     }
-    *perHead = wk.t_TukiHiiku.isEmpty() ? std::nullopt : Frm_Wk::number(wk.t_TukiHiiku);
+    *perHead = wk.value(&Frm_Wk::t_TukiHiiku);
     return true;
 }
 
@@ -115,7 +115,7 @@ bool freshPerHead(Frm_Wk &wk, std::optional<qint32> *perHead, QString *error) {
 // Set-based: one statement finds a calf whose values would leave the 32-bit range, one
 // writes the rows whose values change. Reading every row into C++ and writing it back
 // one UPDATE at a time took 2.4–3.6 times as long (bench/README.md).
-bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error) {
+bool Cal_Cow(YearFile &file, std::optional<qint64> perHeadMonth, QString *error) {
     if (!perHeadMonth) {
         *error = noPerHeadCost();
         return false;
@@ -152,7 +152,7 @@ bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error)
         error);
 }
 
-std::optional<qint64> Cal_Cow_Changes(YearFile &file, std::optional<qint32> perHeadMonth,
+std::optional<qint64> Cal_Cow_Changes(YearFile &file, std::optional<qint64> perHeadMonth,
                                       QString *error) {
     if (!perHeadMonth) {
         *error = noPerHeadCost();
@@ -172,13 +172,13 @@ std::optional<qint64> Cal_Cow_Changes(YearFile &file, std::optional<qint32> perH
 }
 
 bool valueRegister(Frm_Wk &wk, YearFile &file, QString *error) {
-    std::optional<qint32> perHead;
+    std::optional<qint64> perHead;
     return freshPerHead(wk, &perHead, error) && Cal_Cow(file, perHead, error) &&
            wk.refresh({Frm_Wk::Data_CowCal1}, error);
 }
 
 std::optional<qint64> staleCalves(Frm_Wk &wk, YearFile &file, QString *error) {
-    std::optional<qint32> perHead;
+    std::optional<qint64> perHead;
     if (!freshPerHead(wk, &perHead, error)) return std::nullopt;
     return Cal_Cow_Changes(file, perHead, error);
 }
