@@ -19,8 +19,11 @@ QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep) {
             const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
             return d.isValid() ? EraDate::format(d, dateSep) : stored.toString();
         }
-        case Kind::Count:
         case Kind::Text:
+            // A name stored with a line break by an older version shows on one line,
+            // as it prints, in the grid as in the editor.
+            return oneLine(stored.toString());
+        case Kind::Count:
             break;
     }
     return stored.toString();

@@ -450,6 +450,12 @@ class TstYearFile : public QObject {
         QCOMPARE(got->toString(), stored.toString());
         QCOMPARE(Binding::display(*got, Binding::Kind(kind)), shown);
     }
+    // A name an older version stored with a line break shows on one line in the grid.
+    void storedLineBreakShown() {
+        QCOMPARE(
+            Binding::display(QStringLiteral("もも\r\n3"), Binding::Kind::Text, QLatin1Char('.')),
+            QStringLiteral("もも 3"));
+    }
 };
 
 QTEST_MAIN(TstYearFile)
