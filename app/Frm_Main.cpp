@@ -128,12 +128,14 @@ void Frm_Main::cmd_Year_Click() {
 }
 void Frm_Main::mnu_DataClr_Click() {
     dlg_DataClr clear(this);
-    clear.exec();
+    if (clear.exec() != QDialog::Accepted) return;
+    // An open list would still offer the deleted calves.
+    if (auto *list = qobject_cast<Frm_CowList *>(frmCowList_.data())) list->Data_CowList_Refresh();
 }
 
 void Frm_Main::mnu_Rerese_Click() {
     QString error;
-    if (!Help::open(&error)) MsgBox::show(this, error);
+    if (!Help::open(this, &error)) MsgBox::show(this, error);
 }
 
 void Frm_Main::mnu_About_Click() {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QWidget;
 
 // The help pages: help/index.htm of the working folder, the installed pages, or the copy
 // the program carries.
@@ -11,7 +14,15 @@ namespace Help {
 // had.
 QString page(QString *error);
 
-// Opens page() in the default browser; the program does not wait for it.
-bool open(QString *error);
+// Opens page() in the default browser; the program does not wait for it. When no browser
+// can be started, the page is shown in a window of the program's own over `parent`.
+// False with *error only when there is no page to show.
+bool open(QWidget *parent, QString *error);
+
+// --- test seam ---
+// Starts a browser on a local file; true once one has really started. Replaces the
+// system's way; an empty function restores it.
+using Browser = std::function<bool(const QString &path)>;
+void setBrowser(Browser browser);
 
 }  // namespace Help

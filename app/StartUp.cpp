@@ -66,22 +66,48 @@ QString DocumentsWorkingFolder() {
            QStringLiteral("/Moriva");
 }
 
-bool EnterWorkingFolder(const QStringList &arguments, QString *error) {
+QString CommandLineUsage() {
+    return QStringLiteral(
+               "使い方：moriva [--%1]\n"
+               "\n"
+               "  --%1  ドキュメントフォルダの Moriva を作業フォルダにします\n"
+               "               （なければ作ります）。\n"
+               "  -h, --help   この説明を表示します。\n"
+               "\n"
+               "オプションがなければ、起動したフォルダを作業フォルダにします。\n")
+        .arg(DocumentsOption);
+}
+
+bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *usage) {
+    // Qt's own texts for the options and their errors are English: ours are written here.
     QCommandLineParser parser;
-    const QCommandLineOption documents(
-        DocumentsOption,
-        QStringLiteral(
-            "ドキュメントフォルダの Moriva を作業フォルダにします（なければ作ります）。"));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption documents(DocumentsOption);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(documents);
-    const QCommandLineOption help = parser.addHelpOption();
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+    parser.addOption(help);
+    const bool parsed = parser.parse(arguments);
+    if (!parsed || !parser.positionalArguments().isEmpty()) {
+        QStringList details;
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            details << QStringLiteral("知らないオプションです：%1")
+                           .arg(unknown.join(QStringLiteral("、")));
+        if (!parser.positionalArguments().isEmpty())
+            details << QStringLiteral("余分な引数です：%1")
+                           .arg(parser.positionalArguments().join(QStringLiteral("、")));
+        if (details.isEmpty())  // the only other error: a value given to an option
+            details << QStringLiteral("オプションに値はつけられません：%1")
+                           .arg(arguments.mid(1).join(u' '));
         *error = MsgBox::withDetail(
             QStringLiteral("起動のしかたが違います。\n使い方：moriva [--%1]").arg(DocumentsOption),
-            parser.errorText().isEmpty() ? parser.positionalArguments().join(u' ')
-                                         : parser.errorText());
+            details.join(u'\n'));
         return false;
     }
-    if (parser.isSet(help)) parser.showHelp();  // prints the options and ends the program
+    if (parser.isSet(help)) {
+        if (usage) *usage = CommandLineUsage();
+        return true;
+    }
     if (!parser.isSet(documents)) return true;
 
     const QString folder = DocumentsWorkingFolder();

@@ -16,8 +16,13 @@ QString DocumentsWorkingFolder();
 
 // Applies the command line to the working folder: with --documents it becomes
 // DocumentsWorkingFolder(), made when missing; without, it stays. False with *error (in
-// Japanese) on an unknown argument or a folder that cannot be made or entered.
-bool EnterWorkingFolder(const QStringList &arguments, QString *error);
+// Japanese) on an unknown argument or a folder that cannot be made or entered. With
+// --help nothing is changed and *usage gets CommandLineUsage(): the program shows it
+// and ends.
+bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *usage = nullptr);
+
+// The options, in Japanese.
+QString CommandLineUsage();
 
 // The lock file in the working folder that keeps a second copy of the program out.
 inline const QString LockFileName = QStringLiteral("moriva.lock");

@@ -5,20 +5,18 @@
 
 namespace {
 
-// Ten digits already exceed every range we accept, so anything longer is rejected before it
-// can overflow the accumulator.
-constexpr int kMaxDigits = 10;
-
-// Magnitude of a run of ASCII digits, or -1 when it has more than kMaxDigits significant digits.
-qint64 digitsValue(QStringView digits) {
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0')) digits = digits.mid(1);
-    if (digits.size() > kMaxDigits) return -1;
-    qint64 value = 0;
-    for (QChar c : digits) value = value * 10 + (c.unicode() - '0');
+// Magnitude of a run of ASCII digits, or nullopt when it does not fit 64 bits unsigned.
+std::optional<quint64> digitsValue(QStringView digits) {
+    quint64 value = 0;
+    for (QChar c : digits) {
+        if (__builtin_mul_overflow(value, 10u, &value) ||
+            __builtin_add_overflow(value, quint64(c.unicode() - '0'), &value))
+            return std::nullopt;
+    }
     return value;
 }
 
-// Shared reader for parse() and parseCount(). A comma is read only as a thousands separator,
+// Shared reader for every amount and count. A comma is read only as a thousands separator,
 // in groups of three from the right: "1,2,3" or a "5,000" with 7777 typed after it is a
 // typing mistake, and reading it as a number would store a wrong amount without a word.
 std::optional<qint64> parseNumber(const QString &text, bool allowFraction, qint64 min, qint64 max) {
@@ -37,8 +35,8 @@ std::optional<qint64> parseNumber(const QString &text, bool allowFraction, qint6
 
     QString digits = m.captured(2);
     digits.remove(QLatin1Char(','));
-    qint64 magnitude = digitsValue(digits);
-    if (magnitude < 0) return std::nullopt;
+    auto magnitude = digitsValue(digits);
+    if (!magnitude) return std::nullopt;
 
     // Decided on the decimal digits themselves: a double would misjudge halves such as
     // "2.5000000000000001".
@@ -47,15 +45,16 @@ std::optional<qint64> parseNumber(const QString &text, bool allowFraction, qint6
         bool roundUp = first > QLatin1Char('5');
         if (first == QLatin1Char('5')) {
             const bool exactHalf = fraction.mid(1).count(QLatin1Char('0')) == fraction.size() - 1;
-            roundUp = !exactHalf || magnitude % 2 == 1;
+            roundUp = !exactHalf || *magnitude % 2 == 1;
         }
-        if (roundUp) ++magnitude;
+        if (roundUp && __builtin_add_overflow(*magnitude, 1u, &*magnitude)) return std::nullopt;
     }
 
+    // Checked on the magnitude, in unsigned arithmetic, so that the most negative value
+    // is read and nothing wraps; every range here holds 0.
     const bool negative = !m.captured(1).isEmpty() && m.captured(1) != QLatin1String("+");
-    const qint64 value = negative ? -magnitude : magnitude;
-    if (value < min || value > max) return std::nullopt;
-    return value;
+    if (*magnitude > (negative ? 0 - quint64(min) : quint64(max))) return std::nullopt;
+    return negative ? qint64(0 - *magnitude) : qint64(*magnitude);
 }
 
 }  // namespace
@@ -84,6 +83,11 @@ std::optional<qint32> parse(const QString &text) {
     return qint32(*value);
 }
 
+std::optional<qint64> parseTotal(const QString &text) {
+    return parseNumber(text, true, std::numeric_limits<qint64>::min(),
+                       std::numeric_limits<qint64>::max());
+}
+
 std::optional<qint16> parseCount(const QString &text) {
     const auto value = parseNumber(text, false, std::numeric_limits<qint16>::min(),
                                    std::numeric_limits<qint16>::max());
@@ -97,9 +101,9 @@ std::optional<qint16> parseYear(const QString &text) {
     for (QChar c : input) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
     }
-    const qint64 value = digitsValue(input);
-    if (value < 0 || value > std::numeric_limits<qint16>::max()) return std::nullopt;
-    return qint16(value);
+    const auto value = digitsValue(input);
+    if (!value || *value > quint64(std::numeric_limits<qint16>::max())) return std::nullopt;
+    return qint16(*value);
 }
 
 }  // namespace Amount

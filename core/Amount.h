@@ -17,6 +17,10 @@ QString format(qint64 value);
 // the 32-bit signed range give nullopt: never a wrapped value.
 std::optional<qint32> parse(const QString &text);
 
+// A total of many amounts (the year's sums and what is computed from them): read like
+// parse(), within the 64-bit signed range.
+std::optional<qint64> parseTotal(const QString &text);
+
 // A whole 16-bit count (calf numbers, months): like parse() but a fraction is an
 // error, and the range is -32768..32767.
 std::optional<qint16> parseCount(const QString &text);

@@ -11,17 +11,18 @@ constexpr int MaxEraYear = 999;
 struct Era {
     char letter;
     QDate start;  // first day of the era, Gregorian
+    const char16_t *name;
 };
 
 // Meiji starts where ICU's Japanese calendar starts it, so both name every day alike. Japan used
 // the Gregorian calendar only from 1873, so the first Meiji years merely need to be consistent.
 const std::array<Era, 5> &eras() {
     static const std::array<Era, 5> table = {{
-        {'M', QDate(1868, 9, 8)},
-        {'T', QDate(1912, 7, 30)},
-        {'S', QDate(1926, 12, 25)},
-        {'H', QDate(1989, 1, 8)},
-        {'R', QDate(2019, 5, 1)},
+        {'M', QDate(1868, 9, 8), u"明治"},
+        {'T', QDate(1912, 7, 30), u"大正"},
+        {'S', QDate(1926, 12, 25), u"昭和"},
+        {'H', QDate(1989, 1, 8), u"平成"},
+        {'R', QDate(2019, 5, 1), u"令和"},
     }};
     return table;
 }
@@ -43,6 +44,25 @@ bool withinEra(int index, const QDate &date) {
     return index + 1 >= int(table.size()) || date < table[index + 1].start;
 }
 
+QString japanese(const QDate &date) {
+    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
+// Names the era's span, so that the farmer sees which era the date belongs to instead.
+QString outside(int index, int year, int month, int day) {
+    const auto &table = eras();
+    const QString name = QString::fromUtf16(table[index].name);
+    QString span = QStringLiteral("%1は%2から").arg(name, japanese(table[index].start));
+    if (index + 1 < int(table.size()))
+        span += QStringLiteral("%1まで").arg(japanese(table[index + 1].start.addDays(-1)));
+    return QStringLiteral("%1%2年%3月%4日は%1の期間外です（%5です）。")
+        .arg(name)
+        .arg(year)
+        .arg(month)
+        .arg(day)
+        .arg(span);
+}
+
 }  // namespace
 
 namespace EraDate {
@@ -55,10 +75,10 @@ QString format(const QDate &date, QChar sep) {
     return QLatin1Char(eras()[index].letter) + QString::number(eraYear(date)) + tail;
 }
 
-std::optional<QDate> parse(const QString &text) {
+std::optional<QDate> parse(const QString &text, QString *outsideEra) {
     // [0-9] rather than \d: \d would also take digits of other scripts that NFKC leaves alone.
     static const QRegularExpression eraForm(QRegularExpression::anchoredPattern(
-        QStringLiteral("([MTSHRmtshr])([0-9]{1,3})[/.]([0-9]{1,2})[/.]([0-9]{1,2})")));
+        QStringLiteral("([MTSHRmtshr])([0-9]{1,3}|元)[/.]([0-9]{1,2})[/.]([0-9]{1,2})")));
     static const QRegularExpression westernForm(QRegularExpression::anchoredPattern(
         QStringLiteral("([0-9]{4})([/-])([0-9]{1,2})\\2([0-9]{1,2})")));
 
@@ -67,14 +87,19 @@ std::optional<QDate> parse(const QString &text) {
 
     if (const auto m = eraForm.match(input); m.hasMatch()) {
         const char letter = m.captured(1).at(0).toUpper().toLatin1();
-        const int year = m.captured(2).toInt();
+        // 元 names the first year of an era, as written on papers ("R元/5/1").
+        const int year = m.captured(2) == u"元" ? 1 : m.captured(2).toInt();
         if (year < 1) return std::nullopt;
         const auto &table = eras();
         for (int i = 0; i < int(table.size()); ++i) {
             if (table[i].letter != letter) continue;
             const QDate date(table[i].start.year() + year - 1, m.captured(3).toInt(),
                              m.captured(4).toInt());
-            if (!date.isValid() || !withinEra(i, date)) return std::nullopt;
+            if (!date.isValid()) return std::nullopt;
+            if (!withinEra(i, date)) {
+                if (outsideEra) *outsideEra = outside(i, year, date.month(), date.day());
+                return std::nullopt;
+            }
             return date;
         }
         return std::nullopt;

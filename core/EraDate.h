@@ -13,11 +13,13 @@ namespace EraDate {
 QString format(const QDate &date, QChar sep = QLatin1Char('/'));
 
 // Reads a typed date: the era form (letter M, T, S, H or R in either case, "/" or "."
-// between the parts) or the Western form ("2001/4/1", "2001-04-01"). Full-width
-// digits, letters and separators are read like ASCII; surrounding blanks are ignored.
-// Anything that is not a real date of that era (H13/2/29, H31/5/1, 13th months,
-// trailing text) gives nullopt, never a rolled-over date.
-std::optional<QDate> parse(const QString &text);
+// between the parts, 元 for the era's first year) or the Western form ("2001/4/1",
+// "2001-04-01"). Full-width digits, letters and separators are read like ASCII;
+// surrounding blanks are ignored. Anything that is not a real date of that era
+// (H13/2/29, H31/5/1, 13th months, trailing text) gives nullopt, never a rolled-over
+// date. A real calendar date that its era does not cover (H31/5/1, R1/4/30) also sets
+// *outsideEra to a Japanese sentence saying so and naming the era's span.
+std::optional<QDate> parse(const QString &text, QString *outsideEra = nullptr);
 
 // The era letter of a date, or a null QChar before 1868-09-08.
 QChar eraLetter(const QDate &date);

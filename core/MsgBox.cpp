@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
@@ -66,6 +68,18 @@ MsgBox::Answer MsgBox::show(QWidget *parent, const QString &text, const QString 
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setDefaultButton(QMessageBox::Ok);
+    // The frame draws the title within the box's width: a box sized to a short text
+    // shows "初期化" as "初…". A box sizes itself to its layout's minimum, so a spacer as
+    // wide as the title and the frame's icon and buttons (each about two lines high)
+    // widens it.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        QFont titleFont = box.font();
+        titleFont.setBold(true);
+        const QFontMetrics metrics(titleFont);
+        const int width = metrics.horizontalAdvance(title) + 10 * metrics.height();
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 

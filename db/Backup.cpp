@@ -17,19 +17,42 @@
 namespace {
 
 const QString StampFormat = QStringLiteral("yyyy-MM-dd_HHmmss");
+const QString ClearMark = QStringLiteral("_clear");
 
-// "cowdata13" + "_" + stamp [+ "_" + n] + ".mdb"; n separates backups of one second.
+// "cowdata13" + "_" + order + "_" + stamp + ["_clear"] + ".mdb". Earlier versions wrote
+// "cowdata13" + "_" + stamp + ["_" + n] + ".mdb", n separating backups of one second.
 QRegularExpression namePattern(const QString &yearFileName) {
     const QFileInfo info(yearFileName);
-    return QRegularExpression(QStringLiteral("^%1_(\\d{4}-\\d\\d-\\d\\d_\\d{6})(?:_(\\d+))?\\.%2$")
-                                  .arg(QRegularExpression::escape(info.completeBaseName()),
-                                       QRegularExpression::escape(info.suffix())));
+    return QRegularExpression(
+        QStringLiteral("^%1_(?:(\\d+)_)?((\\d{4}-\\d\\d-\\d\\d)_\\d{6})(?:_(\\d+))?(?:%2)?\\.%3$")
+            .arg(QRegularExpression::escape(info.completeBaseName()), ClearMark,
+                 QRegularExpression::escape(info.suffix())));
 }
 
-QString backupName(const QString &yearFileName, const QString &stamp, int n) {
-    const QFileInfo info(yearFileName);
-    return info.completeBaseName() + QLatin1Char('_') + stamp +
-           (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + QLatin1Char('.') + info.suffix();
+struct Entry {
+    QString name;
+    qint64 order;  // 0 for a name of an earlier version
+    QString stamp;
+    int n;
+    QString day;
+};
+
+// The backups of a year file, oldest first by making.
+QList<Entry> entries(const QString &yearFileName) {
+    const QRegularExpression pattern = namePattern(yearFileName);
+    QList<Entry> found;
+    const QStringList names = QDir(Backup::Folder).entryList(QDir::Files);
+    for (const QString &name : names) {
+        const auto m = pattern.match(name);
+        if (!m.hasMatch()) continue;
+        found.append({name, m.captured(1).toLongLong(), m.captured(2),
+                      m.captured(4).isEmpty() ? 1 : m.captured(4).toInt(), m.captured(3)});
+    }
+    std::sort(found.begin(), found.end(), [](const Entry &a, const Entry &b) {
+        if (a.order != b.order) return a.order < b.order;
+        return a.stamp != b.stamp ? a.stamp < b.stamp : a.n < b.n;
+    });
+    return found;
 }
 
 QString inFolder(const QString &name) {
@@ -43,36 +66,32 @@ QString failed(const QString &fileName, const QString &why) {
 }  // namespace
 
 QStringList Backup::of(const QString &yearFileName) {
-    const QRegularExpression pattern = namePattern(yearFileName);
-    struct Entry {
-        QString name, stamp;
-        int n;
-    };
-    QList<Entry> found;
-    const QStringList names = QDir(Folder).entryList(QDir::Files);
-    for (const QString &name : names)
-        if (const auto m = pattern.match(name); m.hasMatch())
-            found.append(
-                {name, m.captured(1), m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
-    std::sort(found.begin(), found.end(), [](const Entry &a, const Entry &b) {
-        return a.stamp != b.stamp ? a.stamp < b.stamp : a.n < b.n;
-    });
     QStringList result;
-    for (const Entry &e : found) result << e.name;
+    for (const Entry &e : entries(yearFileName)) result << e.name;
     return result;
 }
 
-bool Backup::make(const YearFile &file, QString *error) {
+bool Backup::isBeforeClear(const QString &backupName) {
+    return QFileInfo(backupName).completeBaseName().endsWith(ClearMark);
+}
+
+bool Backup::make(const YearFile &file, QString *error, Kind kind) {
     if (!QDir().mkpath(Folder)) {
         *error =
             failed(file.fileName(),
                    QStringLiteral("フォルダ %1 を作れません。").arg(QDir(Folder).absolutePath()));
         return false;
     }
+    const QList<Entry> before = entries(file.fileName());
+    const QFileInfo info(file.fileName());
     const QString stamp = QDateTime(Clock::today(), QTime::currentTime()).toString(StampFormat);
     QString name;
-    for (int n = 1; name.isEmpty() || QFile::exists(inFolder(name)); ++n)
-        name = backupName(file.fileName(), stamp, n);
+    for (qint64 order = before.isEmpty() ? 1 : before.last().order + 1;
+         name.isEmpty() || QFile::exists(inFolder(name)); ++order)
+        name = info.completeBaseName() +
+               QStringLiteral("_%1_").arg(order, 4, 10, QLatin1Char('0')) + stamp +
+               (kind == Kind::BeforeClear ? ClearMark : QString()) + QLatin1Char('.') +
+               info.suffix();
     const QString target = inFolder(name);
     const QString temporary = Snapshot::temporaryPath(target);
 
@@ -92,10 +111,15 @@ bool Backup::make(const YearFile &file, QString *error) {
         return false;
     }
     MORIVA_CHECKPOINT("backup made");
+    // The newest snapshot before a clear stays out of the count until a newer clear's
+    // replaces it; the one just made is the newest of all and never goes.
     QStringList all = of(file.fileName());
-    while (all.size() > Generations) QFile::remove(inFolder(all.takeFirst()));
+    if (const auto clear = std::find_if(all.crbegin(), all.crend(), isBeforeClear);
+        clear != all.crend())
+        all.removeAt(all.crend() - clear - 1);
+    while (all.size() > Generations && all.first() != name)
+        QFile::remove(inFolder(all.takeFirst()));
     // What a crash left half-made of an earlier backup of this file.
-    const QFileInfo info(file.fileName());
     const QStringList leftovers = QDir(Folder).entryList(
         {info.completeBaseName() + QStringLiteral("_*.") + info.suffix() + QStringLiteral(".tmp*")},
         QDir::Files);
@@ -111,10 +135,8 @@ void Backup::beforeChange(const YearFile &file) {
     if (tried.value(path) == today) return;
     tried.insert(path, today);
     const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
-    const QStringList existing = of(file.fileName());
-    if (std::any_of(existing.begin(), existing.end(), [&](const QString &n) {
-            return n.contains(QLatin1Char('_') + day + QLatin1Char('_'));
-        }))
+    const QList<Entry> existing = entries(file.fileName());
+    if (std::any_of(existing.begin(), existing.end(), [&](const Entry &e) { return e.day == day; }))
         return;
     QString ignored;
     make(file, &ignored);

@@ -19,15 +19,37 @@ QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep) {
             const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
             return d.isValid() ? EraDate::format(d, dateSep) : stored.toString();
         }
-        case Kind::Count:
         case Kind::Text:
+            // A name stored with a line break by an older version shows on one line,
+            // as it prints, in the grid as in the editor.
+            return oneLine(stored.toString());
+        case Kind::Count:
             break;
     }
     return stored.toString();
 }
 
-std::optional<QVariant> Binding::toStored(const QString &text, Kind kind, const QString &caption,
+QString Binding::oneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+            case u'\r':
+            case u'\n':
+            case u'\t':
+            case u'\v':
+            case u'\f':
+            case 0x85:  // next line
+            case QChar::LineSeparator:
+            case QChar::ParagraphSeparator:
+                c = u' ';
+        }
+    }
+    return text;
+}
+
+std::optional<QVariant> Binding::toStored(const QString &typed, Kind kind, const QString &caption,
                                           QString *error) {
+    const QString text = kind == Kind::Text ? oneLine(typed) : typed;
     if (text.trimmed().isEmpty())
         return kind == Kind::Text && !text.isEmpty() ? QVariant(text) : QVariant();
     switch (kind) {
@@ -45,12 +67,17 @@ std::optional<QVariant> Binding::toStored(const QString &text, Kind kind, const 
                          "までの金額を数字で入力してください。")
                          .arg(caption);
             return std::nullopt;
-        case Kind::Date:
-            if (const auto d = EraDate::parse(text)) return QVariant(d->toString(Qt::ISODate));
-            *error =
-                QStringLiteral("「%1」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。")
-                    .arg(caption);
+        case Kind::Date: {
+            QString outsideEra;
+            if (const auto d = EraDate::parse(text, &outsideEra))
+                return QVariant(d->toString(Qt::ISODate));
+            *error = outsideEra.isEmpty()
+                         ? QStringLiteral(
+                               "「%1」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。")
+                               .arg(caption)
+                         : QStringLiteral("「%1」：%2").arg(caption, outsideEra);
             return std::nullopt;
+        }
     }
     return std::nullopt;
 }

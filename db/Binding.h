@@ -31,9 +31,13 @@ struct Field {
 // reports, "H13.4.1").
 QString display(const QVariant &stored, Kind kind, QChar dateSep = QLatin1Char('/'));
 
-// The value to store for a typed text: null for empty text, nullopt when the text is
-// not of its kind (then *error is a Japanese message naming the caption).
-std::optional<QVariant> toStored(const QString &text, Kind kind, const QString &caption,
+// The text on one line: every line break and tab becomes a space (a CR LF pair one
+// space). Names are printed in one-line boxes, and a break would spill into the next row.
+QString oneLine(QString text);
+
+// The value to store for a typed text (texts on one line): null for empty text, nullopt when the
+// text is not of its kind (then *error is a Japanese message naming the caption).
+std::optional<QVariant> toStored(const QString &typed, Kind kind, const QString &caption,
                                  QString *error);
 
 // Fills every visible field from the source's current record.

@@ -110,27 +110,31 @@ bool CowCsv::exportRegister(const std::shared_ptr<YearFile> &file, QByteArray *c
 bool CowCsv::exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error) {
     QList<Statement::Line> lines;
     if (!Statement::compute(wk, &lines, error)) return false;
-    const std::pair<QString, const QString *> totals[] = {
-        {QStringLiteral("年間経費"), &wk.t_Keihi},
-        {QStringLiteral("年間収入"), &wk.t_Syuunyuu},
-        {QStringLiteral("種付・素畜費"), &wk.t_Mototiku},
-        {QStringLiteral("販売手数料"), &wk.t_Tesuu},
-        {QStringLiteral("年度肥育費"), &wk.t_NendoHiiku},
-        {QStringLiteral("肥育月数計"), &wk.t_HiikuTukiKei},
-        {QStringLiteral("１頭１月肥育"), &wk.t_TukiHiiku},
-        {QStringLiteral("期首棚卸計"), &wk.t_KisyuKei},
-        {QStringLiteral("期末棚卸計"), &wk.t_KimatuKei},
-        {QStringLiteral("前年飼料棚卸高"), &wk.t_Zensiryou},
-        {QStringLiteral("今年飼料棚卸高"), &wk.t_Konsiryou},
-        {QStringLiteral("育成費"), &wk.t_Ikusei},
+    QString Frm_Wk::*const fields[] = {
+        &Frm_Wk::t_Keihi,      &Frm_Wk::t_Syuunyuu,     &Frm_Wk::t_Mototiku,  &Frm_Wk::t_Tesuu,
+        &Frm_Wk::t_NendoHiiku, &Frm_Wk::t_HiikuTukiKei, &Frm_Wk::t_TukiHiiku, &Frm_Wk::t_KisyuKei,
+        &Frm_Wk::t_KimatuKei,  &Frm_Wk::t_Zensiryou,    &Frm_Wk::t_Konsiryou, &Frm_Wk::t_Ikusei,
     };
-    *csv = Csv::bom() + Csv::line({QStringLiteral("項目"), QStringLiteral("金額")});
-    for (const auto &[caption, field] : totals) {
-        // The fields are text as the work window holds them; a value that is not a number
-        // (none should be) goes out as it is rather than as a wrong number.
-        const auto n = field->trimmed().isEmpty() ? std::nullopt : Amount::parse(*field);
-        *csv += Csv::line({caption, n ? QString::number(*n) : field->trimmed()});
+    // An accountant reads an empty cell as nothing owed: a figure without a value
+    // refuses the file instead.
+    const QString refused = QStringLiteral("集計を出力できません");
+    QByteArray rows;
+    for (QString Frm_Wk::*f : fields) {
+        const auto n = wk.value(f);
+        if (!n) {
+            *error =
+                Frm_Wk::cannotCompute(QStringLiteral("「%1」").arg(Frm_Wk::caption(f)), refused);
+            return false;
+        }
+        // An empty total stays empty: no rows, not a sum of 0.
+        rows += Csv::line(
+            {Frm_Wk::caption(f), (wk.*f).trimmed().isEmpty() ? QString() : QString::number(*n)});
     }
+    if (const QString figure = Statement::missing(lines); !figure.isEmpty()) {
+        *error = Frm_Wk::cannotCompute(figure, refused);
+        return false;
+    }
+    *csv = Csv::bom() + Csv::line({QStringLiteral("項目"), QStringLiteral("金額")}) + rows;
     // A blank line and a heading of its own, so that a spreadsheet shows two tables.
     *csv += Csv::line({}) + Csv::line({Statement::Title}) +
             Csv::line({QStringLiteral("番号"), QStringLiteral("科目"), QStringLiteral("金額")});

@@ -24,8 +24,8 @@ QStringList captions();
 bool exportRegister(const std::shared_ptr<YearFile> &file, QByteArray *csv, QString *error);
 
 // The work totals under their captions, then the detail statement's 28 lines with
-// their numbers and names, as the printed statement computes them (empty when a figure
-// has no value).
+// their numbers and names, as the printed statement computes them. A total or a figure
+// that has no value refuses the export with a message naming it.
 bool exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error);
 
 // Called now and then with how many of total rows are done.

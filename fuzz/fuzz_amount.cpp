@@ -15,6 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                    "amount in the 32-bit range");
         FUZZ_CHECK(Amount::parse(Amount::format(*amount)) == amount, "amount round-trips");
     }
+    // A total reads every amount alike, in the wider range, and round-trips too.
+    if (const auto total = Amount::parseTotal(text)) {
+        FUZZ_CHECK(!amount || qint64(*amount) == *total, "an amount reads as the same total");
+        FUZZ_CHECK(Amount::parseTotal(Amount::format(*total)) == total, "total round-trips");
+    } else {
+        FUZZ_CHECK(!amount, "every amount is a total");
+    }
     // A count is an amount without a fraction in a narrower range.
     if (const auto count = Amount::parseCount(text)) {
         FUZZ_CHECK(amount && qint64(*amount) == qint64(*count), "count reads as the same amount");

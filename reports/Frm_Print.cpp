@@ -27,8 +27,7 @@ const QString printerError = QStringLiteral("プリンタエラーです。\r\n�
 
 enum class Prepared { Ready, Empty, Refused };
 
-// Values the register for printing; says what stops it. A total that could not be read
-// must never be valued as 0, so every total is read again first.
+// Values the register for printing; says what stops it.
 Prepared prepare(QWidget *parent, const std::shared_ptr<YearFile> &file, const QString &fileError) {
     QString error;
     Frm_Wk *wk = Frm_Wk::instance();
@@ -49,18 +48,7 @@ Prepared prepare(QWidget *parent, const std::shared_ptr<YearFile> &file, const Q
         MsgBox::show(parent, QStringLiteral("印刷データがありません。"));
         return Prepared::Empty;
     }
-    if (!wk->refresh({Frm_Wk::Data_CowCal1, Frm_Wk::Data_CostCal, Frm_Wk::Data_Cost2,
-                      Frm_Wk::Data_ProseedCal1, Frm_Wk::Data_Cost_Zensiryou,
-                      Frm_Wk::Data_Cost_Konsiryou, Frm_Wk::Data_Cost_Ikusei},
-                     &error)) {
-        MsgBox::show(
-            parent, MsgBox::withDetail(
-                        QStringLiteral("集計を読み込めないため、棚卸の計算ができません。"), error));
-        return Prepared::Refused;
-    }
-    // An empty １頭１月肥育 means it could not be computed; Cal_Cow refuses it.
-    const auto perHead = wk->t_TukiHiiku.isEmpty() ? std::nullopt : Frm_Wk::number(wk->t_TukiHiiku);
-    if (!Cal_Cow(*file, perHead, &error) || !wk->refresh({Frm_Wk::Data_CowCal1}, &error)) {
+    if (!valueRegister(*wk, *file, &error)) {
         MsgBox::show(parent, error);
         return Prepared::Refused;
     }

@@ -176,19 +176,20 @@ void detail(const QSqlQuery &calf, Report::Section *s) {
     for (int m = 1; m < 12; ++m) s->items << rule(months[m].from, 0, months[m].from, 375);
 }
 
-// A work total as the form prints it: "#,##0", empty when empty. The filling stops at
-// a total that is not a number, so that figure and the ones after it print empty.
-QStringList figures(const Frm_Wk &wk) {
-    QStringList out;
+// The five work totals as the form prints them, "#,##0"; false with a message naming the
+// first that has no value, which the form must not print as an empty box.
+bool figures(const Frm_Wk &wk, QStringList *out, QString *error) {
     for (QString Frm_Wk::*f : {&Frm_Wk::t_Keihi, &Frm_Wk::t_Mototiku, &Frm_Wk::t_Tesuu,
                                &Frm_Wk::t_NendoHiiku, &Frm_Wk::t_TukiHiiku}) {
-        const QString &t = wk.*f;
-        const auto n = Amount::parse(t);
-        if (!t.trimmed().isEmpty() && !n) break;
-        out << (n ? Amount::format(*n) : QString());
+        const auto n = wk.value(f);
+        if (!n) {
+            *error = Frm_Wk::cannotCompute(QStringLiteral("「%1」").arg(Frm_Wk::caption(f)),
+                                           QStringLiteral("棚卸表を作れません"));
+            return false;
+        }
+        *out << Amount::format(*n);
     }
-    while (out.size() < 5) out << QString();
-    return out;
+    return true;
 }
 
 // sums: each field's column total, an empty value counting as 0.
@@ -219,14 +220,18 @@ Report::Section footer(const qint64 *sums, const QStringList &figure) {
 
 bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Document *doc,
            QString *error) {
-    {  // refused now, so that a register that cannot be read opens no empty preview
+    // Refused now, so that a register that cannot be read, or a figure that has no
+    // value, opens no preview and writes no file.
+    QStringList figure;
+    if (!figures(wk, &figure, error)) return false;
+    {
         QSqlQuery q(file->db());
         if (!prepareCalves(*file, &q, error)) return false;
     }
     doc->title = QStringLiteral("棚卸表");
     doc->caption = QStringLiteral("子牛棚卸表");
     doc->orientation = QPageLayout::Landscape;
-    doc->sections = [file, figure = figures(wk)](const Report::Sink &out, QString *error) {
+    doc->sections = [file, figure](const Report::Sink &out, QString *error) {
         QSqlQuery q(file->db());
         if (!prepareCalves(*file, &q, error)) return false;
         if (!q.exec()) {

@@ -15,7 +15,7 @@ namespace InventoryReport {
 
 // Takes the work window's five figures now: figures from an earlier opening would print
 // stale values. The calves are read one at a time whenever the sections are made. False
-// with a message when the register cannot be read.
+// with a message when the register cannot be read or a figure has no value.
 bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Document *doc,
            QString *error);
 

@@ -1,12 +1,13 @@
 #include "Report.h"
 
-#include <QFont>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <utility>
 
+#include "Binding.h"
 #include "MsgBox.h"
 
 namespace Report {
@@ -53,6 +54,43 @@ QString family() {
     return name;
 }
 
+Fitted fit(const Item &item, const QPaintDevice *device) {
+    Fitted f{QFont(family()), item.text, int(item.align | Qt::AlignTop)};
+    int size = item.size;
+    f.font.setPixelSize(size);
+    QStringList lines = item.text.split(u'\n');
+    // Lines are kept where the form stacks them within the box (a caption printed one
+    // character a line); a break that does not fit the box's height, as in a name
+    // stored with one, would run over the row below, so that text goes on one line.
+    if (lines.size() > 1 &&
+        lines.size() * QFontMetricsF(f.font, device).lineSpacing() > item.box.height()) {
+        f.text = Binding::oneLine(item.text);
+        lines = {f.text};
+        f.flags |= Qt::TextSingleLine;
+    }
+    const qreal room = item.box.width();
+    const auto widest = [&] {
+        f.font.setPixelSize(size);
+        const QFontMetricsF m(f.font, device);
+        qreal w = 0;
+        for (const QString &line : lines) w = std::max(w, m.horizontalAdvance(line));
+        return w;
+    };
+    qreal wide = widest();
+    if (wide > room && size > MinSize) {
+        // Widths grow almost in proportion to the size; hinting can add a little, so
+        // step down from the proportional size until the text really fits.
+        size = std::clamp(int(size * room / wide), MinSize, size - 1);
+        while ((wide = widest()) > room && size > MinSize) --size;
+    }
+    if (wide > room) {
+        const QFontMetricsF m(f.font, device);
+        for (QString &line : lines) line = m.elidedText(line, Qt::ElideRight, room);
+        f.text = lines.join(u'\n');
+    }
+    return f;
+}
+
 QPageLayout pageLayout(const Document &doc, const QPageSize &paper) {
     return QPageLayout(paper.isValid() ? paper : QPageSize(QPageSize::A4), doc.orientation,
                        QMarginsF(1, 1, 1, 1), QPageLayout::Inch);
@@ -68,7 +106,6 @@ bool paint(const Document &doc, QPagedPaintDevice *device, QString *error) {
     QPen pen(Qt::black);
     pen.setWidth(15);
     pen.setCapStyle(Qt::FlatCap);
-    QFont font(family());
     bool first = true;
     auto draw = [&](const Page &page) {
         if (!std::exchange(first, false)) device->newPage();
@@ -77,10 +114,12 @@ bool paint(const Document &doc, QPagedPaintDevice *device, QString *error) {
                 p.setPen(pen);
                 p.drawLine(item.rule);
             } else {
-                font.setPixelSize(item.size);
-                p.setFont(font);
+                const Fitted f = fit(item, device);
+                p.setFont(f.font);
                 p.setPen(Qt::black);
-                p.drawText(item.box, int(item.align | Qt::AlignTop) | Qt::TextDontClip, item.text);
+                // Not clipped: a descender may reach a little below a box as low as the
+                // font, and the fit has already kept the text within the box's width.
+                p.drawText(item.box, f.flags | Qt::TextDontClip, f.text);
             }
         }
     };

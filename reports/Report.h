@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QLine>
 #include <QList>
 #include <QPageLayout>
@@ -9,6 +10,7 @@
 #include <functional>
 
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 
 // A printed form as data: sections of text boxes and ruled lines in twips (1/1440
@@ -60,6 +62,21 @@ bool flow(const Sections &sections, int pageHeight, const std::function<void(con
 // The typeface the forms ask for; IPAPGothic stands in where it is missing, so that
 // PDFs embed a gothic whose text extracts as printed.
 QString family();
+
+// The smallest size a text is shrunk to so that it fits its box (6 pt); below it the
+// text is cut and ends in an ellipsis instead.
+constexpr int MinSize = 120;
+
+// A text item as it is drawn on a device: its font, its text on one line, and the
+// alignment flags that drawing and measuring share. A text wider than its box is drawn
+// smaller, down to MinSize, and cut after that, so that it never runs over its
+// neighbours' figures.
+struct Fitted {
+    QFont font;
+    QString text;
+    int flags = 0;
+};
+Fitted fit(const Item &item, const QPaintDevice *device);
 
 // Margins of one inch on every side, on the given paper.
 QPageLayout pageLayout(const Document &doc, const QPageSize &paper);

@@ -1,6 +1,7 @@
 #include "StatementReport.h"
 
 #include "Amount.h"
+#include "Frm_Wk.h"
 #include "Statement.h"
 
 namespace StatementReport {
@@ -51,6 +52,10 @@ QString downward(const QString &s) {
 bool build(const Frm_Wk &wk, Report::Document *doc, QString *error) {
     QList<Statement::Line> lines;
     if (!Statement::compute(wk, &lines, error)) return false;
+    if (const QString figure = Statement::missing(lines); !figure.isEmpty()) {
+        *error = Frm_Wk::cannotCompute(figure, QStringLiteral("明細書を作れません"));
+        return false;
+    }
     doc->title = QStringLiteral("明細書");
     doc->caption = QStringLiteral("明細書");
     doc->orientation = QPageLayout::Portrait;

@@ -10,7 +10,8 @@ class Frm_Wk;
 namespace StatementReport {
 
 // Reads the year's income and expense record and computes the figures from the work
-// window's totals, now. False with a message when the file fails.
+// window's totals, now. False with a message when the file fails or a figure cannot be
+// computed.
 bool build(const Frm_Wk &wk, Report::Document *doc, QString *error);
 
 }  // namespace StatementReport

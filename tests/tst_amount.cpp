@@ -12,6 +12,8 @@ class TestAmount : public QObject {
     void format();
     void parse_data();
     void parse();
+    void parseTotal_data();
+    void parseTotal();
     void parseCount_data();
     void parseCount();
     void parseYear_data();
@@ -43,6 +45,7 @@ void TestAmount::format() {
 
     QCOMPARE(Amount::format(value), expected);
     // What we show must read back as the same amount.
+    QCOMPARE(Amount::parseTotal(expected), std::optional<qint64>(value));
     if (value >= std::numeric_limits<qint32>::min() &&
         value <= std::numeric_limits<qint32>::max()) {
         const std::optional<qint32> back = Amount::parse(expected);
@@ -134,6 +137,38 @@ void TestAmount::parse() {
     QFETCH(int, expected);
 
     const std::optional<qint32> parsed = Amount::parse(text);
+    QCOMPARE(parsed.has_value(), valid);
+    if (parsed) QCOMPARE(*parsed, expected);
+}
+
+// The year's totals: the same reader over the 64-bit range, at its edges.
+void TestAmount::parseTotal_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<qint64>("expected");
+    constexpr qint64 max = std::numeric_limits<qint64>::max(),
+                     min = std::numeric_limits<qint64>::min();
+
+    QTest::newRow("past int32") << "2,399,988,000" << true << qint64(2399988000);
+    QTest::newRow("int64 max grouped") << "9,223,372,036,854,775,807" << true << max;
+    QTest::newRow("int64 min") << "-9223372036854775808" << true << min;
+    QTest::newRow("rounds onto int64 min") << "-9223372036854775808.4" << true << min;
+    QTest::newRow("half to even below max") << "9223372036854775806.5" << true << max - 1;
+    QTest::newRow("just over int64 max") << "9223372036854775808" << false << qint64(0);
+    QTest::newRow("just under int64 min") << "-9223372036854775809" << false << qint64(0);
+    QTest::newRow("rounds past int64 max") << "9223372036854775807.5" << false << qint64(0);
+    QTest::newRow("2^64 - 1") << "18446744073709551615" << false << qint64(0);
+    QTest::newRow("2^64 wraps to zero") << "18446744073709551616" << false << qint64(0);
+    QTest::newRow("not a number") << "1,2,3" << false << qint64(0);
+    QTest::newRow("empty") << "" << false << qint64(0);
+}
+
+void TestAmount::parseTotal() {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(qint64, expected);
+
+    const std::optional<qint64> parsed = Amount::parseTotal(text);
     QCOMPARE(parsed.has_value(), valid);
     if (parsed) QCOMPARE(*parsed, expected);
 }

@@ -17,6 +17,8 @@ class TestEraDate : public QObject {
     void format();
     void parse_data();
     void parse();
+    void outsideEra_data();
+    void outsideEra();
     void agreesWithIcuEveryDay();
 };
 
@@ -93,6 +95,9 @@ void TestEraDate::parse_data() {
     QTest::newRow("Western full-width") << "２００１－０４－０１" << QDate(2001, 4, 1);
     QTest::newRow("Western first Meiji day") << "1868/9/8" << QDate(1868, 9, 8);
     QTest::newRow("Western last day the era form shows") << "3017/12/31" << QDate(3017, 12, 31);
+    QTest::newRow("first year as 元") << QStringLiteral("R元/5/1") << QDate(2019, 5, 1);
+    QTest::newRow("元, full-width and lower-case")
+        << QStringLiteral("ｈ元．１．８") << QDate(1989, 1, 8);
 
     QTest::newRow("no leap day") << "H13/2/29" << QDate();
     QTest::newRow("April 31") << "H13/4/31" << QDate();
@@ -124,6 +129,9 @@ void TestEraDate::parse_data() {
     // Found by fuzzing: shown as R1000/1/1, which no field reads back.
     QTest::newRow("Western after R999") << QStringLiteral("3164/2/7\u3000") << QDate();
     QTest::newRow("Western two-digit year") << "01/4/1" << QDate();
+    QTest::newRow("元 without an era letter") << QStringLiteral("元/5/1") << QDate();
+    QTest::newRow("元 with digits") << QStringLiteral("R元1/5/1") << QDate();
+    QTest::newRow("元 before its era began") << QStringLiteral("R元/4/30") << QDate();
     QTest::newRow("Arabic-Indic digits") << QStringLiteral("H\u0661\u0663/4/1") << QDate();
 }
 
@@ -134,6 +142,39 @@ void TestEraDate::parse() {
     const std::optional<QDate> parsed = EraDate::parse(text);
     QCOMPARE(parsed.has_value(), expected.isValid());
     if (parsed) QCOMPARE(*parsed, expected);
+}
+
+void TestEraDate::outsideEra_data() {
+    // Every row is refused; an empty message means the generic one is to be shown.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString reiwa = QStringLiteral("は令和の期間外です（令和は2019年5月1日からです）。");
+    QTest::newRow("before Reiwa began") << "R1/4/30" << QStringLiteral("令和1年4月30日") + reiwa;
+    QTest::newRow("before Reiwa began, as 元")
+        << QStringLiteral("Ｒ元/4/30") << QStringLiteral("令和1年4月30日") + reiwa;
+    QTest::newRow("after Heisei ended")
+        << "H31/5/1"
+        << QStringLiteral(
+               "平成31年5月1日は平成の期間外です（平成は1989年1月8日から2019年4月30日までです）。");
+    QTest::newRow("long after Showa ended") << "s100/1/1"
+                                            << QStringLiteral(
+                                                   "昭和100年1月1日は昭和の期間外です（昭和は1926年"
+                                                   "12月25日から1989年1月7日までです）。");
+    QTest::newRow("before Meiji began")
+        << "M1/9/7"
+        << QStringLiteral(
+               "明治1年9月7日は明治の期間外です（明治は1868年9月8日から1912年7月29日までです）。");
+    QTest::newRow("no such day, whatever the era") << "H31/2/30" << QString();
+    QTest::newRow("era year 0") << "R0/5/1" << QString();
+    QTest::newRow("Western, before Meiji") << "1868/9/7" << QString();
+}
+
+void TestEraDate::outsideEra() {
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QString said;
+    QVERIFY(!EraDate::parse(text, &said));
+    QCOMPARE(said, message);
 }
 
 #ifdef MORIVA_ICU

@@ -226,7 +226,11 @@ class TstExchange : public QObject {
             preview->findChild<QPushButton *>("cmd_Import")->click();
         });
         QVERIFY(CsvCommands::importFile(nullptr, QStringLiteral("in.csv")));
-        QCOMPARE(empty.text(CowColumns), before);
+        // Except for the line break in a name, which comes back as a space: a name is
+        // printed on one line.
+        QVERIFY(before.contains(QStringLiteral("もも\n3")));
+        QCOMPARE(empty.text(CowColumns),
+                 QString(before).replace(QStringLiteral("もも\n3"), QStringLiteral("もも 3")));
         // The work totals took the new calves in.
         QCOMPARE(Frm_Wk::instance()->t_HiikuTukiKei, QStringLiteral("26"));
         QCOMPARE(MsgBox::shown().last().text, QStringLiteral("3 頭を子牛台帳に取り込みました。"));

@@ -3,9 +3,12 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -15,6 +18,7 @@
 #include "Help.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "WorkingFolder.h"
 #include "YearFiles.h"
 
@@ -201,6 +205,88 @@ class TstMainMenu : public QObject {
         own.close();
         QCOMPARE(Help::page(&error), QDir::current().absoluteFilePath("help/index.htm"));
         QCOMPARE(bytesOf("help/index.htm"), QByteArray("<p>farm's own</p>"));
+    }
+    // The help page reaches the farmer even without a browser: xdg-open's own answer
+    // counts, and the page then opens in a window of the program's.
+    void helpWithoutBrowser_data() {
+        QTest::addColumn<QString>("opener");  // xdg-open's script; empty: there is none
+        QTest::addColumn<bool>("seam");       // the test seam says there is no browser
+        QTest::addColumn<bool>("window");
+        QTest::newRow("a browser started") << "exit 0" << false << false;
+        QTest::newRow("xdg-open finds no browser") << "exit 3" << false << true;
+        QTest::newRow("no xdg-open") << "" << false << true;
+        QTest::newRow("no browser, by the seam") << "exit 0" << true << true;
+    }
+    void helpWithoutBrowser() {
+        QFETCH(QString, opener);
+        QFETCH(bool, seam);
+        QFETCH(bool, window);
+        QVERIFY(QDir::current().mkdir("bin"));
+        if (!opener.isEmpty()) {
+            QFile script("bin/xdg-open");
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n" + opener.toUtf8() + "\n");
+            script.setPermissions(script.permissions() | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QDir::current().absoluteFilePath("bin").toUtf8());
+        if (seam) Help::setBrowser([](const QString &) { return false; });
+        main_->findChild<QAction *>("mnu_Rerese")->trigger();
+        main_->findChild<QAction *>("mnu_Rerese")->trigger();  // brings the same window up
+        Help::setBrowser({});
+        qputenv("PATH", path);
+        QCOMPARE(shownBoxes(), QString());
+        QList<QWidget *> helps;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == "Help" && w->isVisible()) helps << w;
+        QCOMPARE(helps.size(), window ? 1 : 0);
+        if (!window) return;
+        QCOMPARE(helps[0]->windowTitle(), QStringLiteral("Moriva ヘルプ"));
+        auto *text = helps[0]->findChild<QTextBrowser *>();
+        QString error;
+        QCOMPARE(text->source(), QUrl::fromLocalFile(Help::page(&error)));
+        QVERIFY(text->toPlainText().contains("子牛一覧"));
+        // A click on the data clear's link to the backups goes there.
+        QTextCursor link(text->document());
+        while (!link.atEnd() && link.charFormat().anchorHref() != "#backup")
+            link.movePosition(QTextCursor::NextCharacter);
+        QVERIFY(!link.atEnd());
+        text->setTextCursor(link);
+        text->ensureCursorVisible();
+        const int before = text->verticalScrollBar()->value();
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {},
+                          text->cursorRect(link).center() + QPoint(2, 0));
+        QCOMPARE(text->source().fragment(), QStringLiteral("backup"));
+        QVERIFY(text->verticalScrollBar()->value() != before);
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!helps[0]->isVisible());
+    }
+
+    // A box is at least as wide as its title and the frame's buttons beside it.
+    void boxWidth_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("data clear") << "初期化"
+                                    << "データクリア終了";
+        QTest::newRow("long title, short text") << "年度のファイルを作れませんでした"
+                                                << "OK";
+    }
+    void boxWidth() {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        MsgBox::setHeadless(false);
+        int width = 0;
+        onModal([&](QWidget *box) {
+            width = box->width();
+            qobject_cast<QDialog *>(box)->accept();
+        });
+        MsgBox::show(main_.get(), text, title);
+        MsgBox::setHeadless(true);
+        QFont bold = main_->font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        QVERIFY2(width >= metrics.horizontalAdvance(title) + 4 * metrics.height(),
+                 qPrintable(QString::number(width)));
     }
 };
 

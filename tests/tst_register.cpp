@@ -1,5 +1,6 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -124,6 +125,7 @@ class TstRegister : public QObject {
     void refusedEntriesWriteNothing();
     void duplicateNumberRefusedButOwnNumberKept();
     void editorKeys();
+    void namesStoredOnOneLine();
     void listFollowsTheRegister();
     void deleteAsksAndUpdatesTotals();
     void editSelectsByNumber();
@@ -415,6 +417,27 @@ void TstRegister::editorKeys() {
     key(ed, Qt::Key_Up);
     QCOMPARE(focusName(ed), QStringLiteral("Option_Dounyuu"));
     QCOMPARE(ed->t_Syori(), QStringLiteral("4"));
+    ed->close();
+}
+
+// A name pasted from a spreadsheet cell or committed by the input method with a line
+// break in it is stored on one line, or it would print over the next calf's row.
+void TstRegister::namesStoredOnOneLine() {
+    TestYear year;
+    M_Cow::CowEditMode = false;
+    M_Cow::CowRecordSource = "T_Cow";
+    Frm_Cow *ed = openEditor();
+    QVERIFY(QTest::qWaitForWindowActive(ed));
+    retype(ed, "5");
+    key(ed, Qt::Key_Return);
+    QGuiApplication::clipboard()->setText(QStringLiteral("さくら\r\n二号\t黒"));
+    key(ed, Qt::Key_V, Qt::ControlModifier);
+    key(ed, Qt::Key_Return);
+    commitJapanese(ed, QStringLiteral("は\nな\r"));
+    ed->findChild<QLineEdit *>("t_I_Date")->setText("H13/4/1");
+    ed->cmd_New_Click();
+    QVERIFY(MsgBox::shown().isEmpty());
+    QCOMPARE(year.text("SELECT Name, OName FROM T_Cow"), QStringLiteral("さくら 二号 黒|は な "));
     ed->close();
 }
 

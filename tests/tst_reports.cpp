@@ -1,13 +1,20 @@
 #include <QAction>
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QMenuBar>
+#include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
+#include "CowCsv.h"
+#include "CsvCommands.h"
 #include "Frm_Main.h"
 #include "Frm_Print.h"
+#include "Frm_YearList.h"
 #include "InventoryReport.h"
 #include "MsgBox.h"
 #include "PrinterSetup.h"
@@ -220,6 +227,11 @@ class TstReports : public QObject {
                               at(s[2], 3150, 495)}),
                  QStringList({"3,000", "7", "", "5,000", "1,100", "1,540", "200", "4,360", "-1,360",
                               "28"}));
+        // The income caption keeps its one character a line: its box is tall enough.
+        QPdfWriter pdf(year.path() + "/caption.pdf");
+        for (const Report::Item &i : s[1].items)
+            if (i.box.topLeft() == QPoint(690, 285))
+                QCOMPARE(Report::fit(i, &pdf).text, QStringLiteral("収\n入\n金\n額"));
         w->close();
     }
 
@@ -243,6 +255,50 @@ class TstReports : public QObject {
                               "- lines=0 from= 合計=true"}));
         QCOMPARE(at(sectionsOf(doc).value(1), 2355, 45), QString());  // no I_Date: an empty box
         QCOMPARE(pagesOf(doc, 9026).size(), pages.size());
+    }
+
+    // A name wider than its box is drawn smaller, down to 6 pt, then cut; it never runs
+    // into the date beside it, on the PDF writer or the screen's preview.
+    void namesStayInTheirBoxes_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("short name as stored") << "さくら"
+                                              << "as is";
+        QTest::newRow("twelve characters smaller") << "北国さくら二号の黒毛子牛"
+                                                   << "smaller";
+        QTest::newRow("sixty characters cut") << QString("さくら二号").repeated(12) << "cut";
+        QTest::newRow("stored line break on one line") << "さくら\n二号"
+                                                       << "as is";
+    }
+    void namesStayInTheirBoxes() {
+        QFETCH(QString, name);
+        QFETCH(QString, drawn);
+        TestYear year;
+        year.exec(QStringLiteral("INSERT INTO T_Cow (No, Name) VALUES (1, '%1')").arg(name));
+        QString error;
+        Report::Document doc;
+        QVERIFY(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
+                                       *Frm_Wk::instance(), &doc, &error));
+        const QList<Report::Section> s = sectionsOf(doc);
+        const auto item = std::find_if(s[1].items.begin(), s[1].items.end(), [](const auto &i) {
+            return i.box.topLeft() == QPoint(810, 45);
+        });
+        QCOMPARE(item->text, name);
+        QPdfWriter pdf(year.path() + "/names.pdf");
+        QImage screen(8, 8, QImage::Format_RGB32);
+        screen.setDotsPerMeterX(3780);  // 96 dpi
+        screen.setDotsPerMeterY(3780);
+        for (const QPaintDevice *device :
+             std::initializer_list<const QPaintDevice *>{&pdf, &screen}) {
+            const Report::Fitted f = Report::fit(*item, device);
+            const QRectF box(item->box);
+            const QRectF at = QFontMetricsF(f.font, device).boundingRect(box, f.flags, f.text);
+            QVERIFY2(at.left() >= box.left() && at.right() <= box.right(), qPrintable(f.text));
+            QVERIFY(!f.text.contains(u'\n'));
+            QCOMPARE(f.text.endsWith(QChar(0x2026)), drawn == "cut");
+            QCOMPARE(f.font.pixelSize() == 180, drawn == "as is");
+            QCOMPARE(f.font.pixelSize() == Report::MinSize, drawn == "cut");
+        }
     }
 
     // Every pass reads the register afresh, one calf at a time: the totals are those of
@@ -333,6 +389,108 @@ class TstReports : public QObject {
         main.findChild<QAction *>("mnu_SavePdf")->trigger();
         QCOMPARE(QFileInfo(statement).size(), 0);
         Frm_Print::setFolderAnswer(nullptr);
+    }
+
+    // A big farm whose sums pass 2,147,483,647 yen: both forms, the PDFs, the years
+    // overview and the CSV carry the same figures. A figure that still has no value
+    // refuses the PDFs and the CSV with a message naming it, and no file is written.
+    void bigFarm_data() {
+        QTest::addColumn<QStringList>("change");  // to the 3,000 calves' year
+        QTest::addColumn<QString>("pdfRefusal");  // first line; "" when saved
+        QTest::addColumn<QString>("csvRefusal");
+        QTest::addColumn<QString>("overview");  // 年間経費 … 期末棚卸計 of the year
+        QTest::newRow("3,000 calves")
+            << QStringList() << ""
+            << ""
+            << "300,000,000|2,000,000,000|300,000,000|36,000|8,333|2,399,988,000";
+        // One month holds the year's whole cost: more than any calf's amount can.
+        QTest::newRow("per-head cost beyond a calf")
+            << QStringList{"UPDATE T_Cost SET Siryou = 2000000000, Eisei = 2000000000",
+                           "UPDATE T_Cow SET Hiikutuki = (No = 1)"}
+            << "１頭１月肥育が計算できないため、棚卸の計算ができません。"
+            << "「１頭１月肥育」が計算できないため、集計を出力できません。"
+            << "4,000,000,000|2,000,000,000|4,000,000,000|1||0";
+        QTest::newRow("line 25 past 64 bits")
+            << QStringList{"DROP VIEW Q_Cost_Konsiryou",
+                           "CREATE VIEW Q_Cost_Konsiryou AS SELECT 9223372036854775807 AS "
+                           "Konsiryou"}
+            << "「棚卸（期末）」（25 行目）が計算できないため、明細書を作れません。"
+            << "「棚卸（期末）」（25 行目）が計算できないため、集計を出力できません。"
+            << "300,000,000|2,000,000,000|300,000,000|36,000|8,333|2,399,988,000";
+    }
+    void bigFarm() {
+        QFETCH(QStringList, change);
+        QFETCH(QString, pdfRefusal);
+        QFETCH(QString, csvRefusal);
+        QFETCH(QString, overview);
+        TestYear year;
+        year.exec(
+            "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 3000) "
+            "INSERT INTO T_Cow (No, Syori, Hiikutuki, Kisyu) SELECT n, 2, 12, 700000 FROM c");
+        year.exec("INSERT INTO T_Cost (Siryou) VALUES (300000000)");
+        year.exec("INSERT INTO T_Proseed (Hanbai) VALUES (2000000000)");
+        for (const QString &sql : change) year.exec(sql);
+        Frm_Wk::instance()->refreshAll();
+
+        Frm_Print::setFolderAnswer([&] { return year.path(); });
+        Frm_Print::savePdfs(nullptr);
+        Frm_Print::setFolderAnswer(nullptr);
+        const QString saved = MsgBox::shown().value(0).text;
+        const QStringList pdfs = QDir(year.path()).entryList({"*.pdf"});
+        QCOMPARE(saved.section('\n', 0, 0),
+                 pdfRefusal.isEmpty() ? "PDFに保存しました。" : pdfRefusal);
+        QCOMPARE(pdfs.size(), pdfRefusal.isEmpty() ? 2 : 0);
+
+        {
+            Frm_YearList list;
+            auto *grid = list.findChild<QTableWidget *>("grid_Years");
+            QStringList cells;
+            for (int c = 2; c < grid->columnCount(); ++c) {
+                cells << grid->item(0, c)->text();
+                // An empty figure says why, or it passes for a year with nothing in it.
+                QCOMPARE(grid->item(0, c)->toolTip().isEmpty(), !cells.last().isEmpty());
+            }
+            QCOMPARE(cells.join('|'), overview);
+        }
+
+        QByteArray csv;
+        QString error;
+        const bool exported = CowCsv::exportTotals(*Frm_Wk::instance(), &csv, &error);
+        if (!csvRefusal.isEmpty()) {
+            QVERIFY(!exported);
+            QCOMPARE(error.section('\n', 0, 0), csvRefusal);
+            // The menu's export says so before it asks for any file name.
+            MsgBox::clearShown();
+            CsvCommands::exportYear(nullptr);
+            QCOMPARE(MsgBox::shown().value(0).text, error);
+            QCOMPARE(QDir(year.path()).entryList({"*.csv"}), QStringList());
+            return;
+        }
+        QVERIFY2(exported, qPrintable(error));
+        for (const char *line :
+             {"期末棚卸計,2399988000", "24,棚卸（期首）,2100000000", "25,棚卸（期末）,2399988000",
+              "27,計（23＋24－25－26）,12000", "28,差引金額（5－27）,1999988000"})
+            QVERIFY2(QString::fromUtf8(csv).contains(QString::fromUtf8(line)), line);
+
+        // Lines 24 and 25 are the inventory table's column sums; the statement prints all
+        // four, on the form and in its PDF.
+        Report::Document inventory, statement;
+        QVERIFY2(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
+                                        *Frm_Wk::instance(), &inventory, &error) &&
+                     StatementReport::build(*Frm_Wk::instance(), &statement, &error),
+                 qPrintable(error));
+        const Report::Section f = sectionsOf(inventory).last();
+        QCOMPARE(
+            QStringList({at(f, 4440, 90), at(f, 10170, 45), at(f, 11310, 45), at(f, 1740, 615),
+                         at(f, 8430, 555)}),
+            QStringList({"2,100,000,000", "299,988,000", "2,399,988,000", "300,000,000", "8,333"}));
+        const auto s = sectionsOf(statement);
+        const QStringList figures = {"2,100,000,000", "2,399,988,000", "12,000", "1,999,988,000"};
+        QCOMPARE(QStringList({at(s[1], 3555, 7515), at(s[1], 3555, 7830), at(s[2], 3555, 90),
+                              at(s[2], 3555, 495)}),
+                 figures);
+        const QString pdf = run("pdftotext", {"-layout", year.path() + "/明細書_13年度.pdf", "-"});
+        for (const QString &figure : figures) QVERIFY2(pdf.contains(figure), qPrintable(figure));
     }
 
     // What ends the preparation or a report, and the orientation each leaves behind.

@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPointer>
@@ -19,6 +22,7 @@
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
+#include "QtJapanese.h"
 #include "StartUp.h"
 #include "WorkingFolder.h"
 #include "YearFiles.h"
@@ -437,9 +441,21 @@ class TstStartUp : public QObject {
             << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/f\"") << ""
             << QStringList{QStringLiteral("作れませんでした"), "home/f/Moriva"};
         QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QByteArray() << ""
-                                        << QStringList{bad, "document"};
-        QTest::newRow("a file to open")
-            << QStringList{"moriva", Y13} << QByteArray() << "" << QStringList{bad, Y13};
+                                        << QStringList{bad, "知らないオプションです：document"};
+        QTest::newRow("a file to open") << QStringList{"moriva", Y13} << QByteArray() << ""
+                                        << QStringList{bad, "余分な引数です：" + Y13};
+        QTest::newRow("a value given to the option")
+            << QStringList{"moriva", "--documents=x"} << QByteArray() << ""
+            << QStringList{bad, "値はつけられません：--documents=x"};
+        QTest::newRow("the option with one dash")
+            << QStringList{"moriva", "-documents"} << QByteArray() << "home/Documents/Moriva"
+            << QStringList();
+        // The farmer asked for the options: shown, and nothing else is done.
+        for (const QString &help : {"--help", "-h"})
+            QTest::newRow(qPrintable(help))
+                << QStringList{"moriva", help, "--documents"} << QByteArray() << ""
+                << QStringList{"使い方：moriva [--documents]", "作業フォルダにします",
+                               "この説明を表示します"};
     }
     void workingFolder() {
         QFETCH(QStringList, arguments);
@@ -454,15 +470,20 @@ class TstStartUp : public QObject {
         if (!userDirs.isNull()) writeBytes(home + "/.config/user-dirs.dirs", userDirs);
         writeBytes(home + "/f", "a file in the way");
 
-        QString error;
-        const bool entered = EnterWorkingFolder(arguments, &error);
+        QString error, usage;
+        const bool entered = EnterWorkingFolder(arguments, &error, &usage);
         const QString now = QDir::currentPath();
         QDir::setCurrent(dir_->path());
         qputenv("HOME", oldHome);
         if (!oldConfig.isNull()) qputenv("XDG_CONFIG_HOME", oldConfig);
 
-        QCOMPARE(entered, message.isEmpty());
-        for (const QString &text : message) QVERIFY2(error.contains(text), qPrintable(error));
+        const bool help = arguments.contains("--help") || arguments.contains("-h");
+        QCOMPARE(entered, message.isEmpty() || help);
+        QCOMPARE(usage.isEmpty(), !help);
+        const QString said = help ? usage : error;
+        for (const QString &text : message) QVERIFY2(said.contains(text), qPrintable(said));
+        // Qt's own English texts stay out of what the farmer reads.
+        QVERIFY2(!said.contains(QRegularExpression("[A-Za-z]{3,} [a-z]{3,}")), qPrintable(said));
         QCOMPARE(now, folder.isEmpty() ? dir_->path() : dir_->path() + u'/' + folder);
     }
 
@@ -491,6 +512,22 @@ class TstStartUp : public QObject {
         QTest::keyClick(set, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
         QCOMPARE(init.result(), int(QDialog::Accepted));
         QCOMPARE(init.yearText(), QStringLiteral("13"));
+    }
+
+    // Qt's own dialogs speak Japanese from the embedded catalogue, whatever the system's
+    // language and whether or not the system has Qt's translations.
+    void qtDialogsInJapanese() {
+        QVERIFY(InstallQtJapanese());
+        QFileDialog dialog(nullptr, QString(), dir_->path());
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        QStringList texts{dialog.findChild<QLabel *>("lookInLabel")->text(),
+                          QCoreApplication::translate("QPrintPreviewDialog", "Next page")};
+        for (QAbstractButton *b : dialog.findChild<QDialogButtonBox *>()->buttons())
+            texts << b->text();
+        texts.sort();
+        QCOMPARE(texts, QStringList({"アドレス:", "キャンセル", "次のページ", "選択(&C)"}));
     }
 };
 

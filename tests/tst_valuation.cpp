@@ -127,7 +127,10 @@ void TstValuation::oneCalf() {
         "VALUES (" +
         calf + ", 777, 'x', '死')");
     QString error;
+    // Every row starts stale; counting and writing follow one rule.
+    QCOMPARE(Cal_Cow_Changes(*Frm_Wk::instance()->file(), perHead, &error), 1);
     QVERIFY2(Cal_Cow(*Frm_Wk::instance()->file(), perHead, &error), qPrintable(error));
+    QCOMPARE(Cal_Cow_Changes(*Frm_Wk::instance()->file(), perHead, &error), 0);
     QCOMPARE(
         year.text("SELECT HiikuKingaku, Kimatu, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 "
                   "FROM T_Cow"),

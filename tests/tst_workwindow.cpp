@@ -77,15 +77,29 @@ class TstWorkWindow : public QObject {
         QTest::newRow("lowest 32-bit result")
             << QStringList{"-2147483647", "1", "", "1"} << "-2147483648"
             << "-2147483648";
-        QTest::newRow("result below 32 bits") << QStringList{"-2147483648", "1", "", "1"} << ""
-                                              << "";
-        QTest::newRow("result above 32 bits") << QStringList{"2147483647", "-1", "", "1"} << ""
-                                              << "";
-        QTest::newRow("total above 32 bits") << QStringList{"3000000000", "", "", "10"} << ""
-                                             << "";
+        // A big farm's totals pass 32 bits; only the per-head cost must fit a calf.
+        QTest::newRow("result below 32 bits")
+            << QStringList{"-2147483648", "1", "", "1"} << "-2147483649"
+            << "";
+        QTest::newRow("result above 32 bits")
+            << QStringList{"2147483647", "-1", "", "1"} << "2147483648"
+            << "";
+        QTest::newRow("total above 32 bits")
+            << QStringList{"3,000,000,000", "", "", "10"} << "3000000000"
+            << "300000000";
         QTest::newRow("quotient above 32 bits")
             << QStringList{"-2147483648", "", "", "-1"} << "-2147483648"
             << "";
+        QTest::newRow("difference overflows 64 bits")
+            << QStringList{"9223372036854775807", "-1", "", "1"} << ""
+            << "";
+        QTest::newRow("64-bit min over -1")
+            << QStringList{"-9223372036854775807", "1", "", "-1"} << "-9223372036854775808"
+            << "";
+        QTest::newRow("total not a number") << QStringList{"1,2,3", "", "", "1"} << ""
+                                            << "";
+        QTest::newRow("months not a number") << QStringList{"100", "", "", "x"} << "100"
+                                             << "";
     }
     void calWk() {
         QFETCH(QStringList, totals);

@@ -429,8 +429,12 @@ class TstYearFile : public QObject {
         QTest::newRow("era date") << "H13/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
         QTest::newRow("Western date") << "2001/4/1" << date << QVariant("2001-04-01") << "H13/4/1";
         QTest::newRow("no such day") << "H13/2/29" << date << QVariant() << "";
+        QTest::newRow("outside its era") << "R1/4/30" << date << QVariant() << "";
         QTest::newRow("text") << "黒毛" << text << QVariant("黒毛") << "黒毛";
         QTest::newRow("empty text") << "" << text << null << "";
+        QTest::newRow("text on one line")
+            << "さくら\r\n二号\t黒\u2028毛\n"
+            << text << QVariant("さくら 二号 黒 毛 ") << "さくら 二号 黒 毛 ";
     }
     void binding() {
         QFETCH(QString, typed);
@@ -445,6 +449,12 @@ class TstYearFile : public QObject {
         QCOMPARE(got->isNull(), stored.isNull());
         QCOMPARE(got->toString(), stored.toString());
         QCOMPARE(Binding::display(*got, Binding::Kind(kind)), shown);
+    }
+    // A name an older version stored with a line break shows on one line in the grid.
+    void storedLineBreakShown() {
+        QCOMPARE(
+            Binding::display(QStringLiteral("もも\r\n3"), Binding::Kind::Text, QLatin1Char('.')),
+            QStringLiteral("もも 3"));
     }
 };
 

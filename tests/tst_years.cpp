@@ -24,6 +24,7 @@
 #include "MsgBox.h"
 #include "OnModal.h"
 #include "PointerFile.h"
+#include "Valuation.h"
 #include "WorkingFolder.h"
 #include "YearFile.h"
 #include "YearFiles.h"
@@ -127,6 +128,12 @@ class TstYears : public QObject {
         QCOMPARE(w->focusWidget()->objectName(), QStringLiteral("cmd_Set"));
         QTest::keyClick(w->focusWidget(), Qt::Key_Return);
     }
+    // What opening 印刷 writes: the register valued with freshly read totals.
+    void valueYear() {
+        QString error;
+        QVERIFY2(valueRegister(*Frm_Wk::instance(), *Frm_Wk::instance()->file(), &error),
+                 qPrintable(error));
+    }
     QString current() const {
         return M_Cow::DbFileName + "|" + bytesOf(PointerFile::Name) + "|" +
                Frm_Wk::instance()->t_Nendo + "|" + Frm_Wk::instance()->file()->fileName();
@@ -159,6 +166,7 @@ class TstYears : public QObject {
 
     // Year 13 rolled over into 14 through the window, then back to 13.
     void rollOverAndBack() {
+        valueYear();
         const QByteArray year13 = bytesOf(Y13);
         typeYear("14");
         QCOMPARE(boxes(), QStringLiteral("Moriva|データ年度更新が終わりました。"));
@@ -167,10 +175,10 @@ class TstYears : public QObject {
         QCOMPARE(text(Y14,
                       "SELECT No, Name, Kisyu, I_Kingaku, Syori, Hiikutuki, Kimatu, F3 "
                       "FROM T_Cow ORDER BY rowid"),
-                 QStringLiteral("1|A|500|0|2|12|500|買;2|C|320|0|1|4|320|NULL"));
+                 QStringLiteral("1|A|148|0|2|12|148|;2|C|216|0|2|12|216|"));
         QCOMPARE(text(Y14, CostRow), ClearedCost);
         QCOMPARE(text(Y14, "SELECT * FROM T_Proseed"), ClearedIncome);
-        QCOMPARE(Frm_Wk::instance()->t_KisyuKei, QStringLiteral("820"));
+        QCOMPARE(Frm_Wk::instance()->t_KisyuKei, QStringLiteral("364"));
         QCOMPARE(bytesOf(Y13), year13);
         QCOMPARE(QDir::current().entryList(QDir::Files),
                  (QStringList{Y13, Y14, PointerFile::Name}));
@@ -186,26 +194,31 @@ class TstYears : public QObject {
     // Empty and zero closing values, and stored order rather than calf numbers.
     void carryOver_data() {
         QTest::addColumn<QString>("calves");  // (No, Kimatu) rows in stored order
-        QTest::addColumn<QString>("kept");    // No|Kisyu|I_Kingaku after the rollover
+        // No|Kisyu|I_Kingaku|Syori|Hiikutuki after the rollover: held all the new year
+        QTest::addColumn<QString>("kept");
         QTest::newRow("none") << ""
                               << "";
-        QTest::newRow("all sold") << "(1, 0), (2, 0)"
+        QTest::newRow("all sold") << "(1, 0, 3, 5), (2, 0, 4, 1)"
                                   << "";
-        QTest::newRow("never valued kept, empty Kisyu") << "(5, NULL), (3, 0), (1, 40)"
-                                                        << "1|NULL|0;2|40|0";
-        QTest::newRow("negative kept") << "(9, -5), (2, 7)"
-                                       << "1|-5|0;2|7|0";
+        QTest::newRow("never valued kept, empty Kisyu")
+            << "(5, NULL, 1, 3), (3, 0, 3, 2), (1, 40, 2, 12)"
+            << "1|NULL|0|2|12;2|40|0|2|12";
+        QTest::newRow("negative kept") << "(9, -5, NULL, NULL), (2, 7, 1, 9)"
+                                       << "1|-5|0|2|12;2|7|0|2|12";
     }
     void carryOver() {
         QFETCH(QString, calves);
         QFETCH(QString, kept);
         exec("DELETE FROM T_Cow");
-        if (!calves.isEmpty()) exec("INSERT INTO T_Cow (No, Kimatu) VALUES " + calves);
+        if (!calves.isEmpty())
+            exec("INSERT INTO T_Cow (No, Kimatu, Syori, Hiikutuki) VALUES " + calves);
         // A year without ledger rows gets none: the ledger windows add them on first use.
         if (calves.isEmpty()) exec("DELETE FROM T_Cost; DELETE FROM T_Proseed");
         QString error;
         QVERIFY2(YearProcedures::rollOver(Y14, "14", &error), qPrintable(error));
-        QCOMPARE(text(Y14, "SELECT No, Kisyu, I_Kingaku FROM T_Cow ORDER BY rowid"), kept);
+        QCOMPARE(
+            text(Y14, "SELECT No, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
+            kept);
         QCOMPARE(text(Y14, "SELECT count(*) FROM T_Cost UNION ALL SELECT count(*) FROM T_Proseed"),
                  calves.isEmpty() ? "0;0" : "1;1");
     }
@@ -221,10 +234,13 @@ class TstYears : public QObject {
                                                   << "32,767 頭を超えています";
         QTest::newRow("current file lacks a table") << "table"
                                                     << "表 T_Proseed がありません";
+        QTest::newRow("the valuation first asked for is refused") << "overflow"
+                                                                  << "計算できる範囲";
     }
     void rollOverFails() {
         QFETCH(QString, fault);
         QFETCH(QString, says);
+        valueYear();
         if (fault == "pointer") {
             // A folder in the pointer file's place cannot be replaced by a file.
             QVERIFY(QFile::remove(PointerFile::Name) && QDir().mkdir(PointerFile::Name));
@@ -234,12 +250,14 @@ class TstYears : public QObject {
                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32767) "
                 "INSERT INTO T_Cow (No, Kimatu) SELECT 1, i FROM n");
         if (fault == "table") exec("DROP VIEW Q_Syuusi; DROP TABLE T_Proseed");
+        // Changed after 印刷, so the farmer is asked first, and answers OK.
+        if (fault == "overflow") exec("UPDATE T_Cow SET Kisyu = -2147483648 WHERE Name = 'A'");
         const auto before = folder();
         const QString was = M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo;
         const Frm_Wk *wk = Frm_Wk::instance();
         typeYear("14");
-        QCOMPARE(MsgBox::shown().size(), 1);
-        QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("年度設定"));
+        QCOMPARE(MsgBox::shown().size(), fault == "overflow" ? 2 : 1);
+        QCOMPARE(MsgBox::shown().last().title, QStringLiteral("年度設定"));
         QVERIFY2(boxes().contains("cowdata14.mdb を作れませんでした。処理年度は 13 年度のまま") &&
                      boxes().contains(says),
                  qPrintable(boxes()));
@@ -247,6 +265,71 @@ class TstYears : public QObject {
         QCOMPARE(M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo, was);
         QCOMPARE(Frm_Wk::instance(), wk);
         QVERIFY(topLevel<Frm_Year>("Frm_Year"));  // open, to try again
+    }
+
+    // The closing values carried are those 印刷 would write now: a change since it was
+    // last opened, or a year never valued, is valued first unless the farmer cancels.
+    void staleValues_data() {
+        QTest::addColumn<bool>("printed");    // 印刷 opened before the change
+        QTest::addColumn<QString>("change");  // made afterwards
+        QTest::addColumn<int>("asked");       // calves the question names; 0: not asked
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("carried");  // Name|Kisyu|I_Kingaku|Syori|Hiikutuki, year 14
+        const QString soldAndChanged =
+            "UPDATE T_Cow SET Syori = 3, O_Date = '2001-11-20', Hiikutuki = 11 WHERE Name = 'A';"
+            "UPDATE T_Cow SET I_Kingaku = 450000 WHERE Name = 'B'";
+        // Then 3,000,000 - 450,000 - 50,000 over 25 months: 100,000 a head and month.
+        QTest::newRow("A sold, B's amount changed: OK")
+            << true << soldAndChanged << 3 << true << "B|1350000|0|2|12";
+        QTest::newRow("A sold, B's amount changed: Cancel")
+            << true << soldAndChanged << 3 << false << "";
+        const QString asPrinted = "A|1476912|0|2|12;B|1282684|0|2|12";
+        QTest::newRow("never valued: OK") << false << "" << 3 << true << asPrinted;
+        QTest::newRow("up to date: not asked") << true << "" << 0 << true << asPrinted;
+    }
+    void staleValues() {
+        QFETCH(bool, printed);
+        QFETCH(QString, change);
+        QFETCH(int, asked);
+        QFETCH(bool, ok);
+        QFETCH(QString, carried);
+        // The worked year: 98,076 a head and month. The work window still holds the
+        // totals of the ledgers replaced here, so stale totals would show too.
+        exec(
+            "DELETE FROM T_Cow; DELETE FROM T_Cost;"
+            "INSERT INTO T_Cost (Siryou, Nidukuri) VALUES (2950000, 50000);"
+            "INSERT INTO T_Cow (No, Name, Syori, Hiikutuki, Kisyu, I_Kingaku, I_Date, O_Date) "
+            "VALUES (1, 'A', 2, 12, 300000, 0, NULL, NULL), "
+            "(2, 'B', 1, 9, NULL, 400000, '2001-04-10', NULL), "
+            "(3, 'C', 3, 5, NULL, 0, '2000-06-01', '2001-05-15')");
+        if (printed) valueYear();
+        if (!change.isEmpty()) exec(change);
+        const auto before = folder();
+        const QString was = current();
+        if (!ok) MsgBox::queueAnswer(MsgBox::Answer::Cancel);
+        typeYear("14");
+        const QList<MsgBox::Shown> shown = MsgBox::shown();
+        QCOMPARE(shown.size(), (asked ? 1 : 0) + (ok ? 1 : 0));
+        if (asked) {
+            QCOMPARE(shown[0].title, QStringLiteral("年度設定"));
+            QVERIFY(shown[0].buttons == MsgBox::Buttons::OkCancel);
+            QVERIFY2(shown[0].text.contains(QStringLiteral("子牛が %1 頭あります").arg(asked)),
+                     qPrintable(shown[0].text));
+        }
+        if (!ok) {
+            QCOMPARE(folder(), before);
+            QCOMPARE(current(), was);
+            QVERIFY(topLevel<Frm_Year>("Frm_Year"));  // to open 印刷 first, or try again
+            return;
+        }
+        QCOMPARE(shown.last().text, QStringLiteral("データ年度更新が終わりました。"));
+        QCOMPARE(
+            text(Y14, "SELECT Name, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
+            carried);
+        // Year 13 keeps the values it carried, so its reports print what went forward.
+        QCOMPARE(text(Y13, "SELECT Name, Kimatu FROM T_Cow WHERE Kimatu <> 0 ORDER BY rowid"),
+                 text(Y14, "SELECT Name, Kisyu FROM T_Cow ORDER BY rowid"));
+        if (!asked) QCOMPARE(bytesOf(Y13), before[Y13]);
     }
 
     // A switch that cannot complete leaves everything on year 13.
@@ -367,6 +450,12 @@ class TstYears : public QObject {
         auto *cost = topLevel<Frm_Cost>("Frm_Cost");
         cost->Form_Activate();
         QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("1"));
+        main_->findChild<QPushButton *>("cmd_Cow")->click();
+        auto *list = topLevel<Frm_CowList>("Frm_CowList");
+        const auto rows = [list] {
+            return list->findChild<QTableView *>("DBGrid_Cow")->model()->rowCount();
+        };
+        const int calves = rows();
         const auto before = folder();
         QStringList seen;
         onModal([&](QWidget *modal) {
@@ -391,6 +480,7 @@ class TstYears : public QObject {
         QCOMPARE(seen, (QStringList{"dlg_DataClr", "初期化", "※現在のデータをすべてクリアします。",
                                     "12 bold #ff0000", "OKButton", "ｷｬﾝｾﾙ"}));
         if (how == "cancel" || how == "nobackup") {
+            QCOMPARE(rows(), calves);
             QCOMPARE(folder(), before);
             QVERIFY(how == "cancel"
                         ? boxes().isEmpty()
@@ -400,6 +490,9 @@ class TstYears : public QObject {
             return;
         }
         QCOMPARE(boxes(), QStringLiteral("初期化|データクリア終了"));
+        // An open calf list shows no calf the clear deleted.
+        QCOMPARE(rows(), 0);
+        QCOMPARE(list->findChild<QPushButton *>("cmd_Edit")->isEnabled(), false);
         // An expense window left open shows the cleared record when the farmer returns.
         cost->Form_Activate();
         QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("0"));
@@ -413,9 +506,10 @@ class TstYears : public QObject {
         // The backup holds the year as it was, and is a year file of its own.
         const QStringList backups = Backup::of(Y13);
         QCOMPARE(backups.size(), 1);
-        QVERIFY2(
-            QRegularExpression("^cowdata13_2001-12-28_\\d{6}\\.mdb$").match(backups[0]).hasMatch(),
-            qPrintable(backups[0]));
+        QVERIFY2(QRegularExpression("^cowdata13_0001_2001-12-28_\\d{6}_clear\\.mdb$")
+                     .match(backups[0])
+                     .hasMatch(),
+                 qPrintable(backups[0]));
         QCOMPARE(text("backup/" + backups[0], "SELECT count(*) FROM T_Cow"),
                  how == "empty" ? QStringLiteral("0") : QStringLiteral("3"));
         QCOMPARE(text("backup/" + backups[0], "SELECT Sozei FROM T_Cost"), QStringLiteral("1"));
@@ -438,8 +532,8 @@ class TstYears : public QObject {
         }
         const QStringList kept = Backup::of(Y13);
         QCOMPARE(kept.size(), Backup::Generations);
-        QVERIFY(kept.first().startsWith("cowdata13_2001-12-04_"));
-        QVERIFY(kept.last().startsWith("cowdata13_2001-12-13_"));
+        QVERIFY(kept.first().startsWith("cowdata13_0004_2001-12-04_"));
+        QVERIFY(kept.last().startsWith("cowdata13_0013_2001-12-13_"));
         QCOMPARE(QDir("backup").entryList(QDir::Files), kept);
         // Each holds the year as it stood before that day's first save.
         QCOMPARE(text("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"), QStringLiteral("121"));
@@ -460,6 +554,82 @@ class TstYears : public QObject {
         // The farmer learns where they are and how to bring one back.
         const QString help = QString::fromUtf8(bytesOf(":/moriva/help/index.htm"));
         QVERIFY(help.contains("<code>" + Backup::Folder + "</code>") && help.contains("戻すには"));
+    }
+    // Generations go in the order they were made, whatever the clock wrote in their
+    // names; the newest backup before a clear stays until a newer clear replaces it.
+    void backupRotation_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("kept");  // name without year file and time : calves
+        const auto range = [](int firstOrder, const QString &stamp, int firstDay, int n,
+                              const QString &calves) {
+            QStringList names;
+            for (int i = 0; i < n; ++i)
+                names << QStringLiteral("%1_%2-%3_t:%4")
+                             .arg(firstOrder + i, 4, 10, QChar('0'))
+                             .arg(stamp)
+                             .arg(firstDay + i, 2, 10, QChar('0'))
+                             .arg(calves);
+            return names;
+        };
+        QTest::newRow("a clock that was ahead")
+            << QStringList{"ahead", "make"}
+            << range(2, "2002-01", 2, 9, "3") + QStringList{"0011_2001-12-28_t:3"};
+        QTest::newRow("a clock that was ahead, then a clear")
+            << QStringList{"ahead", "clear"}
+            << range(1, "2002-01", 1, 10, "3") + QStringList{"0011_2001-12-28_t_clear:3"};
+        QTest::newRow("names of an earlier version go first")
+            << QStringList{"old", "make"}
+            << QStringList{"2030-01-01_t_2:3",   "2030-01-02_t:3", "2030-01-03_t:3",
+                           "2030-01-04_t:3",     "2030-01-05_t:3", "2030-01-06_t:3",
+                           "2030-01-07_t:3",     "2030-01-08_t:3", "2030-01-09_t:3",
+                           "0001_2001-12-28_t:3"};
+        QTest::newRow("a clear outlives twelve days of saves")
+            << QStringList{"clear", "days"}
+            << QStringList{"0001_2001-12-28_t_clear:3"} + range(4, "2002-02", 3, 10, "0");
+        QTest::newRow("a newer clear replaces it")
+            << QStringList{"clear", "days", "clear"}
+            << range(4, "2002-02", 3, 10, "0") + QStringList{"0014_2002-02-12_t_clear:0"};
+    }
+    void backupRotation() {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, kept);
+        QString error;
+        for (const QString &step : steps) {
+            if (step == "ahead") {
+                for (int day = 1; day <= 10; ++day) {
+                    Clock::setToday(QDate(2002, 1, day));
+                    QVERIFY2(Backup::make(*Frm_Wk::instance()->file(), &error), qPrintable(error));
+                }
+                Clock::setToday(QDate(2001, 12, 28));
+            } else if (step == "old") {
+                QVERIFY(QDir().mkpath("backup"));
+                QStringList names{"2030-01-01_120000", "2030-01-01_120000_2"};
+                for (int day = 2; day <= 9; ++day)
+                    names << QStringLiteral("2030-01-%1_120000").arg(day, 2, 10, QChar('0'));
+                for (const QString &n : names)
+                    QVERIFY(QFile::copy(Y13, "backup/cowdata13_" + n + ".mdb"));
+            } else if (step == "make") {
+                QVERIFY2(Backup::make(*Frm_Wk::instance()->file(), &error), qPrintable(error));
+            } else if (step == "clear") {
+                QVERIFY2(YearProcedures::clearData(&error), qPrintable(error));
+            } else {
+                for (int day = 1; day <= 12; ++day) {
+                    Clock::setToday(QDate(2002, 2, day));
+                    auto file = YearFile::open(Y13, &error);
+                    DataSource cost(file, "T_Cost");
+                    QVERIFY(cost.refresh(&error));
+                    QVERIFY2(cost.update({{"Sozei", day}}, &error), qPrintable(error));
+                }
+            }
+        }
+        QStringList seen;
+        for (const QString &name : Backup::of(Y13))
+            seen << QString(name)
+                            .remove(QRegularExpression("^cowdata13_|\\.mdb$"))
+                            .replace(QRegularExpression("_\\d{6}"), "_t") +
+                        ":" + text("backup/" + name, "SELECT count(*) FROM T_Cow");
+        QCOMPARE(seen, kept);
+        QCOMPARE(QDir("backup").entryList(QDir::Files).size(), kept.size());
     }
 };
 

@@ -1,6 +1,5 @@
 #include "Frm_Wk.h"
 
-#include <cmath>
 #include <limits>
 
 #include "Amount.h"
@@ -124,9 +123,38 @@ void Frm_Wk::refreshAll() {
              Data_Cost_Konsiryou, Data_Cost_Ikusei});
 }
 
-std::optional<qint32> Frm_Wk::number(const QString &text) {
+std::optional<qint64> Frm_Wk::number(const QString &text) {
     if (text.trimmed().isEmpty()) return 0;
-    return Amount::parse(text);
+    return Amount::parseTotal(text);
+}
+
+std::optional<qint64> Frm_Wk::value(QString Frm_Wk::*field) const {
+    const bool derived = field == &Frm_Wk::t_NendoHiiku || field == &Frm_Wk::t_TukiHiiku;
+    if (derived && (this->*field).trimmed().isEmpty()) return std::nullopt;
+    return number(this->*field);
+}
+
+QString Frm_Wk::caption(QString Frm_Wk::*field) {
+    static const std::pair<QString Frm_Wk::*, const char *> captions[] = {
+        {&Frm_Wk::t_Nendo, "処理年度"},           {&Frm_Wk::t_Keihi, "年間経費"},
+        {&Frm_Wk::t_Syuunyuu, "年間収入"},        {&Frm_Wk::t_Mototiku, "種付・素畜費"},
+        {&Frm_Wk::t_Tesuu, "販売手数料"},         {&Frm_Wk::t_NendoHiiku, "年度肥育費"},
+        {&Frm_Wk::t_HiikuTukiKei, "肥育月数計"},  {&Frm_Wk::t_TukiHiiku, "１頭１月肥育"},
+        {&Frm_Wk::t_KisyuKei, "期首棚卸計"},      {&Frm_Wk::t_HiikukingakuKei, "肥育金額計"},
+        {&Frm_Wk::t_KimatuKei, "期末棚卸計"},     {&Frm_Wk::t_Zensiryou, "前年飼料棚卸高"},
+        {&Frm_Wk::t_Konsiryou, "今年飼料棚卸高"}, {&Frm_Wk::t_Ikusei, "育成費"},
+    };
+    for (const auto &[f, text] : captions)
+        if (f == field) return QString::fromUtf8(text);
+    return {};
+}
+
+QString Frm_Wk::cannotCompute(const QString &figure, const QString &refused) {
+    return QStringLiteral(
+               "%1が計算できないため、%2。\n"
+               "集計が数字でないか、計算できる範囲を超えています。経費・収入と子牛の金額を確かめて"
+               "ください。")
+        .arg(figure, refused);
 }
 
 void Frm_Wk::Cal_Wk() {
@@ -137,10 +165,10 @@ void Frm_Wk::Cal_Wk() {
     emit changed();
 }
 
-std::optional<qint32> Frm_Wk::Cal_NendoHiiku() const {
+std::optional<qint64> Frm_Wk::Cal_NendoHiiku() const {
     const auto keihi = number(t_Keihi), moto = number(t_Mototiku), tesuu = number(t_Tesuu);
     if (!keihi || !moto || !tesuu) return std::nullopt;
-    qint32 result = 0;
+    qint64 result = 0;
     if (__builtin_sub_overflow(*keihi, *moto, &result) ||
         __builtin_sub_overflow(result, *tesuu, &result))
         return std::nullopt;
@@ -148,12 +176,13 @@ std::optional<qint32> Frm_Wk::Cal_NendoHiiku() const {
 }
 
 std::optional<qint32> Frm_Wk::Cal_TukiHiiku() const {
-    // An empty 年度肥育費 here means it could not be computed, not that it is 0.
-    if (t_NendoHiiku.isEmpty()) return std::nullopt;
-    const auto nendo = number(t_NendoHiiku), months = number(t_HiikuTukiKei);
+    const auto nendo = value(&Frm_Wk::t_NendoHiiku), months = number(t_HiikuTukiKei);
     if (!nendo || !months) return std::nullopt;
     if (*months == 0) return 0;
-    const double q = std::trunc(double(*nendo) / double(*months));
+    // Integer division truncates toward zero as the rule asks, and stays exact where a
+    // double would round a 64-bit cost; the one quotient that overflows is min / -1.
+    if (*nendo == std::numeric_limits<qint64>::min() && *months == -1) return std::nullopt;
+    const qint64 q = *nendo / *months;
     if (q < std::numeric_limits<qint32>::min() || q > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return qint32(q);

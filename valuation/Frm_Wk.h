@@ -50,12 +50,24 @@ class Frm_Wk : public QObject {
     void refreshAll();
 
     void Cal_Wk();
-    // Empty totals count as 0; nullopt when a total or the result leaves the 32-bit range.
-    std::optional<qint32> Cal_NendoHiiku() const;
+    // Totals and 年度肥育費 are 64-bit: a big farm's sums pass 2,147,483,647 yen long
+    // before any one calf does. Empty totals count as 0; nullopt when a total is not a
+    // number or the result overflows.
+    std::optional<qint64> Cal_NendoHiiku() const;
+    // Also nullopt outside the 32-bit range: it is a per-calf amount, and no calf's
+    // fattening amount could hold even one month of it.
     std::optional<qint32> Cal_TukiHiiku() const;
 
-    // A field read as a number: empty is 0, other text is an amount; nullopt when not.
-    static std::optional<qint32> number(const QString &text);
+    // A field read as a number: empty is 0, other text is a total; nullopt when not.
+    static std::optional<qint64> number(const QString &text);
+    // A field as the forms and exports take it: like number(), except that an empty
+    // derived figure (年度肥育費, １頭１月肥育) could not be computed, which is not 0.
+    std::optional<qint64> value(QString Frm_Wk::*field) const;
+    // The field's caption, as messages name it ("年度肥育費").
+    static QString caption(QString Frm_Wk::*field);
+    // Why a form or an export is refused: figure is the figure as the message names it
+    // ("「年度肥育費」"), refused what cannot be done ("棚卸表を作れません").
+    static QString cannotCompute(const QString &figure, const QString &refused);
 
     const std::shared_ptr<YearFile> &file() const { return file_; }
 

@@ -1,5 +1,7 @@
 #include "Statement.h"
 
+#include <algorithm>
+
 #include "DataSource.h"
 #include "Frm_Wk.h"
 
@@ -7,20 +9,21 @@ namespace Statement {
 
 namespace {
 
-using Figure = std::optional<qint32>;
+using Figure = std::optional<qint64>;
 
-// 32-bit sums and differences; nullopt stays nullopt, overflow gives nullopt.
+// Sums and differences; nullopt stays nullopt, overflow gives nullopt.
 Figure plus(Figure a, Figure b) {
-    qint32 r;
+    qint64 r;
     if (!a || !b || __builtin_add_overflow(*a, *b, &r)) return std::nullopt;
     return r;
 }
 Figure minus(Figure a, Figure b) {
-    qint32 r;
+    qint64 r;
     if (!a || !b || __builtin_sub_overflow(*a, *b, &r)) return std::nullopt;
     return r;
 }
 
+// A stored amount is one record's, held in 32 bits by the schema.
 Figure stored(const QVariantMap &row, const char *column) {
     const QVariant v = row.value(QString::fromLatin1(column));
     bool ok = false;
@@ -102,6 +105,16 @@ QList<Line> lines(const QVariantMap &syuusi, const Totals &totals) {
         out << line;
     }
     return out;
+}
+
+QString missing(const QList<Line> &lines) {
+    for (const Line &l : lines) {
+        const LineDef *def = std::find_if(std::begin(defs), std::end(defs),
+                                          [&](const LineDef &d) { return d.number == l.number; });
+        if (def != std::end(defs) && def->figure && !l.amount)
+            return QStringLiteral("「%1」（%2 行目）").arg(l.name).arg(l.number);
+    }
+    return {};
 }
 
 bool compute(const Frm_Wk &wk, QList<Line> *out, QString *error) {

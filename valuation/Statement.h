@@ -15,7 +15,7 @@ namespace Statement {
 struct Line {
     int number;                    // 1..28, the number printed beside the amount
     QString name;                  // the caption, or the stored name for lines 3, 4, 19..22
-    std::optional<qint32> amount;  // nullopt prints nothing
+    std::optional<qint64> amount;  // nullopt prints nothing
     QString remark;
 };
 
@@ -26,11 +26,11 @@ struct Totals {
 Totals totalsOf(const Frm_Wk &wk);
 
 // Lines 5, 23, 24, 25, 27 and 28, in that order, from the totals: an empty total counts
-// as 0, as everywhere in the valuation. The first figure that cannot be computed (a
-// total that is not a number, or a result outside the 32-bit range) and every figure
-// after it stay nullopt.
+// as 0, as everywhere in the valuation. 64-bit, as the totals are. The first figure that
+// cannot be computed (a total that is not a number, or a result that overflows) and
+// every figure after it stay nullopt.
 struct Figures {
-    std::optional<qint32> kei1, kei2, kisyu, kimatu, kei3, kei4;
+    std::optional<qint64> kei1, kei2, kisyu, kimatu, kei3, kei4;
 };
 Figures figures(const Totals &totals);
 
@@ -41,6 +41,11 @@ QList<Line> lines(const QVariantMap &syuusi, const Totals &totals);
 // Reads Q_Syuusi from the work window's year file and the work window's totals. False
 // with a Japanese message when the file cannot be read.
 bool compute(const Frm_Wk &wk, QList<Line> *out, QString *error);
+
+// The first computed line of lines that has no amount, as a message names it
+// ("「棚卸（期末）」（25 行目）"); empty when every one has its amount. A form or an
+// export that would show it empty is refused instead.
+QString missing(const QList<Line> &lines);
 
 inline const QString Title = QStringLiteral("免税所得（肉用牛）の明細書");
 

@@ -7,6 +7,8 @@
 
 #include "Checkpoint.h"
 #include "FatteningMonths.h"
+#include "Frm_Wk.h"
+#include "MsgBox.h"
 #include "YearFile.h"
 
 std::array<QString, 12> SetMonthMark(int month, int status) {
@@ -36,7 +38,7 @@ struct Valued {
     QString hiiku, kimatu, marks[12];
 };
 
-Valued valuedColumns(qint32 perHeadMonth) {
+Valued valuedColumns(qint64 perHeadMonth) {
     Valued v;
     v.hiiku = QStringLiteral("(Hiikutuki * %1)").arg(perHeadMonth);
     v.kimatu = QStringLiteral(
@@ -68,16 +70,54 @@ Valued valuedColumns(qint32 perHeadMonth) {
     return v;
 }
 
+// The assignments Cal_Cow makes and the condition under which a row changes, from the
+// same expressions, so that counting the stale rows can never disagree with writing them.
+struct Update {
+    QString set, changed;
+};
+
+Update updateOf(const Valued &v) {
+    QStringList set, changed;
+    set << QStringLiteral("HiikuKingaku = ") + v.hiiku << QStringLiteral("Kimatu = ") + v.kimatu;
+    changed << QStringLiteral("HiikuKingaku IS NOT ") + v.hiiku
+            << QStringLiteral("Kimatu IS NOT ") + v.kimatu;
+    for (int m = 0; m < 12; ++m) {
+        set << QStringLiteral("F%1 = %2").arg(m + 1).arg(v.marks[m]);
+        changed << QStringLiteral("F%1 IS NOT %2").arg(m + 1).arg(v.marks[m]);
+    }
+    return {set.join(QStringLiteral(", ")), changed.join(QStringLiteral(" OR "))};
+}
+
+QString noPerHeadCost() {
+    return QStringLiteral(
+        "１頭１月肥育が計算できないため、棚卸の計算ができません。\n"
+        "経費と子牛の金額を確かめてください。");
+}
+
+// Every work total read again: a total that could not be read must never be valued
+// as 0. An empty １頭１月肥育 means it could not be computed; Cal_Cow refuses it.
+bool freshPerHead(Frm_Wk &wk, std::optional<qint64> *perHead, QString *error) {
+    QString why;
+    if (!wk.refresh({Frm_Wk::Data_CowCal1, Frm_Wk::Data_CostCal, Frm_Wk::Data_Cost2,
+                     Frm_Wk::Data_ProseedCal1, Frm_Wk::Data_Cost_Zensiryou,
+                     Frm_Wk::Data_Cost_Konsiryou, Frm_Wk::Data_Cost_Ikusei},
+                    &why)) {
+        *error = MsgBox::withDetail(
+            QStringLiteral("集計を読み込めないため、棚卸の計算ができません。"), why);
+        return false;
+    }
+    *perHead = wk.value(&Frm_Wk::t_TukiHiiku);
+    return true;
+}
+
 }  // namespace
 
 // Set-based: one statement finds a calf whose values would leave the 32-bit range, one
 // writes the rows whose values change. Reading every row into C++ and writing it back
 // one UPDATE at a time took 2.4–3.6 times as long (bench/README.md).
-bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error) {
+bool Cal_Cow(YearFile &file, std::optional<qint64> perHeadMonth, QString *error) {
     if (!perHeadMonth) {
-        *error = QStringLiteral(
-            "１頭１月肥育が計算できないため、棚卸の計算ができません。\n"
-            "経費と子牛の金額を確かめてください。");
+        *error = noPerHeadCost();
         return false;
     }
     const Valued v = valuedColumns(*perHeadMonth);
@@ -101,18 +141,8 @@ bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error)
                 return false;
             }
             q.finish();
-            QStringList set, changed;
-            set << QStringLiteral("HiikuKingaku = ") + v.hiiku
-                << QStringLiteral("Kimatu = ") + v.kimatu;
-            changed << QStringLiteral("HiikuKingaku IS NOT ") + v.hiiku
-                    << QStringLiteral("Kimatu IS NOT ") + v.kimatu;
-            for (int m = 0; m < 12; ++m) {
-                set << QStringLiteral("F%1 = %2").arg(m + 1).arg(v.marks[m]);
-                changed << QStringLiteral("F%1 IS NOT %2").arg(m + 1).arg(v.marks[m]);
-            }
-            if (!q.exec(QStringLiteral("UPDATE T_Cow SET %1 WHERE %2")
-                            .arg(set.join(QStringLiteral(", ")),
-                                 changed.join(QStringLiteral(" OR "))))) {
+            const Update u = updateOf(v);
+            if (!q.exec(QStringLiteral("UPDATE T_Cow SET %1 WHERE %2").arg(u.set, u.changed))) {
                 *err = file.failure(QStringLiteral("書き込み"), q.lastError().text());
                 return false;
             }
@@ -120,4 +150,35 @@ bool Cal_Cow(YearFile &file, std::optional<qint32> perHeadMonth, QString *error)
             return true;
         },
         error);
+}
+
+std::optional<qint64> Cal_Cow_Changes(YearFile &file, std::optional<qint64> perHeadMonth,
+                                      QString *error) {
+    if (!perHeadMonth) {
+        *error = noPerHeadCost();
+        return std::nullopt;
+    }
+    QSqlQuery q(file.db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM T_Cow WHERE ") +
+                updateOf(valuedColumns(*perHeadMonth)).changed) ||
+        !q.next()) {
+        *error = file.readFailure(q.lastError().text());
+        return std::nullopt;
+    }
+    const qint64 n = q.value(0).toLongLong();
+    q.finish();  // an open read would hold up a commit on another connection
+    return n;
+}
+
+bool valueRegister(Frm_Wk &wk, YearFile &file, QString *error) {
+    std::optional<qint64> perHead;
+    return freshPerHead(wk, &perHead, error) && Cal_Cow(file, perHead, error) &&
+           wk.refresh({Frm_Wk::Data_CowCal1}, error);
+}
+
+std::optional<qint64> staleCalves(Frm_Wk &wk, YearFile &file, QString *error) {
+    std::optional<qint64> perHead;
+    if (!freshPerHead(wk, &perHead, error)) return std::nullopt;
+    return Cal_Cow_Changes(file, perHead, error);
 }

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "Amount.h"
 #include "Frm_Wk.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
@@ -65,15 +66,46 @@ void Frm_Year::cmd_Set_Click() {
     // A year whose file is there is switched to; any other is made from the current
     // year, whichever of the two comes first in time.
     const bool exists = QFileInfo::exists(name);
+    bool valued = false;
+    if (!exists && !valuedBeforeRollOver(name, &valued)) return;
     QString error;
     if (!(exists ? YearProcedures::switchYear(name, year, &error)
                  : YearProcedures::rollOver(name, year, &error))) {
+        // The year's fresh valuation was saved before the rollover failed: the current
+        // file did change, as opening 印刷 would have changed it.
+        if (valued)
+            error = MsgBox::beforeDetail(
+                error,
+                QStringLiteral("（年度更新の前に、棚卸の計算し直しだけは %1 に保存しました。）")
+                    .arg(M_Cow::DbFileName));
         MsgBox::show(this, error, Title);
         return;
     }
     MsgBox::show(this, exists ? QStringLiteral("処理年度を切り替えました。")
                               : QStringLiteral("データ年度更新が終わりました。"));
     close();
+}
+
+// The rollover carries the closing values as stored, and they are stored only when the
+// print window values the year: a calf or an expense changed since then would go into
+// the new year with a stale value, so the year is valued first unless the farmer
+// declines. False when the rollover must not go ahead (declined or refused).
+bool Frm_Year::valuedBeforeRollOver(const QString &fileName, bool *valued) {
+    QString error;
+    const auto stale = YearProcedures::calvesToValue(fileName, &error);
+    if (stale && *stale == 0) return true;
+    if (stale &&
+        MsgBox::show(this,
+                     QStringLiteral("印刷の画面を開いた後に変更された子牛が %1 頭あります"
+                                    "（経費の変更や、まだ棚卸を計算していない子牛を含みます）。\n"
+                                    "棚卸を計算し直してから年度を更新します。\n"
+                                    "キャンセルを押すと、何も変えずに戻ります。")
+                         .arg(Amount::format(*stale)),
+                     Title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
+        return false;
+    if (stale && YearProcedures::valueCalves(fileName, &error)) return *valued = true;
+    MsgBox::show(this, error, Title);
+    return false;
 }
 
 void Frm_Year::cmd_Cancel_Click() {

@@ -16,6 +16,8 @@ class Frm_Year : public QWidget {
     void cmd_Cancel_Click();
 
   private:
+    bool valuedBeforeRollOver(const QString &fileName, bool *valued);
+
     QLineEdit *t_Year;
     QPushButton *cmd_Set;
     QPushButton *cmd_Cancel;

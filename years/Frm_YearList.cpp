@@ -54,15 +54,10 @@ QList<Frm_YearList::Year> Frm_YearList::readYears() {
         if (count) totals = Frm_Wk::totalsOf(file, &y.problem);
         if (totals) {
             y.heads = *count;
-            for (const QString *field :
-                 {&totals->t_Keihi, &totals->t_Syuunyuu, &totals->t_NendoHiiku,
-                  &totals->t_HiikuTukiKei, &totals->t_TukiHiiku, &totals->t_KimatuKei}) {
-                // The derived figures are empty when they could not be computed, and that
-                // is not 0; an empty total is.
-                const bool derived =
-                    field == &totals->t_NendoHiiku || field == &totals->t_TukiHiiku;
-                y.figures << (derived && field->isEmpty() ? std::nullopt : Frm_Wk::number(*field));
-            }
+            for (QString Frm_Wk::*field :
+                 {&Frm_Wk::t_Keihi, &Frm_Wk::t_Syuunyuu, &Frm_Wk::t_NendoHiiku,
+                  &Frm_Wk::t_HiikuTukiKei, &Frm_Wk::t_TukiHiiku, &Frm_Wk::t_KimatuKei})
+                y.figures << totals->value(field);
             y.problem.clear();
         } else if (y.problem.isEmpty()) {
             y.problem = QStringLiteral("%1 を読めません。").arg(name);
@@ -108,8 +103,13 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
         }
         put(0, y.nendo, false);
         put(1, Amount::format(y.heads), true);
-        for (int f = 0; f < y.figures.size(); ++f)
+        for (int f = 0; f < y.figures.size(); ++f) {
             put(f + 2, y.figures[f] ? Amount::format(*y.figures[f]) : QString(), true);
+            // An empty cell would pass for a year with nothing in it.
+            if (!y.figures[f])
+                grid_Years->item(r, f + 2)->setToolTip(
+                    QStringLiteral("計算できません。経費・収入と子牛の金額を確かめてください。"));
+        }
         bars.append({y.nendo, y.figures[TukiHiiku].value_or(0)});
     }
     grid_Years->resizeColumnsToContents();

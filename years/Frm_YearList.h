@@ -21,7 +21,8 @@ class Frm_YearList : public QDialog {
         qint64 heads = 0;
         // The work window's fields as it computes them: 年間経費, 年間収入, 年度肥育費,
         // 肥育月数計, １頭１月肥育, 期末棚卸計.
-        QList<std::optional<qint32>> figures;
+        // nullopt when the figure could not be computed.
+        QList<std::optional<qint64>> figures;
     };
     // The year files of the working folder ("cowdata" + year + ".mdb"; not the template),
     // in the order of their names.

@@ -11,11 +11,13 @@
 #include "Amount.h"
 #include "Backup.h"
 #include "Checkpoint.h"
+#include "FatteningMonths.h"
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
+#include "Valuation.h"
 #include "YearFile.h"
 
 namespace {
@@ -126,9 +128,14 @@ bool YearProcedures::CarryOverCalves(YearFile &file, QString *error) {
     // size of the register.
     return run(file, QStringLiteral("子牛の繰り越し"),
                {QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
-                QStringLiteral("UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = T_Cow.Kimatu "
+                // A carried calf is held from the first day of the new year. Kept as a
+                // purchase (status 1) with I_Kingaku 0, its opening value would drop out
+                // of the new year's closing value.
+                QStringLiteral("UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = T_Cow.Kimatu, "
+                               "Syori = %1, Hiikutuki = 12 "
                                "FROM (SELECT rowid AS id, row_number() OVER (ORDER BY rowid) AS n "
-                               "FROM T_Cow) AS k WHERE T_Cow.rowid = k.id")},
+                               "FROM T_Cow) AS k WHERE T_Cow.rowid = k.id")
+                    .arg(Hiiku)},
                error);
 }
 
@@ -185,6 +192,44 @@ bool YearProcedures::switchYear(const QString &fileName, const QString &yearText
     return false;
 }
 
+namespace {
+
+QString notMade(const QString &fileName, const QString &before, const QString &why) {
+    return QStringLiteral(
+               "%1 を作れませんでした。処理年度は %2 年度のままで、%3 には手を加えていません。\n%4")
+        .arg(fileName, yearOf(before), before, why);
+}
+
+// The current year file, opened as the print window opens it, and the work window.
+std::shared_ptr<YearFile> currentYear(Frm_Wk **wk, bool readOnly, QString *why) {
+    *wk = Frm_Wk::instance();
+    if (!*wk) {
+        *why = QStringLiteral("集計データが読み込まれていません。");
+        return nullptr;
+    }
+    return YearFile::open(M_Cow::DbFileName, why, readOnly);
+}
+
+}  // namespace
+
+std::optional<qint64> YearProcedures::calvesToValue(const QString &fileName, QString *error) {
+    QString why;
+    Frm_Wk *wk = nullptr;
+    if (const auto file = currentYear(&wk, true, &why))
+        if (const auto n = staleCalves(*wk, *file, &why)) return n;
+    *error = notMade(fileName, M_Cow::DbFileName, why);
+    return std::nullopt;
+}
+
+bool YearProcedures::valueCalves(const QString &fileName, QString *error) {
+    QString why;
+    Frm_Wk *wk = nullptr;
+    const auto file = currentYear(&wk, false, &why);
+    if (file && valueRegister(*wk, *file, &why)) return true;
+    *error = notMade(fileName, M_Cow::DbFileName, why);
+    return false;
+}
+
 bool YearProcedures::rollOver(const QString &fileName, const QString &yearText, QString *error) {
     const QString before = M_Cow::DbFileName;
     QString why;
@@ -196,10 +241,7 @@ bool YearProcedures::rollOver(const QString &fileName, const QString &yearText, 
         // once more makes it afresh instead of switching to it.
         QFile::remove(fileName);
     }
-    *error =
-        QStringLiteral(
-            "%1 を作れませんでした。処理年度は %2 年度のままで、%3 には手を加えていません。\n%4")
-            .arg(fileName, yearOf(before), before, why);
+    *error = notMade(fileName, before, why);
     return false;
 }
 
@@ -213,7 +255,7 @@ bool YearProcedures::clearData(QString *error) {
     QString why;
     auto file = YearFile::open(M_Cow::DbFileName, &why);
     if (!file) return fail(why);
-    if (!Backup::make(*file, &why)) return fail(why);
+    if (!Backup::make(*file, &why, Backup::Kind::BeforeClear)) return fail(why);
     const bool cleared = file->transaction(
         [&](QString *err) {
             const bool done =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class YearFile;
 
@@ -17,7 +18,8 @@ QString typedYear(const QString &text, QString *message);
 // The table steps. Each is set-based SQL that runs inside a transaction the caller
 // holds on file, so that a rollover or a data clear commits all of them or none.
 // Calves whose Kimatu is 0 are dropped; the rest are numbered 1, 2, 3 … in stored
-// order, with Kisyu from Kimatu (an empty Kimatu gives an empty Kisyu) and I_Kingaku 0.
+// order, with Kisyu from Kimatu (an empty Kimatu gives an empty Kisyu), I_Kingaku 0,
+// and held all the new year: Syori 2 (肥育中), Hiikutuki 12.
 bool CarryOverCalves(YearFile &file, QString *error);
 // Every expense amount 0 and every item name empty; the feed stocks stay.
 bool ClearExpenses(YearFile &file, QString *error);
@@ -28,6 +30,14 @@ bool DeleteAllCalves(YearFile &file, QString *error);
 // Makes the existing year file fileName current: DbFileName, cowdb.inf and a work
 // window on it whose t_Nendo is yearText. The year files are only read.
 bool switchYear(const QString &fileName, const QString &yearText, QString *error);
+
+// Before the rollover to fileName: how many calves of the current year the valuation
+// would change now, worked out as the print window values them (every total read
+// again), nothing written. nullopt with the rollover's refusal when it cannot be.
+std::optional<qint64> calvesToValue(const QString &fileName, QString *error);
+// Values the current year as the print window does before printing, so that the
+// rollover to fileName carries fresh closing values; the refusal names fileName.
+bool valueCalves(const QString &fileName, QString *error);
 
 // Makes fileName, which must not exist yet, from the current year file: a snapshot
 // under a temporary name, CarryOverCalves, ClearExpenses and ClearIncome in one
