@@ -19,10 +19,32 @@ say "building the tests"
 cmake -S "$here" -B "$out/tests" "${cross[@]}" >/dev/null
 cmake --build "$out/tests" -j"$(nproc)"
 
+# A CUPS server of its own with a cups-pdf queue as the default printer, started before
+# the Wine prefix is made: Wine's spooler takes its printers from CUPS, and the printer
+# test reads the stored orientation back through it.
+cups=$(mktemp -d /tmp/moriva-cups.XXXXXX)
+prefix=$(mktemp -d /tmp/moriva-wine.XXXXXX)
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  [ -n "${cupsd:-}" ] && kill "$cupsd" 2>/dev/null && wait "$cupsd" 2>/dev/null
+  rm -rf "$prefix" "$cups"
+}
+trap cleanup EXIT
+mkdir -p "$cups"/{spool,cache,state,tmp,log,ppd}
+chmod 755 "$cups"
+printf 'Listen %s/cups.sock\nLogLevel warn\nBrowsing No\nWebInterface No\n<Location />\nOrder allow,deny\nAllow all\n</Location>\n' \
+  "$cups" >"$cups/cupsd.conf"
+printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/state\nTempDir %s/tmp\nErrorLog %s/log/error_log\n' \
+  "$cups" "$cups" "$cups" "$cups" "$cups" "$cups" >"$cups/cups-files.conf"
+export CUPS_SERVERROOT=$cups CUPS_SERVER=$cups/cups.sock
+/usr/sbin/cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" &
+cupsd=$!
+for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.1; done
+lpadmin -p MorivaPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+lpadmin -d MorivaPDF
+
 # A Wine prefix of its own, so nothing from an earlier run (a printer, a registry value)
 # can make the tests pass or fail.
-prefix=$(mktemp -d /tmp/moriva-wine.XXXXXX)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine" wineboot -i >/dev/null 2>&1
 # Qt's libraries, the compiler's runtime and the plugins come from the SDK, as the setup
