@@ -94,7 +94,11 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
     cmd_New->setFocus();
 }
 
-Frm_CowList::~Frm_CowList() = default;
+Frm_CowList::~Frm_CowList() {
+    // A list deleted while shown is hidden by ~QWidget, after source_ is gone, and the
+    // grid asks its model for rows as it hides: the grid lets go of the model first.
+    DBGrid_Cow->setModel(nullptr);
+}
 
 int Frm_CowList::currentRow() const {
     if (!source_) return -1;
