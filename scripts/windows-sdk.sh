@@ -91,20 +91,25 @@ check_sdk() {
   return $missing
 }
 
-# Runs a step with its output in $work/NAME.log; on failure shows the log's end and
+# Runs a step with its output in $work/NAME.log; a step that succeeded before is not run
+# again when a failed or interrupted build is resumed. On failure shows the errors and
 # stops. The step runs as a background job: called as the condition of an if, set -e
 # would be off inside it and a failing command in the middle would pass unnoticed.
 step() {
   local name=$1 rc=0
   shift
+  [ -e "$work/$name.done" ] && return
   say "$name"
   "$@" >"$work/$name.log" 2>&1 &
   wait $! || rc=$?
   if [ $rc -ne 0 ]; then
-    tail -n 60 "$work/$name.log" >&2
-    say "$name failed"
+    # A compiler's warnings can fill the log's end; the errors come first.
+    grep -E -A 6 '^FAILED:|error:|CMake Error|^E: ' "$work/$name.log" | head -n 80 >&2 ||
+      tail -n 60 "$work/$name.log" >&2
+    say "$name failed; the build is kept in $work and resumed by the next run"
     exit 1
   fi
+  touch "$work/$name.done"
 }
 
 declare -A version
@@ -125,17 +130,24 @@ main() {
     exit 0
   fi
 
-  # Everything is built in a temporary folder beside the result and installed with
-  # DESTDIR, so the prefix baked into the SDK is its final path, and the SDK appears by
-  # one rename only when complete. An interrupted run leaves no half SDK behind.
+  # Everything is built in a work folder beside the result and installed with DESTDIR,
+  # so the prefix baked into the SDK is its final path, and the SDK appears by one
+  # rename only when complete: an interrupted run leaves no half SDK behind, and the next
+  # run resumes its build. A run that finds another building the same SDK waits for it.
   mkdir -p "$cache"
-  work=$(mktemp -d "$cache/.windows-sdk-$key.XXXXXX")
-  trap 'rm -rf "$work"' EXIT
+  work=$cache/.windows-sdk-$key.work
+  exec 9>"$work.lock"
+  flock 9
+  if [ -d "$sdk" ]; then
+    say "reusing $sdk, built meanwhile"
+    echo "$sdk"
+    exit 0
+  fi
   stage=$work/stage$sdk
   mkdir -p "$stage"/{bin,lib,include} "$work/src"
-
   fetch() (
     cd "$work/src"
+    rm -rf ./*
     for p in qt6-base sqlite3 libcsv; do apt-get source -q --only-source "$p=${version[$p]}"; done
   )
   step fetch fetch
@@ -179,6 +191,8 @@ main() {
 
   # Only what the program uses. Tablet support is off: Debian's source lacks the wintab
   # headers. dynamicgl must go with opengl, or the windows platform plugin does not build.
+  # direct2d stays on although nothing uses it: without it Gui lacks the DirectWrite font
+  # engine, which the windows platform plugin and print support still link against.
   qt_configure() (
     cmake -G Ninja -S "$qtsrc" -B "$work/qt-build" \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$stage" \
@@ -191,7 +205,7 @@ main() {
       -DFEATURE_sql_oci=OFF -DFEATURE_sql_ibase=OFF -DFEATURE_sql_db2=OFF \
       -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
       -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
-      -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
+      -DFEATURE_tabletevent=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
       -DFEATURE_ico=OFF -DFEATURE_png=ON -DFEATURE_freetype=ON \
       -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF \
       -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
@@ -214,10 +228,8 @@ main() {
   cp "$toolchain" "$stage/mingw-w64.cmake"
 
   check_sdk "$stage"
-  # Another run may have finished the same SDK meanwhile: then that one is used.
-  if ! mv -T "$stage" "$sdk" 2>/dev/null; then
-    check_sdk "$sdk"
-  fi
+  mv -T "$stage" "$sdk"
+  rm -rf "$work" "$work.lock"
   say "built $sdk"
   echo "$sdk"
 }
