@@ -3,6 +3,7 @@
 # the deb-src entries, failing steps, the completeness check, the key and the reuse.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=SCRIPTDIR/../../scripts/windows-sdk.sh
 source "$here/scripts/windows-sdk.sh"
 passed=0 failed=0
 check() { # name expected actual
@@ -74,6 +75,12 @@ check "failing step stops" 1 "$rc"
 rc=0
 run_step whole echo fine || rc=$?
 check "passing step goes on" "0 fine" "$rc $(cat "$t/whole.log")"
+# A resumed build does not repeat a step that succeeded (fetching again would unpack
+# fresh sources and rebuild all of Qt); a failed step runs again.
+run_step whole echo again || true
+check "resume skips a done step" "fine" "$(cat "$t/whole.log")"
+run_step half echo mended || true
+check "resume repeats a failed step" "mended" "$(cat "$t/half.log")"
 
 # An SDK without its SQLite driver is not complete.
 for f in "${required[@]}"; do mkdir -p "$(dirname "$t/sdk/$f")" && touch "$t/sdk/$f"; done
