@@ -10,7 +10,7 @@ say() { echo "package-windows: $*" >&2; }
 
 bash "$here/scripts/install-deps.sh"
 sdk=$(bash "$here/scripts/windows-sdk.sh" | tail -1)
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wine=$(command -v wine)
 cross=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$sdk/mingw-w64.cmake"
   -DCMAKE_PREFIX_PATH="$sdk" -DQT_HOST_PATH=/usr -DCMAKE_CROSSCOMPILING_EMULATOR="$wine")
 
@@ -46,7 +46,7 @@ lpadmin -d MorivaPDF
 # A Wine prefix of its own, so nothing from an earlier run (a printer, a registry value)
 # can make the tests pass or fail.
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-"$wine" wineboot -i >/dev/null 2>&1
+wineboot -i >/dev/null 2>&1
 # Qt's libraries, the compiler's runtime and the plugins come from the SDK, as the setup
 # program later puts them beside moriva.exe.
 export WINEPATH=$(winepath -w "$sdk/bin" 2>/dev/null || echo "Z:${sdk//\//\\}\\bin")

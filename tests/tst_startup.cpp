@@ -240,7 +240,13 @@ class TstStartUp : public QObject {
         // Permissions do not bind root; the proc file system takes no new file from anyone.
         if (QFile probe("probe"); probe.open(QIODevice::WriteOnly)) {
             probe.remove();
+#ifdef Q_OS_WIN
+            // Under Wine drive Z: is the Linux root, with the same proc file system.
+            if (!QDir::setCurrent("Z:/proc/self/fdinfo"))
+                QSKIP("no folder here refuses new files to this user");
+#else
             QVERIFY(QDir::setCurrent("/proc/self/fdinfo"));
+#endif
         }
         Modals modals([](QDialog *init) {
             enterYear(init, QStringLiteral("13"));
