@@ -3,7 +3,8 @@
 ; It installs that folder into Program Files\Moriva, adds "Moriva" to the Start menu and
 ; registers an uninstaller. The farmer's data lives in Documents\Moriva and is never
 ; touched, by the setup or by the uninstaller.
-Unicode true
+; A 64-bit setup for a 64-bit program: it also runs where no 32-bit layer is installed.
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "x64.nsh"
 
