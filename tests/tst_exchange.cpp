@@ -8,6 +8,9 @@
 #include <QStringEncoder>
 #include <QTableView>
 #include <QtTest>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include "Clock.h"
 #include "CowCsv.h"
@@ -37,8 +40,19 @@ QString readOutcome(const QByteArray &bytes, const QSet<int> &registered = {}) {
 }
 
 QByteArray sjis(const QString &text) {
+#ifdef Q_OS_WIN
+    // Qt's encoders there have no Shift_JIS; the system's code page 932 is the same.
+    const auto wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    QByteArray bytes(WideCharToMultiByte(932, 0, wide, int(text.size()), nullptr, 0, nullptr,
+                                         nullptr),
+                     Qt::Uninitialized);
+    WideCharToMultiByte(932, 0, wide, int(text.size()), bytes.data(), int(bytes.size()), nullptr,
+                        nullptr);
+    return bytes;
+#else
     QStringEncoder enc("Shift_JIS");
     return enc.encode(text);
+#endif
 }
 
 // The worked example's three calves, with names that need quoting.

@@ -432,40 +432,41 @@ class TstStartUp : public QObject {
 
     void workingFolder_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("userDirs");  // ~/.config/user-dirs.dirs; null: none
+        QTest::addColumn<QString>("documents");  // under the home folder; null: the default
         QTest::addColumn<QString>("folder");       // the working folder after, under the test's
         QTest::addColumn<QStringList>("message");  // all found in the message; none: success
         const QString bad = QStringLiteral("起動のしかたが違います");
         const QStringList moriva{"moriva"}, menu{"moriva", "--documents"};
-        QTest::newRow("shell start stays") << moriva << QByteArray() << "" << QStringList();
+        QTest::newRow("shell start stays") << moriva << QString() << "" << QStringList();
         QTest::newRow("menu start")
-            << menu << QByteArray() << "home/Documents/Moriva" << QStringList();
+            << menu << QString() << "home/Documents/Moriva" << QStringList();
         QTest::newRow("menu start, the desktop's documents folder")
-            << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n")
-            << QStringLiteral("home/ドキュメント/Moriva") << QStringList();
+            << menu << QStringLiteral("ドキュメント") << QStringLiteral("home/ドキュメント/Moriva")
+            << QStringList();
         QTest::newRow("documents folder is a file")
-            << menu << QByteArray("XDG_DOCUMENTS_DIR=\"$HOME/f\"") << ""
-            << QStringList{QStringLiteral("作れませんでした"), "home/f/Moriva"};
-        QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QByteArray() << ""
+            << menu << QStringLiteral("f") << ""
+            << QStringList{QStringLiteral("作れませんでした"),
+                               QDir::toNativeSeparators("home/f/Moriva")};
+        QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QString() << ""
                                         << QStringList{bad, "知らないオプションです：document"};
-        QTest::newRow("a file to open") << QStringList{"moriva", Y13} << QByteArray() << ""
+        QTest::newRow("a file to open") << QStringList{"moriva", Y13} << QString() << ""
                                         << QStringList{bad, "余分な引数です：" + Y13};
         QTest::newRow("a value given to the option")
-            << QStringList{"moriva", "--documents=x"} << QByteArray() << ""
+            << QStringList{"moriva", "--documents=x"} << QString() << ""
             << QStringList{bad, "値はつけられません：--documents=x"};
         QTest::newRow("the option with one dash")
-            << QStringList{"moriva", "-documents"} << QByteArray() << "home/Documents/Moriva"
+            << QStringList{"moriva", "-documents"} << QString() << "home/Documents/Moriva"
             << QStringList();
         // The farmer asked for the options: shown, and nothing else is done.
         for (const QString &help : {"--help", "-h"})
             QTest::newRow(qPrintable(help))
-                << QStringList{"moriva", help, "--documents"} << QByteArray() << ""
+                << QStringList{"moriva", help, "--documents"} << QString() << ""
                 << QStringList{"使い方：moriva [--documents]", "作業フォルダにします",
                                "この説明を表示します"};
     }
     void workingFolder() {
         QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, userDirs);
+        QFETCH(QString, documents);
         QFETCH(QString, folder);
         QFETCH(QStringList, message);
         const QString home = dir_->path() + QStringLiteral("/home");
@@ -473,7 +474,20 @@ class TstStartUp : public QObject {
         qputenv("HOME", home.toUtf8());
         qunsetenv("XDG_CONFIG_HOME");
         QVERIFY(QDir().mkpath(home + "/.config"));
-        if (!userDirs.isNull()) writeBytes(home + "/.config/user-dirs.dirs", userDirs);
+#ifdef Q_OS_WIN
+        // Windows names the documents folder in the registry, as folder redirection does.
+        QSettings shell(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                                       "CurrentVersion\\Explorer\\User Shell Folders"),
+                        QSettings::NativeFormat);
+        const QVariant oldDocuments = shell.value(QStringLiteral("Personal"));
+        shell.setValue(QStringLiteral("Personal"),
+                       QDir::toNativeSeparators(home + u'/' + (documents.isNull() ? "Documents" : documents)));
+        shell.sync();
+#else
+        if (!documents.isNull())
+            writeBytes(home + "/.config/user-dirs.dirs",
+                       "XDG_DOCUMENTS_DIR=\"$HOME/" + documents.toUtf8() + "\"\n");
+#endif
         writeBytes(home + "/f", "a file in the way");
 
         QString error, usage;
@@ -481,6 +495,9 @@ class TstStartUp : public QObject {
         const QString now = QDir::currentPath();
         QDir::setCurrent(dir_->path());
         qputenv("HOME", oldHome);
+#ifdef Q_OS_WIN
+        shell.setValue(QStringLiteral("Personal"), oldDocuments);
+#endif
         if (!oldConfig.isNull()) qputenv("XDG_CONFIG_HOME", oldConfig);
 
         const bool help = arguments.contains("--help") || arguments.contains("-h");

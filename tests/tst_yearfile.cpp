@@ -94,7 +94,14 @@ class TstYearFile : public QObject {
         QTest::newRow("backslash") << QByteArray("C:\\cowdata13.mdb") << unreadable << "";
         QTest::newRow("tab") << QByteArray("cow\tdata13.mdb") << unreadable << "";
         QTest::newRow("NUL") << QByteArray("cowdata13.mdb\0x", 15) << unreadable << "";
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << unreadable << "";
+        // Windows reads the line in its ANSI code page, where 0x89 is a character like
+        // any other: the name then merely has no year in it.
+#ifdef Q_OS_WIN
+        const int binary = unusable;
+#else
+        const int binary = unreadable;
+#endif
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << binary << "";
     }
     void readCurrentYear() {
         QFETCH(QByteArray, bytes);
