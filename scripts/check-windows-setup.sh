@@ -15,9 +15,10 @@ ls -l "$program/moriva.exe" "$program/help/index.htm" "$program/license.txt" \
 ls -l "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Moriva.lnk"
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Moriva' /v DisplayName
 # Started as the Start menu starts it, the program makes Documents\Moriva and waits in
-# the first-year setup.
+# the first-year setup. (Wine hands a Windows program no QT_ variable: WINEQT_ ones arrive
+# without the prefix.)
 documents="$WINEPREFIX/drive_c/users/$(whoami)/Documents/Moriva"
-(cd "$WINEPREFIX/drive_c" && QT_QPA_PLATFORM=offscreen exec wine "$program/moriva.exe" --documents) &
+(cd "$WINEPREFIX/drive_c" && WINEQT_QPA_PLATFORM=offscreen exec wine "$program/moriva.exe" --documents) &
 for _ in $(seq 300); do [ -d "$documents" ] && break; sleep 0.1; done
 sleep 2
 wineserver -k || true
