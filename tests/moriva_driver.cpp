@@ -137,7 +137,9 @@ int main(int argc, char *argv[]) {
     else
         result = op->second() ? 0 : 1;
     for (const MsgBox::Shown &m : MsgBox::shown())
-        std::printf("message: %s\n", QString(m.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8().constData());
+        std::printf(
+            "message: %s\n",
+            QString(m.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8().constData());
     Frm_Wk::unload();
     return result;
 }

@@ -43,9 +43,9 @@ QByteArray sjis(const QString &text) {
 #ifdef Q_OS_WIN
     // Qt's encoders there have no Shift_JIS; the system's code page 932 is the same.
     const auto wide = reinterpret_cast<const wchar_t *>(text.utf16());
-    QByteArray bytes(WideCharToMultiByte(932, 0, wide, int(text.size()), nullptr, 0, nullptr,
-                                         nullptr),
-                     Qt::Uninitialized);
+    QByteArray bytes(
+        WideCharToMultiByte(932, 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr),
+        Qt::Uninitialized);
     WideCharToMultiByte(932, 0, wide, int(text.size()), bytes.data(), int(bytes.size()), nullptr,
                         nullptr);
     return bytes;

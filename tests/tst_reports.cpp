@@ -119,9 +119,8 @@ QString run(const QString &program, QStringList args) {
                                               "mv \"$out.part\" \"$out\""),
                                program, toUnix(dir.path()) + QStringLiteral("/out")} +
                    args);
-    p.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *a) {
-        a->applicationName = L"Z:\\bin\\sh";
-    });
+    p.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *a) { a->applicationName = L"Z:\\bin\\sh"; });
     QFile text(out);
     if (!p.startDetached() || !QTest::qWaitFor([&] { return text.exists(); }, 30000) ||
         !text.open(QIODevice::ReadOnly))

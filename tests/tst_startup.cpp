@@ -432,7 +432,7 @@ class TstStartUp : public QObject {
 
     void workingFolder_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("documents");  // under the home folder; null: the default
+        QTest::addColumn<QString>("documents");    // under the home folder; null: the default
         QTest::addColumn<QString>("folder");       // the working folder after, under the test's
         QTest::addColumn<QStringList>("message");  // all found in the message; none: success
         const QString bad = QStringLiteral("起動のしかたが違います");
@@ -446,7 +446,7 @@ class TstStartUp : public QObject {
         QTest::newRow("documents folder is a file")
             << menu << QStringLiteral("f") << ""
             << QStringList{QStringLiteral("作れませんでした"),
-                               QDir::toNativeSeparators("home/f/Moriva")};
+                           QDir::toNativeSeparators("home/f/Moriva")};
         QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QString() << ""
                                         << QStringList{bad, "知らないオプションです：document"};
         QTest::newRow("a file to open") << QStringList{"moriva", Y13} << QString() << ""
@@ -480,8 +480,9 @@ class TstStartUp : public QObject {
                                        "CurrentVersion\\Explorer\\User Shell Folders"),
                         QSettings::NativeFormat);
         const QVariant oldDocuments = shell.value(QStringLiteral("Personal"));
-        shell.setValue(QStringLiteral("Personal"),
-                       QDir::toNativeSeparators(home + u'/' + (documents.isNull() ? "Documents" : documents)));
+        shell.setValue(
+            QStringLiteral("Personal"),
+            QDir::toNativeSeparators(home + u'/' + (documents.isNull() ? "Documents" : documents)));
         shell.sync();
 #else
         if (!documents.isNull())
