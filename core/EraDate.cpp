@@ -1,7 +1,10 @@
 #include "EraDate.h"
 
+#include <QList>
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -123,6 +126,33 @@ QChar eraLetter(const QDate &date) {
 int eraYear(const QDate &date) {
     const int index = eraIndex(date);
     return index < 0 ? 0 : date.year() - eras()[index].start.year() + 1;
+}
+
+QString EraYear::name() const {
+    return QString::fromUtf16(eras()[era].name) +
+           (year == 1 ? QStringLiteral("元") : QString::number(year));
+}
+
+std::optional<EraYear> yearOfDigits(int digits, const QDate &latest, const QDate &today) {
+    const auto &table = eras();
+    QList<EraYear> readings;
+    for (int i = 0; i < int(table.size()); ++i) {
+        const int western = table[i].start.year() + digits - 1;
+        // An era's last year is the one the next era starts in (平成31 is 2019).
+        const bool within = i + 1 == int(table.size()) || western <= table[i + 1].start.year();
+        if (digits >= 1 && within) readings.append({i, digits, western});
+    }
+    if (readings.isEmpty()) return std::nullopt;
+    if (latest.isValid()) {
+        // Readings lie decades apart: the file's dates are near its own year, whichever
+        // calves it still holds from earlier ones.
+        return *std::min_element(readings.begin(), readings.end(), [&](auto &a, auto &b) {
+            return std::abs(a.western - latest.year()) < std::abs(b.western - latest.year());
+        });
+    }
+    for (auto r = readings.rbegin(); r != readings.rend(); ++r)
+        if (r->western <= today.year()) return *r;
+    return readings.first();
 }
 
 }  // namespace EraDate

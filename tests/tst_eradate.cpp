@@ -20,7 +20,45 @@ class TestEraDate : public QObject {
     void outsideEra_data();
     void outsideEra();
     void agreesWithIcuEveryDay();
+    void yearOfDigits_data();
+    void yearOfDigits();
 };
+
+// Which era year the digits of a year file's name stand for: its dates decide, and
+// without dates the clock does, so that neither an era change nor a future year misleads.
+void TestEraDate::yearOfDigits_data() {
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QDate>("latest");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("western");
+    const QDate now(2024, 6, 1);
+    QTest::newRow("01 with 1989 dates") << 1 << QDate(1989, 12, 1) << now << "平成元" << 1989;
+    QTest::newRow("01 with 令和 dates") << 1 << QDate(2019, 5, 1) << now << "令和元" << 2019;
+    QTest::newRow("31 dated into 令和 stays 平成31")
+        << 31 << QDate(2019, 6, 1) << now << "平成31" << 2019;
+    QTest::newRow("dated into the next January")
+        << 2 << QDate(2021, 1, 10) << now << "令和2" << 2020;
+    QTest::newRow("no dates, 令和3 still ahead")
+        << 3 << QDate() << QDate(2020, 12, 31) << "平成3" << 1991;
+    QTest::newRow("no dates, 令和3 reached")
+        << 3 << QDate() << QDate(2021, 1, 1) << "令和3" << 2021;
+    QTest::newRow("昭和 file") << 63 << QDate(1988, 10, 1) << now << "昭和63" << 1988;
+    QTest::newRow("64 is 昭和's last, 平成 never had it")
+        << 64 << QDate() << now << "昭和64" << 1989;
+    QTest::newRow("00 is no era year") << 0 << QDate() << now << "" << 0;
+}
+
+void TestEraDate::yearOfDigits() {
+    QFETCH(int, digits);
+    QFETCH(QDate, latest);
+    QFETCH(QDate, today);
+    QFETCH(QString, name);
+    QFETCH(int, western);
+    const auto year = EraDate::yearOfDigits(digits, latest, today);
+    QCOMPARE(year ? year->name() : QString(), name);
+    QCOMPARE(year ? year->western : 0, western);
+}
 
 void TestEraDate::format_data() {
     QTest::addColumn<QDate>("date");

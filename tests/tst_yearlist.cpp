@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "BarChart.h"
+#include "Clock.h"
 #include "Frm_YearList.h"
 #include "MsgBox.h"
 #include "TestYear.h"
@@ -63,14 +64,20 @@ class TstYearList : public QObject {
         QCOMPARE(grid->rowCount(), 4);
         QCOMPARE(gridRow(grid, 0), QStringLiteral("cowdata12.mdb|読めません||||||"));
         QCOMPARE(gridRow(grid, 1),
-                 QStringLiteral("13|3|3,000,000|2,500,000|2,550,000|26|98,076|2,759,596"));
-        QCOMPARE(gridRow(grid, 2), QStringLiteral("14|0|0|0|0|0|0|0"));
+                 QStringLiteral("平成13|3|3,000,000|2,500,000|2,550,000|26|98,076|2,759,596"));
+        QCOMPARE(gridRow(grid, 2), QStringLiteral("平成14|0|0|0|0|0|0|0"));
         QCOMPARE(gridRow(grid, 3), QStringLiteral("cowdata15.mdb|読めません||||||"));
         QVERIFY(grid->item(1, 0)->font().bold());  // the current year
+        // A wide window's table is filled by its columns, not left with a bare strip.
+        w.resize(1600, 600);
+        QCoreApplication::processEvents();
+        int filled = 0;
+        for (int c = 0; c < grid->columnCount(); ++c) filled += grid->columnWidth(c);
+        QCOMPARE(filled, grid->viewport()->width());
 
         const auto *chart = w.findChild<BarChart *>("chart_TukiHiiku");
         QCOMPARE(chart->bars().size(), 2);
-        QCOMPARE(chart->bars().value(0).label, QStringLiteral("13"));
+        QCOMPARE(chart->bars().value(0).label, QStringLiteral("平成13"));
         QCOMPARE(chart->bars().value(0).value, 98076);
 
         // Enter and a double click on a row switch nothing and keep the window open.
@@ -83,6 +90,75 @@ class TstYearList : public QObject {
         QCOMPARE(M_Cow::DbFileName, QStringLiteral("cowdata13.mdb"));
         w.close();
         for (int i = 0; i < names.size(); ++i) QCOMPARE(bytesOf(names[i]), before[i]);
+        QVERIFY(MsgBox::shown().isEmpty());
+    }
+
+    // Years in calendar order under their era names, whatever the two digits sort as;
+    // only files the program names are years. Each row is one file of the same folder:
+    // its calves' dates, its label and its place (-1: not listed).
+    void calendarOrder_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("place");
+        QTest::newRow("平成 file with 2018 dates") << "cowdata30.mdb"
+                                                   << "平成30" << 1;
+        QTest::newRow("平成31 before the 令和 years") << "cowdata31.mdb"
+                                                      << "平成31" << 2;
+        QTest::newRow("01 with dates past 2019-05-01") << "cowdata01.mdb"
+                                                       << "令和元" << 3;
+        QTest::newRow("02 after 01") << "cowdata02.mdb"
+                                     << "令和2" << 4;
+        QTest::newRow("no dates: the reading not in the future") << "cowdata03.mdb"
+                                                                 << "令和3" << 5;
+        QTest::newRow("1993 dates: 平成5, though 令和5 is past too") << "cowdata05.mdb"
+                                                                     << "平成5" << 0;
+        QTest::newRow("a file manager's copy") << "cowdata30 (copy).mdb"
+                                               << "" << -1;
+        QTest::newRow("letters for digits") << "cowdataピー.mdb"
+                                            << "" << -1;
+        QTest::newRow("three digits") << "cowdata123.mdb"
+                                      << "" << -1;
+    }
+    void calendarOrder() {
+        QFETCH(QString, file);
+        QFETCH(QString, label);
+        QFETCH(int, place);
+        WorkingFolder dir;
+        Clock::setToday(QDate(2024, 6, 1));
+        const QList<std::pair<QString, QString>> files = {
+            {"cowdata05.mdb", "('1992-04-01', '1993-02-01')"},
+            {"cowdata30.mdb", "('2017-04-02', '2018-11-20'), ('2018-01-05', NULL)"},
+            {"cowdata30 (copy).mdb", "('2017-04-02', '2018-11-20')"},
+            {"cowdata31.mdb", "('2018-05-01', '2019-03-15')"},
+            {"cowdata01.mdb", "('2018-08-01', NULL), (NULL, '2019-10-01')"},
+            {"cowdata02.mdb", "('2019-07-07', '2020-09-09')"},
+            {"cowdata03.mdb", ""},
+            {"cowdataピー.mdb", ""},
+            {"cowdata123.mdb", ""}};
+        for (const auto &[name, dates] : files) {
+            QString error;
+            QVERIFY2(YearFiles::createFromTemplate(name, &error), qPrintable(error));
+            if (dates.isEmpty()) continue;
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "dates");
+            db.setDatabaseName(name);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY2(q.exec("INSERT INTO T_Cow (I_Date, O_Date) VALUES " + dates),
+                     qPrintable(q.lastError().text()));
+            db.close();
+            db = {};
+            QSqlDatabase::removeDatabase("dates");
+        }
+        M_Cow::DbFileName = QStringLiteral("cowdata03.mdb");
+        QStringList listed;
+        for (const Frm_YearList::Year &y : Frm_YearList::readYears()) listed << y.fileName;
+        Frm_YearList w;
+        Clock::setToday(QDate());
+        QCOMPARE(listed.indexOf(file), place);
+        if (place < 0) return;
+        auto *grid = w.findChild<QTableWidget *>("grid_Years");
+        QCOMPARE(grid->item(place, 0)->text(), label);
+        QCOMPARE(w.findChild<BarChart *>("chart_TukiHiiku")->bars().value(place).label, label);
         QVERIFY(MsgBox::shown().isEmpty());
     }
 

@@ -24,6 +24,7 @@
 #include "MsgBox.h"
 #include "OnModal.h"
 #include "PointerFile.h"
+#include "Snapshot.h"
 #include "Valuation.h"
 #include "WorkingFolder.h"
 #include "YearFile.h"
@@ -228,18 +229,34 @@ class TstYears : public QObject {
     void rollOverFails_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("unsaid");  // what would mislead the farmer
         QTest::newRow("pointer file cannot be replaced") << "pointer"
-                                                         << "cowdb.inf";
+                                                         << "cowdb.inf"
+                                                         << "";
         QTest::newRow("more calves than numbers") << "calves"
-                                                  << "32,767 頭を超えています";
+                                                  << "32,767 頭を超えています"
+                                                  << "";
         QTest::newRow("current file lacks a table") << "table"
-                                                    << "表 T_Proseed がありません";
+                                                    << "表 T_Proseed がありません"
+                                                    << "";
         QTest::newRow("the valuation first asked for is refused") << "overflow"
-                                                                  << "計算できる範囲";
+                                                                  << "計算できる範囲"
+                                                                  << "";
+        // The current year's own write failed: not "left untouched" beside it.
+        QTest::newRow("the valuation cannot be saved")
+            << "unsaved"
+            << "棚卸の計算を cowdata13.mdb に保存できませんでした"
+            << "cowdata13.mdb には手を加えていません";
+        // The new year's file failed: named as the farmer knows it, the current one kept.
+        QTest::newRow("the new year's file cannot be written")
+            << "journal"
+            << "新しい年度のファイル cowdata14.mdb に書き込めませんでした"
+            << ".tmp";
     }
     void rollOverFails() {
         QFETCH(QString, fault);
         QFETCH(QString, says);
+        QFETCH(QString, unsaid);
         valueYear();
         if (fault == "pointer") {
             // A folder in the pointer file's place cannot be replaced by a file.
@@ -252,14 +269,22 @@ class TstYears : public QObject {
         if (fault == "table") exec("DROP VIEW Q_Syuusi; DROP TABLE T_Proseed");
         // Changed after 印刷, so the farmer is asked first, and answers OK.
         if (fault == "overflow") exec("UPDATE T_Cow SET Kisyu = -2147483648 WHERE Name = 'A'");
+        if (fault == "unsaved") {
+            exec("UPDATE T_Cow SET I_Kingaku = 150 WHERE Name = 'A'");
+            text(Y13,
+                 "CREATE TRIGGER full BEFORE UPDATE ON T_Cow "
+                 "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+        }
+        // A folder where SQLite puts the new file's journal: its first write fails.
+        if (fault == "journal") QVERIFY(QDir().mkdir(Snapshot::temporaryPath(Y14) + "-journal"));
         const auto before = folder();
         const QString was = M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo;
         const Frm_Wk *wk = Frm_Wk::instance();
         typeYear("14");
-        QCOMPARE(MsgBox::shown().size(), fault == "overflow" ? 2 : 1);
+        QCOMPARE(MsgBox::shown().size(), fault == "overflow" || fault == "unsaved" ? 2 : 1);
         QCOMPARE(MsgBox::shown().last().title, QStringLiteral("年度設定"));
         QVERIFY2(boxes().contains("cowdata14.mdb を作れませんでした。処理年度は 13 年度のまま") &&
-                     boxes().contains(says),
+                     boxes().contains(says) && (unsaid.isEmpty() || !boxes().contains(unsaid)),
                  qPrintable(boxes()));
         QCOMPARE(folder(), before);
         QCOMPARE(M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo, was);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -11,11 +12,12 @@
 
 #include "Amount.h"
 #include "BarChart.h"
+#include "Clock.h"
+#include "EraDate.h"
 #include "Frm_Wk.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "YearFile.h"
-#include "YearFiles.h"
 
 namespace {
 
@@ -25,35 +27,48 @@ const QStringList captions = {QStringLiteral("年度"),         QStringLiteral("
                               QStringLiteral("１頭１月肥育"), QStringLiteral("期末棚卸計")};
 constexpr int TukiHiiku = 4;  // index into Year::figures
 
-std::optional<qint64> heads(YearFile &file, QString *error) {
+struct Contents {
+    qint64 heads = 0;
+    QDate latest;  // of the calves' dates; null when none holds one
+};
+
+std::optional<Contents> contents(YearFile &file, QString *error) {
     QSqlQuery q(file.db());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM T_Cow")) || !q.next()) {
+    // max() of two columns is NULL when either is: each falls back to '' first.
+    if (!q.exec(QStringLiteral("SELECT count(*), max(coalesce(max(I_Date), ''), "
+                               "coalesce(max(O_Date), '')) FROM T_Cow")) ||
+        !q.next()) {
         *error = file.failure(QStringLiteral("読み込み"), q.lastError().text());
         return std::nullopt;
     }
-    const qint64 n = q.value(0).toLongLong();
+    Contents c{q.value(0).toLongLong(), QDate::fromString(q.value(1).toString(), Qt::ISODate)};
     q.finish();
-    return n;
+    return c;
 }
 
 }  // namespace
 
 QList<Frm_YearList::Year> Frm_YearList::readYears() {
-    QList<Year> years;
-    QStringList names =
-        QDir::current().entryList({QStringLiteral("cowdata*.mdb")}, QDir::Files, QDir::Name);
-    names.removeAll(YearFiles::TemplateName);
-    for (const QString &name : names) {
-        Year y{name, M_Cow::yearOfFileName(name)};
+    // Only names the program gives: "cowdata13 (copy).mdb" or "cowdataピー.mdb" is a
+    // copy or a stray file, and would show as a second year 13 or a year "ピー".
+    static const QRegularExpression yearName(QStringLiteral("^cowdata([0-9]{1,2})\\.mdb$"));
+    QList<std::pair<std::optional<EraDate::EraYear>, Year>> found;
+    for (const QString &name : QDir::current().entryList(QDir::Files, QDir::Name)) {
+        const auto match = yearName.match(name);
+        if (!match.hasMatch()) continue;
+        Year y{name, match.captured(1)};
         // Read-only: looking at another year must never change it, not even its journal.
         auto file = YearFile::open(name, &y.problem, true);
         std::unique_ptr<Frm_Wk> totals;
-        std::optional<qint64> count;
-        if (file) count = heads(*file, &y.problem);
-        if (count) totals = Frm_Wk::totalsOf(file, &y.problem);
+        std::optional<Contents> held;
+        if (file) held = contents(*file, &y.problem);
+        if (held) totals = Frm_Wk::totalsOf(file, &y.problem);
+        const auto era = EraDate::yearOfDigits(match.captured(1).toInt(),
+                                               held ? held->latest : QDate(), Clock::today());
+        if (era) y.nendo = era->name();
         if (totals) {
-            y.heads = *count;
+            y.heads = held->heads;
             for (QString Frm_Wk::*field :
                  {&Frm_Wk::t_Keihi, &Frm_Wk::t_Syuunyuu, &Frm_Wk::t_NendoHiiku,
                   &Frm_Wk::t_HiikuTukiKei, &Frm_Wk::t_TukiHiiku, &Frm_Wk::t_KimatuKei})
@@ -62,8 +77,14 @@ QList<Frm_YearList::Year> Frm_YearList::readYears() {
         } else if (y.problem.isEmpty()) {
             y.problem = QStringLiteral("%1 を読めません。").arg(name);
         }
-        years << y;
+        found.append({era, y});
     }
+    // Digits no era has (00) after every year, in the order of their names.
+    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        return a.first && (!b.first || *a.first < *b.first);
+    });
+    QList<Year> years;
+    for (const auto &f : found) years << f.second;
     return years;
 }
 
@@ -112,9 +133,15 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
         }
         bars.append({y.nendo, y.figures[TukiHiiku].value_or(0)});
     }
+    // The figures share the window's width, never narrower than the widest of them.
     grid_Years->resizeColumnsToContents();
+    int least = 90;
     for (int c = 1; c < grid_Years->columnCount(); ++c)
-        grid_Years->setColumnWidth(c, std::max(grid_Years->columnWidth(c), 90));
+        least = std::max(least, grid_Years->columnWidth(c));
+    QHeaderView *header = grid_Years->horizontalHeader();
+    header->setMinimumSectionSize(least);
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     int currentRow = 0;
     for (int r = 0; r < years.size(); ++r)
         if (years[r].fileName == M_Cow::DbFileName) currentRow = r;

@@ -16,7 +16,7 @@ class Frm_YearList : public QDialog {
     // One row of the overview.
     struct Year {
         QString fileName;
-        QString nendo;    // the year text of the file name
+        QString nendo;    // the era year ("平成31", "令和元"), or the digits when none fits
         QString problem;  // why the file cannot be read; empty when it could
         qint64 heads = 0;
         // The work window's fields as it computes them: 年間経費, 年間収入, 年度肥育費,
@@ -24,8 +24,8 @@ class Frm_YearList : public QDialog {
         // nullopt when the figure could not be computed.
         QList<std::optional<qint64>> figures;
     };
-    // The year files of the working folder ("cowdata" + year + ".mdb"; not the template),
-    // in the order of their names.
+    // The year files of the working folder ("cowdata" + one or two ASCII digits + ".mdb";
+    // not the template, nor a copy a file manager named after one), in calendar order.
     static QList<Year> readYears();
 
     explicit Frm_YearList(QWidget *parent = nullptr);

@@ -59,6 +59,16 @@ QString yearOf(const QString &fileName) {
     return M_Cow::yearOfFileName(fileName);
 }
 
+// Once the new file is being written, a failure is the new year's; the farmer knows it
+// by its final name, never the temporary one, and a step that names no file gets it.
+bool newFileFailed(const QString &fileName, const QString &temporary, QString *why) {
+    why->replace(QFileInfo(temporary).fileName(), fileName);
+    if (!why->contains(fileName))
+        why->prepend(
+            QStringLiteral("新しい年度のファイル %1 に書き込めませんでした。").arg(fileName));
+    return false;
+}
+
 // The new file as far as it got; true when it was checked and renamed into place.
 bool makeRolledOver(const QString &fileName, QString *why) {
     const QString temporary = Snapshot::temporaryPath(fileName);
@@ -74,7 +84,7 @@ bool makeRolledOver(const QString &fileName, QString *why) {
                        .arg(Amount::format(MaxCalves));
             return false;
         }
-        if (!Snapshot::copy(*old, temporary, why)) return false;
+        if (!Snapshot::copy(*old, temporary, why)) return newFileFailed(fileName, temporary, why);
     }
     MORIVA_CHECKPOINT("rollover: snapshot written");
     bool ok = false;
@@ -104,8 +114,9 @@ bool makeRolledOver(const QString &fileName, QString *why) {
     ok = ok && Snapshot::sync(temporary, why);
     if (ok) MORIVA_CHECKPOINT("rollover: synced");
     ok = ok && Snapshot::publish(temporary, fileName, why);
-    if (!ok) Snapshot::discard(temporary);
-    return ok;
+    if (ok) return true;
+    Snapshot::discard(temporary);
+    return newFileFailed(fileName, temporary, why);
 }
 
 }  // namespace
@@ -200,6 +211,15 @@ QString notMade(const QString &fileName, const QString &before, const QString &w
         .arg(fileName, yearOf(before), before, why);
 }
 
+// The valuation writes the current year's file: saying it was left untouched beside
+// its failed write would contradict itself; the failure says nothing was saved.
+QString notValued(const QString &fileName, const QString &before, const QString &why) {
+    return QStringLiteral(
+               "%1 を作れませんでした。処理年度は %2 年度のままです。\n"
+               "年度を更新する前の棚卸の計算を %3 に保存できませんでした。\n%4")
+        .arg(fileName, yearOf(before), before, why);
+}
+
 // The current year file, opened as the print window opens it, and the work window.
 std::shared_ptr<YearFile> currentYear(Frm_Wk **wk, bool readOnly, QString *why) {
     *wk = Frm_Wk::instance();
@@ -226,7 +246,7 @@ bool YearProcedures::valueCalves(const QString &fileName, QString *error) {
     Frm_Wk *wk = nullptr;
     const auto file = currentYear(&wk, false, &why);
     if (file && valueRegister(*wk, *file, &why)) return true;
-    *error = notMade(fileName, M_Cow::DbFileName, why);
+    *error = notValued(fileName, M_Cow::DbFileName, why);
     return false;
 }
 
