@@ -11,8 +11,8 @@
 #include "DataSource.h"
 #include "LongFolder.h"
 #include "M_Cow.h"
-#include "PathLimit.h"
 #include "MsgBox.h"
+#include "PathLimit.h"
 #include "PointerFile.h"
 #include "WorkingFolder.h"
 #include "YearFile.h"
@@ -193,7 +193,8 @@ class TstYearFile : public QObject {
         const bool opens = bool(YearFile::open(file, &error));
         QCOMPARE(opens, over <= 0);
         QCOMPARE(PathLimit::problem(file).isEmpty(), opens);
-        if (!opens) QVERIFY(PathLimit::problem(file).contains(QString::number(PathLimit::maxBytes())));
+        if (!opens)
+            QVERIFY(PathLimit::problem(file).contains(QString::number(PathLimit::maxBytes())));
     }
 
     void open_refuses_data() {
