@@ -36,7 +36,7 @@ void beforeChange(const YearFile &file);
 QStringList of(const QString &yearFileName);
 
 // For a message about a year file that cannot be used: where its backups are, how many,
-// and the newest by name; "" when there is none.
+// and the newest made; "" when there is none.
 QString newestOf(const QString &yearFileName);
 
 // True for the name of a snapshot taken before a data clear.

@@ -484,9 +484,12 @@ class TstYears : public QObject {
             QCOMPARE(folder(), before);
             QVERIFY(how == "cancel"
                         ? boxes().isEmpty()
-                        : boxes().startsWith("初期化|データクリアができませんでした。"
-                                             "データには手を加えていません。\n"
-                                             "cowdata13.mdb のバックアップを作れませんでした。"));
+                        : boxes().startsWith(
+                              "初期化|データクリアができませんでした。"
+                              "データには手を加えていません。\n"
+                              "cowdata13.mdb のバックアップをフォルダ " +
+                              QDir::toNativeSeparators(QDir().absoluteFilePath("backup")) +
+                              " に作れませんでした。\n作業フォルダに backup という名前のファイル"));
             return;
         }
         QCOMPARE(boxes(), QStringLiteral("初期化|データクリア終了"));
