@@ -11,6 +11,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "PathLimit.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
 #include "YearFile.h"
@@ -57,6 +58,21 @@ void removeHalfMadeCopies() {
             Snapshot::discard(dir.filePath(name));
         }
     }
+}
+
+// SQLite cannot open a file in a folder whose path is too long; found only once the
+// setup has made the year file, it would send the farmer round typing the year again.
+bool workingFolderFits() {
+    const QString why = PathLimit::workingFolderProblem();
+    if (why.isEmpty()) return true;
+    MsgBox::show(nullptr, why);
+    return false;
+}
+
+// Where a farmer whose year file cannot be opened can turn.
+QString withBackups(const QString &problem) {
+    const QString copies = Backup::newestOf(M_Cow::DbFileName);
+    return copies.isEmpty() ? problem : MsgBox::beforeDetail(problem, copies);
 }
 
 }  // namespace
@@ -122,6 +138,7 @@ void releaseWorkingFolder() {
 }
 
 std::unique_ptr<Frm_Main> StartUp() {
+    if (!workingFolderFits()) return nullptr;
     if (!holdWorkingFolder()) {
         MsgBox::show(nullptr, QStringLiteral("Moriva はこのフォルダですでに起動しています。\n"
                                              "開いている Moriva の画面をお使いください。"));
@@ -143,6 +160,7 @@ std::unique_ptr<Frm_Main> StartUp() {
         // A year file that fails to open or to read is treated as damaged, left
         // untouched, and the farmer chooses the year again.
         if (Frm_Wk::load(&problem)) break;
+        problem = withBackups(problem);
         read = PointerFile::Read::Unreadable;
     }
     Frm_Wk::instance()->t_Nendo = year;

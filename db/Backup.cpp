@@ -6,11 +6,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStorageInfo>
 #include <algorithm>
 
 #include "Checkpoint.h"
 #include "Clock.h"
 #include "M_Cow.h"
+#include "MsgBox.h"
+#include "PathLimit.h"
 #include "Snapshot.h"
 #include "YearFile.h"
 
@@ -59,8 +63,35 @@ QString inFolder(const QString &name) {
     return Backup::Folder + QLatin1Char('/') + name;
 }
 
+QString folderLabel() {
+    return MsgBox::fileLabel(QDir(Backup::Folder).absolutePath());
+}
+
 QString failed(const QString &fileName, const QString &why) {
-    return QStringLiteral("%1 のバックアップを作れませんでした。\n%2").arg(fileName, why);
+    return QStringLiteral("%1 のバックアップをフォルダ %2 に作れませんでした。\n%3")
+        .arg(fileName, folderLabel(), why);
+}
+
+// Why the backup folder cannot take a snapshot named name, before SQLite is asked, whose
+// own words ("unable to open database file") would name none of these causes.
+QString obstacle(const QString &name) {
+    const QFileInfo folder(Backup::Folder);
+    if (folder.exists() && !folder.isDir())
+        return QStringLiteral(
+                   "作業フォルダに %1 という名前のファイルがあり、同じ名前のフォルダを作れません。"
+                   "そのファイルの名前を変えるか、別の場所に移してください。")
+            .arg(Backup::Folder);
+    if (const QString tooLong = PathLimit::problem(inFolder(name)); !tooLong.isEmpty())
+        return QStringLiteral("バックアップのファイルの場所が長すぎます。") + tooLong +
+               QStringLiteral("\n作業フォルダをもっと短い名前のフォルダに移してください。");
+    const QFileInfo where(folder.exists() ? folder.absoluteFilePath() : folder.absolutePath());
+    if (QStorageInfo(where.absoluteFilePath()).isReadOnly())
+        return QStringLiteral("%1 は書き込みのできない場所にあります。")
+            .arg(MsgBox::fileLabel(where.absoluteFilePath()));
+    if (!where.isWritable())
+        return QStringLiteral("%1 に書き込む権限がありません。")
+            .arg(MsgBox::fileLabel(where.absoluteFilePath()));
+    return {};
 }
 
 }  // namespace
@@ -71,17 +102,22 @@ QStringList Backup::of(const QString &yearFileName) {
     return result;
 }
 
+QString Backup::newestOf(const QString &yearFileName) {
+    const QStringList copies = of(yearFileName);
+    if (copies.isEmpty()) return {};
+    return QStringLiteral(
+               "フォルダ %1 に %2 のバックアップが %3 個あります。"
+               "いちばん新しいものは %4 です。")
+        .arg(folderLabel(), yearFileName)
+        .arg(copies.size())
+        .arg(copies.last());
+}
+
 bool Backup::isBeforeClear(const QString &backupName) {
     return QFileInfo(backupName).completeBaseName().endsWith(ClearMark);
 }
 
 bool Backup::make(const YearFile &file, QString *error, Kind kind) {
-    if (!QDir().mkpath(Folder)) {
-        *error =
-            failed(file.fileName(),
-                   QStringLiteral("フォルダ %1 を作れません。").arg(QDir(Folder).absolutePath()));
-        return false;
-    }
     const QList<Entry> before = entries(file.fileName());
     const QFileInfo info(file.fileName());
     const QString stamp = QDateTime(Clock::today(), QTime::currentTime()).toString(StampFormat);
@@ -94,6 +130,14 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
                info.suffix();
     const QString target = inFolder(name);
     const QString temporary = Snapshot::temporaryPath(target);
+    if (const QString why = obstacle(Snapshot::temporaryPath(name)); !why.isEmpty()) {
+        *error = failed(file.fileName(), why);
+        return false;
+    }
+    if (!QDir().mkpath(Folder)) {
+        *error = failed(file.fileName(), QStringLiteral("フォルダを作れません。"));
+        return false;
+    }
 
     QString why;
     bool ok = Snapshot::copy(file, temporary, &why);
@@ -138,6 +182,11 @@ void Backup::beforeChange(const YearFile &file) {
     const QList<Entry> existing = entries(file.fileName());
     if (std::any_of(existing.begin(), existing.end(), [&](const Entry &e) { return e.day == day; }))
         return;
-    QString ignored;
-    make(file, &ignored);
+    // The change goes ahead: the farmer's entry matters more than the day's copy. But
+    // a safety net that is gone must be told, once a run for each file, not at every save.
+    static QSet<QString> told;
+    QString why;
+    if (make(file, &why) || told.contains(path)) return;
+    told.insert(path);
+    MsgBox::show(nullptr, MsgBox::beforeDetail(why, QStringLiteral("変更の保存は続けます。")));
 }

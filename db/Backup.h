@@ -35,6 +35,10 @@ void beforeChange(const YearFile &file);
 // count as made before every numbered one, in the order of their stamps.
 QStringList of(const QString &yearFileName);
 
+// For a message about a year file that cannot be used: where its backups are, how many,
+// and the newest made; "" when there is none.
+QString newestOf(const QString &yearFileName);
+
 // True for the name of a snapshot taken before a data clear.
 bool isBeforeClear(const QString &backupName);
 

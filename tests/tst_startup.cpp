@@ -19,8 +19,10 @@
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
+#include "LongFolder.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "PathLimit.h"
 #include "PointerFile.h"
 #include "QtJapanese.h"
 #include "StartUp.h"
@@ -358,6 +360,64 @@ class TstStartUp : public QObject {
         QCOMPARE(bytesOf(Y13), before);
         QCOMPARE(files(), folder);
         QCOMPARE(bytesOf(PointerFile::Name), Y13.toLatin1());
+    }
+
+    // A working folder too long for SQLite is refused before the setup makes anything;
+    // one that holds even the rollover's temporary copy of year 99 is taken.
+    void longWorkingFolder_data() {
+        QTest::addColumn<int>("over");  // bytes beyond what the longest name allows
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("just under the limit") << 0 << "x";
+        QTest::newRow("just over the limit") << 1 << "x";
+        QTest::newRow("just over, in kana") << 1 << "う";
+    }
+    void longWorkingFolder() {
+        QFETCH(int, over);
+        QFETCH(QString, unit);
+        const qsizetype longestName = QStringLiteral("/cowdata99.mdb.tmp").size();
+        const QString folder =
+            longFolder(dir_->path(), PathLimit::maxBytes() - longestName + over, unit);
+        QVERIFY(!folder.isEmpty() && QDir::setCurrent(folder));
+        Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
+        const bool started = bool(StartUp());
+        QCOMPARE(started, over <= 0);
+        if (started) {
+            QCOMPARE(files(), (QStringList{Y13, PointerFile::Name}));
+            return;
+        }
+        QCOMPARE(modals.seen, QStringList());
+        QVERIFY2(message().contains(MsgBox::fileLabel(folder)) &&
+                     message().contains(QString::number(PathLimit::maxBytes())),
+                 qPrintable(message()));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    // A year file that cannot be opened: the farmer is told of its newest backup.
+    void unopenableYearNamesNewestBackup_data() {
+        QTest::addColumn<QStringList>("backups");
+        QTest::addColumn<QString>("newest");  // "": no backup is mentioned
+        QTest::newRow("none") << QStringList() << "";
+        QTest::newRow("only another year's")
+            << QStringList{"cowdata12_0001_2001-04-01_090000.mdb"} << "";
+        QTest::newRow("newest by making, not by the clock in the name")
+            << QStringList{"cowdata13_0001_2031-01-01_000000.mdb",
+                           "cowdata13_0002_2001-04-01_090000_clear.mdb"}
+            << "cowdata13_0002_2001-04-01_090000_clear.mdb";
+    }
+    void unopenableYearNamesNewestBackup() {
+        QFETCH(QStringList, backups);
+        QFETCH(QString, newest);
+        writeBytes(Y13, "not a database");
+        writeBytes(PointerFile::Name, Y13.toLatin1());
+        QVERIFY(QDir().mkpath("backup"));
+        for (const QString &name : backups) writeBytes("backup/" + name, "copy");
+        QString text;
+        Modals modals([&](QDialog *) { text = message(); });
+        QVERIFY(!StartUp());
+        QVERIFY2(text.contains(Y13), qPrintable(text));
+        QCOMPARE(text.contains(QStringLiteral("バックアップ")), !newest.isEmpty());
+        if (!newest.isEmpty()) QVERIFY2(text.contains(newest), qPrintable(text));
     }
 
     // A crash in the middle of a change leaves SQLite's journal behind; the next start

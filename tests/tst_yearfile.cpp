@@ -9,8 +9,10 @@
 
 #include "Binding.h"
 #include "DataSource.h"
+#include "LongFolder.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "PathLimit.h"
 #include "PointerFile.h"
 #include "WorkingFolder.h"
 #include "YearFile.h"
@@ -162,6 +164,37 @@ class TstYearFile : public QObject {
         QVERIFY(!YearFiles::createFromTemplate(Y13, &error));
         QVERIFY2(error.contains(Y13), qPrintable(error));
         QCOMPARE(bytesOf(Y13), year);
+    }
+
+    // The check must agree with SQLite itself at its limit, or a folder it lets through
+    // would lock the farmer out after the setup had made the year file.
+    void pathLimitIsSQLites_data() {
+        QTest::addColumn<int>("over");  // bytes beyond the limit of the year file's path
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("at the limit") << 0 << "x" << false;
+        QTest::newRow("one byte over") << 1 << "x" << false;
+        QTest::newRow("at the limit in kana") << 0 << "う" << false;
+        QTest::newRow("over in bytes, not in characters") << 1 << "う" << false;
+        QTest::newRow("short link to a folder over the limit") << 1 << "x" << true;
+    }
+    void pathLimitIsSQLites() {
+        QFETCH(int, over);
+        QFETCH(QString, unit);
+        QFETCH(bool, throughLink);
+        const QString folder =
+            longFolder(dir_->path(), PathLimit::maxBytes() + over - 1 - Y13.size(), unit);
+        QVERIFY(!folder.isEmpty());
+        QString where = folder;
+        if (throughLink) QVERIFY(QFile::link(folder, where = QStringLiteral("link")));
+        const QString file = where + '/' + Y13;
+        QString error;
+        QVERIFY2(YearFiles::createFromTemplate(file, &error), qPrintable(error));
+        const bool opens = bool(YearFile::open(file, &error));
+        QCOMPARE(opens, over <= 0);
+        QCOMPARE(PathLimit::problem(file).isEmpty(), opens);
+        if (!opens)
+            QVERIFY(PathLimit::problem(file).contains(QString::number(PathLimit::maxBytes())));
     }
 
     void open_refuses_data() {
