@@ -136,7 +136,8 @@ QList<Binding::Field> LedgerWindow::namedFields() const {
     QList<Binding::Field> named = fields_;
     for (qsizetype i = 0; i + 1 < named.size(); ++i) {
         if (named[i].kind != Kind::Text) continue;
-        const QString name = named[i].edit->text().trimmed();
+        // Quoted in messages: plain and short, whatever was pasted.
+        const QString name = Binding::excerpt(named[i].edit->text());
         if (!name.isEmpty()) named[i + 1].caption = name;
     }
     return named;
