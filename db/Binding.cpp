@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QLineEdit>
+#include <QTextBoundaryFinder>
 
 #include "Amount.h"
 #include "DataSource.h"
@@ -20,9 +21,9 @@ QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep) {
             return d.isValid() ? EraDate::format(d, dateSep) : stored.toString();
         }
         case Kind::Text:
-            // A name stored with a line break by an older version shows on one line,
-            // as it prints, in the grid as in the editor.
-            return oneLine(stored.toString());
+            // A name stored with a line break or a direction override by an older version
+            // shows as it is now stored, in the grid as in the editor.
+            return plainText(stored.toString());
         case Kind::Count:
             break;
     }
@@ -47,14 +48,76 @@ QString Binding::oneLine(QString text) {
     return text;
 }
 
+namespace {
+
+// Characters that change how a text reads without being seen; the joiners stay, as emoji
+// and some scripts are built with them.
+bool hides(char32_t u) {
+    if (u == 0x200C || u == 0x200D) return false;
+    const QChar::Category c = QChar::category(u);
+    return c == QChar::Other_Format || c == QChar::Other_Control;
+}
+
+// Characters as SQLite's length() counts them.
+qsizetype characters(const QString &plain) {
+    qsizetype n = 0;
+    for (const QChar c : plain) n += c.isLowSurrogate() ? 0 : 1;
+    return n;
+}
+
+}  // namespace
+
+QString Binding::plainText(const QString &text) {
+    const QString line = oneLine(text);
+    QString plain;
+    plain.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c.isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate()) {
+            if (!hides(QChar::surrogateToUcs4(c, line[i + 1]))) plain.append(c).append(line[i + 1]);
+            ++i;
+        } else if (!c.isSurrogate() && !hides(c.unicode())) {
+            plain.append(c);
+        }
+    }
+    return plain;
+}
+
+qsizetype Binding::fitting(const QString &typed, int maxChars) {
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, typed);
+    qsizetype fits = 0, used = 0;
+    for (qsizetype at = graphemes.toNextBoundary(); at > 0; at = graphemes.toNextBoundary()) {
+        used += characters(plainText(typed.mid(fits, at - fits)));
+        if (used > maxChars) break;
+        fits = at;
+    }
+    return fits;
+}
+
+QString Binding::excerpt(const QString &text, int maxChars) {
+    const QString plain = plainText(text).trimmed();
+    const qsizetype fits = fitting(plain, maxChars);
+    return fits < plain.size() ? plain.left(fits) + QChar(0x2026) : plain;
+}
+
 std::optional<QVariant> Binding::toStored(const QString &typed, Kind kind, const QString &caption,
                                           QString *error) {
-    const QString text = kind == Kind::Text ? oneLine(typed) : typed;
-    if (text.trimmed().isEmpty())
-        return kind == Kind::Text && !text.isEmpty() ? QVariant(text) : QVariant();
+    if (kind == Kind::Text) {
+        const QString text = plainText(typed);
+        if (const qsizetype n = characters(text); n > MaxText) {
+            *error = QStringLiteral("「%1」は %2 文字までにしてください（%3 文字あります）。")
+                         .arg(caption)
+                         .arg(MaxText)
+                         .arg(n);
+            return std::nullopt;
+        }
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    const QString &text = typed;
+    if (text.trimmed().isEmpty()) return QVariant();
     switch (kind) {
         case Kind::Text:
-            return QVariant(text);
+            break;
         case Kind::Count:
             if (const auto n = Amount::parseCount(text)) return QVariant(int(*n));
             *error = QStringLiteral("「%1」には -32,768 から 32,767 までの整数を入力してください。")
@@ -82,6 +145,14 @@ std::optional<QVariant> Binding::toStored(const QString &typed, Kind kind, const
     return std::nullopt;
 }
 
+void Binding::prepare(const QList<Field> &fields) {
+    for (const Field &f : fields) {
+        if (f.kind != Kind::Text) continue;
+        f.edit->setMaxLength(32767);  // QLineEdit's default, and its most
+        f.edit->setToolTip(QStringLiteral("%1 文字まで").arg(MaxText));
+    }
+}
+
 void Binding::fill(const QList<Field> &fields, const DataSource &source) {
     for (const Field &f : fields) f.edit->setText(display(source.value(f.column), f.kind));
 }
@@ -92,10 +163,16 @@ Binding::Collected Binding::collect(const QList<Field> &fields) {
         const auto value = toStored(f.edit->text(), f.kind, f.caption, &result.error);
         if (!value) {
             result.bad = f.edit;
+            if (f.kind == Kind::Text) result.fits = fitting(f.edit->text());
             result.values.clear();
             return result;
         }
         result.values.insert(f.column, *value);
     }
     return result;
+}
+
+void Binding::markBad(const Collected &in) {
+    in.bad->setFocus();
+    if (in.fits >= 0) in.bad->setSelection(int(in.fits), int(in.bad->text().size() - in.fits));
 }

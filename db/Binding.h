@@ -35,20 +35,48 @@ QString display(const QVariant &stored, Kind kind, QChar dateSep = QLatin1Char('
 // space). Names are printed in one-line boxes, and a break would spill into the next row.
 QString oneLine(QString text);
 
-// The value to store for a typed text (texts on one line): null for empty text, nullopt when the
-// text is not of its kind (then *error is a Japanese message naming the caption).
+// The most characters a stored text holds, counted as the year file's CHECK counts them
+// (code points): every text column of the schema has this limit.
+constexpr int MaxText = 255;
+
+// A text as it is stored and shown: on one line, without the characters that make a name
+// read other than it is stored (direction overrides and marks, zero-width spaces, other
+// invisible format and control characters) and without half a surrogate pair, which
+// SQLite would store as bytes that are not UTF-8. Joiners stay: emoji are built with them.
+QString plainText(const QString &text);
+
+// How much of typed (in QString units) fits in maxChars characters of plain text, ending
+// between two characters as the reader sees them: never inside a surrogate pair or
+// between a letter and its combining marks.
+qsizetype fitting(const QString &typed, int maxChars = MaxText);
+
+// The start of a text quoted in a message: plain, trimmed, at most maxChars characters.
+QString excerpt(const QString &text, int maxChars = 40);
+
+// The value to store for a typed text (texts as plainText): null for empty text, nullopt when
+// the text is not of its kind or longer than MaxText (then *error is a Japanese message
+// naming the caption).
 std::optional<QVariant> toStored(const QString &typed, Kind kind, const QString &caption,
                                  QString *error);
 
 // Fills every visible field from the source's current record.
 void fill(const QList<Field> &fields, const DataSource &source);
 
+// Readies the visible fields: a text field says its limit in its tooltip and takes any
+// length, since QLineEdit would cut a longer paste silently, even inside a character.
+void prepare(const QList<Field> &fields);
+
 struct Collected {
     QVariantMap values;        // column -> value to store, when every field converts
     QLineEdit *bad = nullptr;  // otherwise the first field that did not
     QString error;
+    qsizetype fits = -1;  // of a text too long: how much of it the field holds
 };
 // Converts every visible field, in order, without writing anything.
 Collected collect(const QList<Field> &fields);
+
+// After the message: puts the caret in the refused field, and selects what of a too long
+// text does not fit, so that one key removes it and nothing typed is lost unseen.
+void markBad(const Collected &in);
 
 }  // namespace Binding

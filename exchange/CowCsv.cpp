@@ -76,8 +76,6 @@ QString cell(const QVariant &stored, Kind kind) {
     return stored.toString();
 }
 
-constexpr int MaxText = 255;  // the register's limit on a name
-
 }  // namespace
 
 QStringList CowCsv::captions() {
@@ -198,7 +196,7 @@ QString statusOf(const QString &code, const QString &name, int *status) {
         const auto n = Amount::parseCount(code);
         if (!n || *n < 1 || *n > 4)
             return QStringLiteral("「処理」は 1 から 4 の番号にしてください（%1）。")
-                .arg(code.left(40));
+                .arg(Binding::excerpt(code));
         *status = *n;
     } else if (!name.isEmpty()) {
         for (int i = 0; i < statusNames.size(); ++i)
@@ -208,7 +206,7 @@ QString statusOf(const QString &code, const QString &name, int *status) {
             }
         return QStringLiteral(
                    "「処理名」は 導入・種付、肥育中、売却、死亡 のどれかにしてください（%1）。")
-            .arg(name.left(40));
+            .arg(Binding::excerpt(name));
     }
     return {};
 }
@@ -223,11 +221,7 @@ QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf
         const Column &col = columns()[c];
         const QString typed = cellOf(c);
         const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);
-        if (!value) return problem + QStringLiteral("（%1）").arg(typed.trimmed().left(40));
-        if (col.kind == Kind::Text && value->toString().size() > MaxText)
-            return QStringLiteral("「%1」は %2 文字までにしてください。")
-                .arg(col.caption)
-                .arg(MaxText);
+        if (!value) return problem + QStringLiteral("（%1）").arg(Binding::excerpt(typed));
         calf->insert(col.field, *value);
     }
     if (calf->value(QStringLiteral("No")).isNull()) return QStringLiteral("「No」が空です。");

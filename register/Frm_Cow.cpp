@@ -28,8 +28,8 @@ QLineEdit *entry(QWidget *parent, const char *name, bool number) {
     if (number) {
         e->setAlignment(Qt::AlignRight);
         e->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhPreferLatin);
+        e->setMaxLength(255);
     }
-    e->setMaxLength(255);
     return e;
 }
 
@@ -58,6 +58,7 @@ Frm_Cow::Frm_Cow(QWidget *parent)
         {QStringLiteral("I_Kingaku"), t_I_Kingaku, Kind::Amount, QStringLiteral("導入・種付金額")},
         {QStringLiteral("Kisyu"), t_Kisyu, Kind::Amount, QStringLiteral("期首棚卸高")},
         {QStringLiteral("O_Date"), t_O_Date, Kind::Date, QStringLiteral("売却・死亡年月日")}};
+    Binding::prepare(fields_);
 
     auto *grid = new QGridLayout;
     int row = 0;
@@ -217,7 +218,7 @@ bool Frm_Cow::store() {
     }
     if (in.bad) {
         MsgBox::show(this, in.error, Title);
-        in.bad->setFocus();
+        Binding::markBad(in);
         return false;
     }
 

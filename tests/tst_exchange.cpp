@@ -170,7 +170,7 @@ class TstExchange : public QObject {
                                         << "error:2 行目の引用符（\"）の使い方が正しくありません。";
         QTest::newRow("name over 255 characters")
             << Header + "1," + QByteArray(256, 'x') + ",H13/4/1,\r\n"
-            << "0|2:「子牛名前」は 255 文字までにしてください。";
+            << "0|2:「子牛名前」は 255 文字までにしてください（256 文字あります）。…";
     }
     void read() {
         QFETCH(QByteArray, bytes);

@@ -229,6 +229,11 @@ class TstLedgers : public QObject {
         row("last field", {"Frm_Cost", "t_Ikusei", "99999999999", "", "育成費用"});
         row("income letters", {"Frm_Proseed", "t_Hanbai", "abc", "", "販売金額"});
         row("income free item", {"Frm_Proseed", "t_Etc2", "12a", "補助金", "補助金"});
+        row("free item named with an override",
+            {"Frm_Cost", "t_Etc2", "12a", "\u202E堆肥代", "堆肥代"});
+        // The field does not cut a long name itself: the save says so and keeps it all.
+        row("name too long",
+            {"Frm_Cost", "t_Etc1_Name", QString(300, u'x'), "", "その他経費1の名称"});
     }
     void refusedSaveWritesNothing() {
         QFETCH(QString, form);

@@ -475,6 +475,36 @@ class TstYearFile : public QObject {
         QTest::newRow("text on one line")
             << "さくら\r\n二号\t黒\u2028毛\n"
             << text << QVariant("さくら 二号 黒 毛 ") << "さくら 二号 黒 毛 ";
+        // The year file counts characters, not QString's units: 255 emoji fit.
+        const QString thumbs = QStringLiteral("👍");
+        QTest::newRow("255 emoji") << thumbs.repeated(255) << text << QVariant(thumbs.repeated(255))
+                                   << thumbs.repeated(255);
+        QTest::newRow("256 emoji") << thumbs.repeated(256) << text << QVariant() << "";
+        QTest::newRow("10,000 pasted") << QString(10000, u'あ') << text << QVariant() << "";
+        QTest::newRow("blanks over the limit") << QString(300, u' ') << text << QVariant() << "";
+        QTest::newRow("marks do not count")
+            << QString(255, u'x') + QStringLiteral("\u200E\u200F") << text
+            << QVariant(QString(255, u'x')) << QString(255, u'x');
+        QTest::newRow("right-to-left override")
+            << QStringLiteral("evil\u202Eend") << text << QVariant("evilend") << "evilend";
+        QTest::newRow("every direction control")
+            << QString(QStringLiteral(
+                   "a\u202A\u202B\u202C\u202D\u202E\u2066\u2067\u2068\u2069\u200E\u200F\u061Cb"))
+            << text << QVariant("ab") << "ab";
+        QTest::newRow("invisible spaces, soft hyphen, BOM")
+            << QStringLiteral("は\u200Bな\u2060こ\u00AD\uFEFF") << text << QVariant("はなこ")
+            << "はなこ";
+        QTest::newRow("controls") << QStringLiteral("a") + QChar(0) + QStringLiteral("\x1B[2Jb\x7F")
+                                  << text << QVariant("a[2Jb") << "a[2Jb";
+        QTest::newRow("only a direction mark") << QStringLiteral("\u200F") << text << null << "";
+        QTest::newRow("half a pair")
+            << QString(QChar(0xD83D)) + QStringLiteral("あ") + QChar(0xDC4D) << text
+            << QVariant("あ") << "あ";
+        const QString family = QStringLiteral("👨\u200D👩\u200D👧"),
+                      marked = QStringLiteral("か\u3099葛\U000E0100");
+        QTest::newRow("joined emoji kept") << family << text << QVariant(family) << family;
+        QTest::newRow("dakuten and variation selector kept")
+            << marked << text << QVariant(marked) << marked;
     }
     void binding() {
         QFETCH(QString, typed);
@@ -490,6 +520,29 @@ class TstYearFile : public QObject {
         QCOMPARE(got->toString(), stored.toString());
         QCOMPARE(Binding::display(*got, Binding::Kind(kind)), shown);
     }
+    // A too long name is cut, where the editor marks it, between characters as read.
+    void fitting_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("fits");
+        QTest::newRow("within") << QStringLiteral("はなこ") << 3 << QStringLiteral("はなこ");
+        QTest::newRow("surrogate pair") << QStringLiteral("👍👍") << 1 << QStringLiteral("👍");
+        QTest::newRow("mark kept with its letter")
+            << QStringLiteral("かか\u3099") << 2 << QStringLiteral("か");
+        QTest::newRow("letter with mark too long") << QStringLiteral("か\u3099") << 1 << QString();
+        QTest::newRow("flag of two halves") << QStringLiteral("🇯🇵🇯🇵") << 3 << QStringLiteral("🇯🇵");
+        QTest::newRow("hidden characters free")
+            << QStringLiteral("a\u202Eb\u200Bc") << 3 << QStringLiteral("a\u202Eb\u200Bc");
+        QTest::newRow("CR LF one space")
+            << QStringLiteral("a\r\nb") << 3 << QStringLiteral("a\r\nb");
+    }
+    void fitting() {
+        QFETCH(QString, typed);
+        QFETCH(int, limit);
+        QFETCH(QString, fits);
+        QCOMPARE(typed.left(Binding::fitting(typed, limit)), fits);
+    }
+
     // A name an older version stored with a line break shows on one line in the grid.
     void storedLineBreakShown() {
         QCOMPARE(

@@ -45,9 +45,8 @@ LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QStr
                 captionColumn += 3;
             }
         } else {
-            // Names are typed in Japanese, and the file keeps at most 255 characters.
+            // Names are typed in Japanese.
             edit->setInputMethodHints(Qt::ImhNone);
-            edit->setMaxLength(255);
             edit->setPlaceholderText(QStringLiteral("（項目名）"));
             edit->setFixedWidth(
                 edit->fontMetrics().horizontalAdvance(QStringLiteral("荷造運賃手数料")) + 16);
@@ -56,6 +55,7 @@ LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QStr
         fields_ << Binding::Field{item.column, edit, item.kind, item.caption};
         keys->field(edit);
     }
+    Binding::prepare(fields_);
     const int columnsUsed = captionColumn / 3 + (row > 0 ? 1 : 0);
     for (int gap = 1; gap < columnsUsed; ++gap) {
         const int column = 3 * gap - 1;
@@ -136,7 +136,8 @@ QList<Binding::Field> LedgerWindow::namedFields() const {
     QList<Binding::Field> named = fields_;
     for (qsizetype i = 0; i + 1 < named.size(); ++i) {
         if (named[i].kind != Kind::Text) continue;
-        const QString name = named[i].edit->text().trimmed();
+        // Quoted in messages: plain and short, whatever was pasted.
+        const QString name = Binding::excerpt(named[i].edit->text());
         if (!name.isEmpty()) named[i + 1].caption = name;
     }
     return named;
@@ -147,7 +148,7 @@ void LedgerWindow::cmd_Set_Click() {
     const Binding::Collected in = Binding::collect(namedFields());
     if (in.bad) {
         MsgBox::show(this, in.error, title_);
-        in.bad->setFocus();
+        Binding::markBad(in);
         return;
     }
     QString error;
