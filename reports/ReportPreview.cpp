@@ -13,6 +13,7 @@
 
 #include "Frm_Wk.h"
 #include "MsgBox.h"
+#include "OwnFiles.h"
 
 namespace ReportPreview {
 
@@ -41,10 +42,12 @@ QString pdfName(const Report::Document &doc, const QString &year) {
 void savePdfFromPreview(QWidget *parent, const Report::Document &doc, const QPageSize &paper) {
     const QString year = Frm_Wk::instance() ? Frm_Wk::instance()->t_Nendo : QString();
     const QString suggested = QDir::current().absoluteFilePath(pdfName(doc, year));
-    const QString path =
-        savePathAnswer ? savePathAnswer(suggested)
-                       : QFileDialog::getSaveFileName(parent, QStringLiteral("PDFに保存"),
-                                                      suggested, QStringLiteral("PDF (*.pdf)"));
+    const QString title = QStringLiteral("PDFに保存");
+    const QString path = OwnFiles::ask(parent, title, [&] {
+        return savePathAnswer ? savePathAnswer(suggested)
+                              : QFileDialog::getSaveFileName(parent, title, suggested,
+                                                             QStringLiteral("PDF (*.pdf)"));
+    });
     if (path.isEmpty()) return;
     QString error;
     if (!Report::savePdf(doc, path, paper, &error)) MsgBox::show(parent, error);
