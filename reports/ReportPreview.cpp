@@ -50,8 +50,8 @@ void print(QPrintPreviewDialog *preview, QPrinter *printer) {
         preview,
         MsgBox::withDetail(
             QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした。印刷されていません。\n"
-                           "プリンタの状態を確かめるか、「PDFに保存」(Ctrl+S) またはメニューの"
-                           "ファイル > PDFに保存 で PDF にして、別の方法で印刷してください。")
+                           "プリンタの状態を確かめるか、「PDFに保存」(Ctrl+S) またはメニューの "
+                           "ﾌｧｲﾙ > PDFに保存 で PDF にして、別の方法で印刷してください。")
                 .arg(printer->printerName()),
             reason),
         title);
