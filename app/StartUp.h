@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "OwnFiles.h"
+
 class Frm_Main;
 
 // The program keeps cowdb.inf and the year files in its working folder. Started from a
@@ -24,8 +26,9 @@ bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *u
 // The options, in Japanese.
 QString CommandLineUsage();
 
-// The lock file in the working folder that keeps a second copy of the program out.
-inline const QString LockFileName = QStringLiteral("moriva.lock");
+// The lock file in the working folder that keeps a second copy of the program out (named
+// in db/, whose check keeps every save dialog off it).
+inline const QString LockFileName = OwnFiles::LockName;
 
 // Start-up: keep the working folder for this process, read the pointer file (or run the
 // initial setup; again after a year file that cannot be read), load the work window on

@@ -12,6 +12,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "OwnFiles.h"
 #include "YearFile.h"
 
 namespace {
@@ -85,7 +86,9 @@ void CsvCommands::exportYear(QWidget *parent) {
     };
     QStringList written;
     for (const auto &out : outputs) {
-        const QString path = QFileDialog::getSaveFileName(parent, out.caption, out.name, Filter);
+        const QString path = OwnFiles::ask(parent, ExportTitle, [&] {
+            return QFileDialog::getSaveFileName(parent, out.caption, out.name, Filter);
+        });
         if (path.isEmpty()) continue;
         if (!save(path, out.bytes, &error)) {
             MsgBox::show(parent, error, ExportTitle);

@@ -13,6 +13,7 @@
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "OwnFiles.h"
 #include "PrinterSetup.h"
 #include "ReportPreview.h"
 #include "StatementReport.h"
@@ -166,22 +167,30 @@ void Frm_Print::savePdfs(QWidget *parent) {
         MsgBox::show(parent, error);
         return;
     }
-    const QString folder = folderAnswer
-                               ? folderAnswer()
-                               : QFileDialog::getExistingDirectory(
-                                     parent, QStringLiteral("PDFの保存先"), QDir::currentPath());
-    if (folder.isEmpty()) return;
     QStringList names;
-    bool exists = false;
-    for (const Report::Document &d : docs) {
+    for (const Report::Document &d : docs)
         names << ReportPreview::pdfName(d, Frm_Wk::instance()->t_Nendo);
-        exists = exists || QFile::exists(QDir(folder).filePath(names.last()));
-    }
-    if (exists &&
-        MsgBox::show(parent,
-                     QStringLiteral("同じ名前のファイルがあります。上書きしますか？\n") +
-                         names.join(QLatin1Char('\n')),
-                     QStringLiteral("PDFに保存"), MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
+    const QString title = QStringLiteral("PDFに保存");
+    auto targets = [&names](const QString &folder) {
+        QStringList paths;
+        for (const QString &name : names) paths << QDir(folder).filePath(name);
+        return paths;
+    };
+    const QString folder = OwnFiles::ask(
+        parent, title,
+        [parent] {
+            return folderAnswer ? folderAnswer()
+                                : QFileDialog::getExistingDirectory(
+                                      parent, QStringLiteral("PDFの保存先"), QDir::currentPath());
+        },
+        targets);
+    if (folder.isEmpty()) return;
+    bool exists = false;
+    for (const QString &path : targets(folder)) exists = exists || QFile::exists(path);
+    if (exists && MsgBox::show(parent,
+                               QStringLiteral("同じ名前のファイルがあります。上書きしますか？\n") +
+                                   names.join(QLatin1Char('\n')),
+                               title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
         return;
     const QPageSize paper = ReportPreview::defaultPaper();
     for (int i = 0; i < 2; ++i) {
@@ -191,5 +200,5 @@ void Frm_Print::savePdfs(QWidget *parent) {
         }
     }
     MsgBox::show(parent, QStringLiteral("PDFに保存しました。\n") + names.join(QLatin1Char('\n')),
-                 QStringLiteral("PDFに保存"));
+                 title);
 }

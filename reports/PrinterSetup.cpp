@@ -1,6 +1,11 @@
 #include "PrinterSetup.h"
 
+#include <QPrinter>
+#include <QPrinterInfo>
+
 #ifdef _WIN32
+#include <windows.h>
+
 #include "PrinterSetupWin.h"
 #else
 #include <cups/cups.h>
@@ -47,6 +52,16 @@ class PlatformSetup : public PrinterSetup {
 
 PrinterSetup *installed = nullptr;
 
+QString spoolerError() {
+#ifdef _WIN32
+    // StartDoc and EndDoc leave their cause here; Qt only marks the printer's state.
+    const DWORD code = GetLastError();
+    return code ? qt_error_string(int(code)) : QString();
+#else
+    return {};
+#endif
+}
+
 }  // namespace
 
 PrinterSetup &PrinterSetup::current() {
@@ -56,4 +71,27 @@ PrinterSetup &PrinterSetup::current() {
 
 void PrinterSetup::install(PrinterSetup *setup) {
     installed = setup;
+}
+
+QString PrinterSetup::JobRefusal(const QPrinter &printer) {
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.outputFileName().isEmpty())
+        return {};
+    QString reason;
+#ifndef _WIN32
+    // The submission is the last request Qt makes when the painting ends, so the
+    // thread's last CUPS status is its answer. Read first: any later request replaces it.
+    if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+        reason = QStringLiteral("%1: %2").arg(QString::fromUtf8(ippErrorString(cupsLastError())),
+                                              QString::fromUtf8(cupsLastErrorString()));
+#endif
+    // A queue removed after the print dialog closed cannot even start the job, and Qt
+    // says nothing of it.
+    if (reason.isEmpty() && QPrinterInfo::printerInfo(printer.printerName()).isNull())
+        reason = QStringLiteral("プリンタが見つかりません。");
+    if (reason.isEmpty() && (printer.printerState() == QPrinter::Error ||
+                             printer.printerState() == QPrinter::Aborted)) {
+        reason = spoolerError();
+        if (reason.isEmpty()) reason = QStringLiteral("印刷ジョブを作れませんでした。");
+    }
+    return reason;
 }

@@ -1,10 +1,13 @@
 #include "ReportPreview.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
@@ -13,12 +16,46 @@
 
 #include "Frm_Wk.h"
 #include "MsgBox.h"
+#include "OwnFiles.h"
+#include "PrinterSetup.h"
 
 namespace ReportPreview {
 
 namespace {
 std::function<QString(const QString &)> savePathAnswer;
 std::function<void(QDialog *, const Report::Document &)> shownHook;
+
+// Qt's preview toolbar is outside the Tab order: its two commands get keys, and the
+// tooltip says which.
+void giveKey(QAction *action, const QKeySequence &key) {
+    action->setShortcut(key);
+    action->setToolTip(QStringLiteral("%1 (%2)").arg(action->text().remove(QLatin1Char('&')),
+                                                     key.toString(QKeySequence::NativeText)));
+}
+
+// Qt's own print command closes the preview whatever the print system answered. This
+// one says a refused job, and keeps the preview open so the form can be saved as PDF.
+void print(QPrintPreviewDialog *preview, QPrinter *printer) {
+    QPrintDialog dialog(printer, preview);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString title = QStringLiteral("印刷");
+    if (const QString refused = OwnFiles::refusal(printer->outputFileName()); !refused.isEmpty()) {
+        MsgBox::show(preview, refused, title);
+        return;
+    }
+    preview->findChild<QPrintPreviewWidget *>()->print();
+    const QString reason = PrinterSetup::JobRefusal(*printer);
+    if (reason.isEmpty()) return preview->accept();
+    MsgBox::show(
+        preview,
+        MsgBox::withDetail(
+            QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした。印刷されていません。\n"
+                           "プリンタの状態を確かめるか、「PDFに保存」(Ctrl+S) またはメニューの "
+                           "ﾌｧｲﾙ > PDFに保存 で PDF にして、別の方法で印刷してください。")
+                .arg(printer->printerName()),
+            reason),
+        title);
+}
 }  // namespace
 
 void setShownHook(std::function<void(QDialog *, const Report::Document &)> hook) {
@@ -41,10 +78,12 @@ QString pdfName(const Report::Document &doc, const QString &year) {
 void savePdfFromPreview(QWidget *parent, const Report::Document &doc, const QPageSize &paper) {
     const QString year = Frm_Wk::instance() ? Frm_Wk::instance()->t_Nendo : QString();
     const QString suggested = QDir::current().absoluteFilePath(pdfName(doc, year));
-    const QString path =
-        savePathAnswer ? savePathAnswer(suggested)
-                       : QFileDialog::getSaveFileName(parent, QStringLiteral("PDFに保存"),
-                                                      suggested, QStringLiteral("PDF (*.pdf)"));
+    const QString title = QStringLiteral("PDFに保存");
+    const QString path = OwnFiles::ask(parent, title, [&] {
+        return savePathAnswer ? savePathAnswer(suggested)
+                              : QFileDialog::getSaveFileName(parent, title, suggested,
+                                                             QStringLiteral("PDF (*.pdf)"));
+    });
     if (path.isEmpty()) return;
     QString error;
     if (!Report::savePdf(doc, path, paper, &error)) MsgBox::show(parent, error);
@@ -73,8 +112,18 @@ void exec(QWidget *parent, const Report::Document &doc) {
         });
     });
     if (auto *bar = preview.findChild<QToolBar *>()) {
+        const QString printText = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+        for (QAction *action : bar->actions()) {
+            if (action->text() != printText) continue;
+            action->setObjectName(QStringLiteral("cmd_Print"));
+            giveKey(action, QKeySequence::Print);
+            QObject::disconnect(action, &QAction::triggered, &preview, nullptr);
+            QObject::connect(action, &QAction::triggered, &preview,
+                             [&] { print(&preview, &printer); });
+        }
         QAction *save = bar->addAction(QStringLiteral("PDFに保存"));
         save->setObjectName(QStringLiteral("cmd_SavePdf"));
+        giveKey(save, QKeySequence::Save);
         QObject::connect(save, &QAction::triggered, &preview, [&] {
             savePdfFromPreview(&preview, doc, printer.pageLayout().pageSize());
         });

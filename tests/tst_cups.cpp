@@ -7,6 +7,7 @@
 
 #include "Frm_Print.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "PrinterSetup.h"
 #include "ReportPreview.h"
 #include "TestYear.h"
@@ -14,6 +15,9 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #include <winspool.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
 
 #include <vector>
 #endif
@@ -68,6 +72,13 @@ class TstCups : public QObject {
         if (qEnvironmentVariableIsSet("MORIVA_REQUIRE_CUPS")) QFAIL(qPrintable(why));
         QSKIP(
             qPrintable("CUPS cannot be started here, so the real-printer test is skipped: " + why));
+    }
+
+    static void addQueue() {
+        QString added = run("lpadmin", {"-p", "MorivaPDF", "-E", "-v", "cups-pdf:/", "-P",
+                                        "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"});
+        added += run("lpadmin", {"-d", "MorivaPDF"});
+        QVERIFY2(!added.contains("[failed]"), qPrintable(added + run("lpstat", {"-v"})));
     }
 
   private slots:
@@ -130,10 +141,7 @@ class TstCups : public QObject {
         QString detail;
         QVERIFY(!PrinterSetup::current().SetPrinterOrientation(PrinterSetup::Landscape, &detail));
 
-        QString added = run("lpadmin", {"-p", "MorivaPDF", "-E", "-v", "cups-pdf:/", "-P",
-                                        "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"});
-        added += run("lpadmin", {"-d", "MorivaPDF"});
-        QVERIFY2(!added.contains("[failed]"), qPrintable(added + run("lpstat", {"-v"})));
+        addQueue();
 #endif
 
         TestYear year;
@@ -158,6 +166,79 @@ class TstCups : public QObject {
         QCOMPARE(stored(), QStringLiteral("3"));
         QCOMPARE(MsgBox::shown().size(), 0);
         ReportPreview::setShownHook(nullptr);
+    }
+
+    // The preview's print (Ctrl+P) on a queue that takes the job closes the preview
+    // without a word; on one that refuses it, the farmer is told which printer said what,
+    // the preview stays, and Ctrl+S saves the form as PDF from there.
+    void printAnswer_data() {
+        QTest::addColumn<QStringList>("queue");  // commands on MorivaPDF before printing
+        QTest::addColumn<QString>("refusal");    // the print system's word; "" when printed
+        QTest::newRow("accepting") << QStringList{"cupsaccept", "cupsenable"} << "";
+        QTest::newRow("rejecting")
+            << QStringList{"cupsreject"} << "server-error-not-accepting-jobs";
+        QTest::newRow("stopped and rejecting")
+            << QStringList{"cupsdisable", "cupsreject"} << "server-error-not-accepting-jobs";
+        QTest::newRow("removed after the print dialog")
+            << QStringList{"lpadmin -x"} << "server-error";
+    }
+    void printAnswer() {
+#ifdef Q_OS_WIN
+        QSKIP("Wine's spooler queue is set up outside the test");
+#endif
+        QFETCH(QStringList, queue);
+        QFETCH(QString, refusal);
+        addQueue();
+        TestYear year;
+        year.exec("INSERT INTO T_Cow (No, Syori, Hiikutuki, Kisyu) VALUES (1, 2, 12, 1000)");
+        const QString pdf = year.path() + "/saved.pdf";
+        ReportPreview::setSavePathAnswer([&](const QString &) { return pdf; });
+        bool stayed = false;
+        ReportPreview::setShownHook([&](QDialog *preview, const Report::Document &) {
+            // After the print dialog has read the printers, as a queue changes at any time.
+            onModal([&](QWidget *dialog) {
+                for (const QString &command : queue) {
+                    const QStringList words = command.split(' ');
+                    run(words[0], words.mid(1) << "MorivaPDF");
+                }
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            QApplication::setActiveWindow(preview);
+            QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);
+            stayed = preview->isVisible();
+            QApplication::setActiveWindow(preview);
+            if (stayed) QTest::keyClick(preview, Qt::Key_S, Qt::ControlModifier);
+            preview->reject();
+        });
+        MsgBox::clearShown();
+        Frm_Print w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::mouseClick(w.findChild<QPushButton *>("cmd_Tanaorosi"), Qt::LeftButton);
+        ReportPreview::setShownHook(nullptr);
+        ReportPreview::setSavePathAnswer(nullptr);
+        QCOMPARE(stayed, !refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QCOMPARE(MsgBox::shown().size(), 0);
+            // cups-pdf writes into the PDF folder of the job owner's home, from the
+            // password file: the test's HOME is not the backend's.
+            auto jobs = QRegularExpression("MorivaPDF-(\\d+)")
+                            .globalMatch(run("lpstat", {"-W", "all", "-o"}));
+            QString job;
+            while (jobs.hasNext()) job = jobs.next().captured(1);
+            QVERIFY(!job.isEmpty());
+            QDir out(QString::fromLocal8Bit(getpwuid(getuid())->pw_dir) + "/PDF");
+            const QStringList made{"*-job_" + job + ".pdf"};
+            QTRY_COMPARE_WITH_TIMEOUT(out.entryList(made).size(), 1, 30000);
+            QVERIFY(QFile::remove(out.filePath(out.entryList(made)[0])));
+            return;
+        }
+        QCOMPARE(MsgBox::shown().size(), 1);
+        const QString said = MsgBox::shown()[0].text;
+        QVERIFY2(said.startsWith("プリンタ「MorivaPDF」が印刷を受け付けませんでした。"),
+                 qPrintable(said));
+        QVERIFY2(said.contains(refusal) && said.contains("PDFに保存"), qPrintable(said));
+        QVERIFY(QFileInfo(pdf).size() > 0);
     }
 };
 

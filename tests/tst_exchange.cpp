@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStringEncoder>
 #include <QTableView>
@@ -344,6 +345,40 @@ class TstExchange : public QObject {
             QStringList({"19,\"敷料, わら\",7", "20,,", "21,,", "22,,", "23,小計,3050007",
                          "24,棚卸（期首）,100", "25,棚卸（期末）,0", "26,育成費用,",
                          "27,計（23＋24－25－26）,3050107", "28,差引金額（5－27）,-3050107", ""}));
+    }
+
+    // A user typing the year file's own name into the export's save dialog and confirming
+    // Qt's "replace?" is refused before a byte is written, and asked again.
+    void exportRefusesOwnFile() {
+        TestYear y;
+        fillWorkedExample(y);
+        const QByteArray before = y.bytes();
+        int dialogs = 0;
+        std::function<void(QWidget *)> answer = [&](QWidget *w) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            QVERIFY(dialog);
+            if (++dialogs > 1) {
+                static_cast<QDialog *>(dialog)->reject();
+                if (dialogs < 3) onModal(answer);
+                return;
+            }
+            dialog->findChild<QLineEdit *>("fileNameEdit")
+                ->setText(QStringLiteral("cowdata13.mdb"));
+            onModal([&](QWidget *replace) {
+                auto *box = qobject_cast<QMessageBox *>(replace);
+                QVERIFY(box);
+                box->button(QMessageBox::Yes)->click();
+            });
+            static_cast<QDialog *>(dialog)->accept();
+            onModal(answer);
+        };
+        onModal(answer);
+        CsvCommands::exportYear(nullptr);
+        QCOMPARE(dialogs, 3);  // refused, asked again, then the totals' dialog
+        QCOMPARE(y.bytes(), before);
+        QCOMPARE(MsgBox::shown().size(), 1);
+        QVERIFY(MsgBox::shown()[0].text.startsWith(QStringLiteral(
+            "cowdata13.mdb には保存できません。このプログラムの年度のデータファイル")));
     }
 
     // The menu's three entries stand above the separator, in order, and the export
