@@ -185,7 +185,7 @@ class TstCups : public QObject {
     void printAnswer() {
 #ifdef Q_OS_WIN
         QSKIP("Wine's spooler queue is set up outside the test");
-#endif
+#else
         QFETCH(QStringList, queue);
         QFETCH(QString, refusal);
         addQueue();
@@ -239,6 +239,7 @@ class TstCups : public QObject {
                  qPrintable(said));
         QVERIFY2(said.contains(refusal) && said.contains("PDFに保存"), qPrintable(said));
         QVERIFY(QFileInfo(pdf).size() > 0);
+#endif
     }
 };
 
