@@ -2,10 +2,10 @@
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 #include "Backup.h"
+#include "FolderLock.h"
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
@@ -20,34 +20,25 @@ namespace {
 
 // Two copies in one folder each save whole records from what they read earlier, so one
 // silently undoes the other's changes. The lock is held until the process ends.
-struct FolderLock {
-    QString path;
-    std::unique_ptr<QLockFile> lock;
-};
-FolderLock held;
+std::unique_ptr<FolderLock> held;
 
 bool holdWorkingFolder() {
     const QString path = QDir::current().absoluteFilePath(LockFileName);
-    if (held.lock && held.path == path) return true;
-    auto lock = std::make_unique<QLockFile>(path);
-    // Only a dead owner frees the folder (Qt reads the owner's process id): a copy that
-    // has been open all day must still keep a second one out.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        held = {path, std::move(lock)};
-        return true;
-    }
-    held = {};
+    if (held && held->path() == path) return true;
+    auto lock = std::make_unique<FolderLock>(path);
+    const FolderLock::Outcome outcome = lock->tryHold();
+    held.reset();
+    if (outcome == FolderLock::Outcome::Held) held = std::move(lock);
     // A folder that takes no new file cannot be written by a second copy either; the
     // program runs, and every save there says why it fails.
-    return lock->error() != QLockFile::LockFailedError;
+    return outcome != FolderLock::Outcome::HeldElsewhere;
 }
 
 // A crash during a rollover or a backup leaves its half-made copy under a temporary
 // name; it never held anything the year files do not, so the next start, which now has
 // the folder to itself, removes it.
 void removeHalfMadeCopies() {
-    if (!held.lock) return;
+    if (!held) return;
     const QString suffix = Snapshot::temporaryPath(QStringLiteral(".mdb"));
     for (const QString &folder : {QStringLiteral("."), Backup::Folder}) {
         const QDir dir(folder);
@@ -134,7 +125,7 @@ bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *u
 }
 
 void releaseWorkingFolder() {
-    held = {};
+    held.reset();
 }
 
 std::unique_ptr<Frm_Main> StartUp() {

@@ -60,6 +60,16 @@ Run drive(const QString &folder, const QStringList &args, int crashAt = 0) {
     return r;
 }
 
+// Starts a copy that holds folder until it is killed.
+bool hold(QProcess &process, const QString &folder) {
+    process.setWorkingDirectory(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.start(driver(), {QStringLiteral("hold")});
+    return process.waitForReadyRead(30000) && process.readLine().trimmed() == "ready";
+}
+
 // The integrity check's verdict on its first line ("ok"), then the schema and every
 // table's rows, as text that tells NULL, '' and 0 apart.
 QString dump(const QString &path) {
@@ -531,13 +541,7 @@ class TstFaults : public QObject {
         const QString dir = root_.filePath(QStringLiteral("twice"));
         copyFolder(fixture_, dir);
         QProcess first;
-        first.setWorkingDirectory(dir);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        first.setProcessEnvironment(env);
-        first.start(driver(), {QStringLiteral("hold")});
-        QVERIFY(first.waitForReadyRead(30000));
-        QCOMPARE(first.readLine().trimmed(), QByteArray("ready"));
+        QVERIFY(hold(first, dir));
 
         ++counts.faults;
         const Run second = drive(dir, {QStringLiteral("ledger")});
@@ -552,6 +556,35 @@ class TstFaults : public QObject {
         const Run again = drive(dir, {QStringLiteral("ledger")});
         QCOMPARE(again.code, 0);
         QCOMPARE(differsFrom(capture(dir), after({QStringLiteral("ledger")})), QString());
+    }
+
+    // Windows soon gives a dead copy's process id to another process, which may be a copy
+    // working in another folder: the lock the dead one left must not keep its folder.
+    void lockNamingACopyElsewhere() {
+        if (!onWindows)
+            QSKIP(
+                "elsewhere a reboot frees every lock, and a dead copy's id comes round "
+                "far later");
+        const QString dir = root_.filePath(QStringLiteral("reused"));
+        const QString elsewhere = root_.filePath(QStringLiteral("elsewhere"));
+        copyFolder(fixture_, dir);
+        copyFolder(fixture_, elsewhere);
+        QProcess other;
+        QVERIFY(hold(other, elsewhere));
+        QFile live(elsewhere + '/' + Lock), left(dir + '/' + Lock);
+        QVERIFY(live.open(QIODevice::ReadOnly) && left.open(QIODevice::WriteOnly));
+        QVERIFY(left.write(live.readAll()) > 0);
+        live.close();
+        left.close();
+
+        ++counts.faults;
+        const Run again = drive(dir, {QStringLiteral("ledger")});
+        QVERIFY2(again.code == 0, qPrintable(again.out));
+        QCOMPARE(differsFrom(capture(dir), after({QStringLiteral("ledger")})), QString());
+        // The copy elsewhere still keeps its own folder.
+        QCOMPARE(drive(elsewhere, {QStringLiteral("ledger")}).code, 1);
+        other.kill();
+        QVERIFY(other.waitForFinished());
     }
 };
 
