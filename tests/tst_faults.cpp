@@ -487,6 +487,8 @@ class TstFaults : public QObject {
     void backupRefused() {
         QFETCH(QString, cause);
         QFETCH(QString, reason);
+        if (onWindows && cause == "long")
+            QSKIP("Windows starts no program in a folder past MAX_PATH: tried on Linux");
         // Long enough that only the backup's names pass SQLite's limit (504 bytes on Linux).
         const QString dir = cause == "long" ? longFolder(root_.path(), 475)
                                             : root_.filePath(QStringLiteral("nobackup"));

@@ -176,7 +176,9 @@ class TstYearFile : public QObject {
         QTest::newRow("one byte over") << 1 << "x" << false;
         QTest::newRow("at the limit in kana") << 0 << "う" << false;
         QTest::newRow("over in bytes, not in characters") << 1 << "う" << false;
+#ifndef Q_OS_WIN  // a Windows "link" made by QFile::link is a shortcut file, not a folder
         QTest::newRow("short link to a folder over the limit") << 1 << "x" << true;
+#endif
     }
     void pathLimitIsSQLites() {
         QFETCH(int, over);
