@@ -372,6 +372,9 @@ class TstStartUp : public QObject {
         QTest::newRow("just over, in kana") << 1 << "う";
     }
     void longWorkingFolder() {
+#ifdef Q_OS_WIN
+        QSKIP("a Windows folder this long is past MAX_PATH, a limit Windows puts first");
+#endif
         QFETCH(int, over);
         QFETCH(QString, unit);
         const qsizetype longestName = QStringLiteral("/cowdata99.mdb.tmp").size();
