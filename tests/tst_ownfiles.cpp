@@ -22,81 +22,37 @@ class TstOwnFiles : public QObject {
         QTest::addColumn<QString>("refused");  // part of the reason; "" when allowed
         const QString year = QStringLiteral("年度のデータファイルです");
         const QString work = QStringLiteral("作業用ファイル");
-        QTest::newRow("year file") << "cowdata13.mdb"
-                                   << "" << year;
-        QTest::newRow("year file, absolute") << "@/cowdata13.mdb"
-                                             << "" << year;
-        QTest::newRow("year file through ./ and ..") << "./sub/../cowdata13.mdb"
-                                                     << "" << year;
-        QTest::newRow("year file not yet made") << "cowdata99.mdb"
-                                                << "" << year;
-        QTest::newRow("template") << "cowdata.mdb"
-                                  << ""
-                                  << "年度のデータファイルのひな形";
-        QTest::newRow("pointer file") << "cowdb.inf"
-                                      << ""
-                                      << "現在の年度";
-        QTest::newRow("lock") << "moriva.lock"
-                              << ""
-                              << "二重起動";
-        QTest::newRow("journal") << "cowdata13.mdb-journal"
-                                 << "" << work;
-        QTest::newRow("write-ahead log") << "cowdata13.mdb-wal"
-                                         << "" << work;
-        QTest::newRow("shared memory") << "cowdata13.mdb-shm"
-                                       << "" << work;
-        QTest::newRow("year being built") << "cowdata14.mdb.tmp"
-                                          << "" << work;
-        QTest::newRow("backup folder itself") << "backup"
-                                              << ""
-                                              << "バックアップ";
-        QTest::newRow("new file in backup") << "backup/new.csv"
-                                            << ""
-                                            << "バックアップ";
-        QTest::newRow("deep in backup") << "@/backup/a/b.pdf"
-                                        << ""
-                                        << "バックアップ";
-        QTest::newRow("link to the year") << "out.csv"
-                                          << "out.csv->cowdata13.mdb" << year;
-        QTest::newRow("link to a log not there yet") << "out.csv"
-                                                     << "out.csv->cowdata13.mdb-wal" << work;
-        QTest::newRow("link to a link to the year") << "a.csv"
-                                                    << "b.csv->cowdata13.mdb|a.csv->b.csv" << year;
-        QTest::newRow("through a linked folder") << "here/cowdata13.mdb"
-                                                 << "here->." << year;
-        QTest::newRow("into a linked backup folder") << "backup/x.pdf"
-                                                     << "backup->@@/elsewhere"
-                                                     << "バックアップ";
-        QTest::newRow("ordinary CSV") << "子牛台帳_13年度.csv"
-                                      << ""
-                                      << "";
-        QTest::newRow("name only like a year file") << "mycowdata13.mdb"
-                                                    << ""
-                                                    << "";
-        QTest::newRow("year file's name in another folder") << "@@/cowdata13.mdb"
-                                                            << ""
-                                                            << "";
-        QTest::newRow("a folder named like backup elsewhere") << "@@/backup/x.csv"
-                                                              << ""
-                                                              << "";
-        QTest::newRow("link out of the folder") << "cowdata15.csv"
-                                                << "cowdata15.csv->@@/x.csv"
-                                                << "";
+        const QString backup = QStringLiteral("バックアップ");
+        const auto row = [](const char *name, const QString &target, const QString &link,
+                            const QString &refused) {
+            QTest::newRow(name) << target << link << refused;
+        };
+        // clang-format off
+        row("year file through ./ and ..", "./sub/../cowdata13.mdb", "", year);
+        row("year file, absolute", "@/cowdata13.mdb", "", year);
+        row("template", "cowdata.mdb", "", "ひな形");
+        row("pointer file", "cowdb.inf", "", "現在の年度");
+        row("lock", "moriva.lock", "", "二重起動");
+        row("write-ahead log", "cowdata13.mdb-wal", "", work);
+        row("year being built", "cowdata14.mdb.tmp", "", work);
+        row("backup folder itself", "backup", "", backup);
+        row("deep in backup", "@/backup/a/b.pdf", "", backup);
+        row("link to a log not there yet", "out.csv", "out.csv->cowdata13.mdb-wal", work);
+        row("link to a link to the year", "a.csv", "b.csv->cowdata13.mdb|a.csv->b.csv", year);
+        row("through a linked folder", "here/cowdata13.mdb", "here->.", year);
+        row("into a linked backup folder", "backup/x.pdf", "backup->@@/elsewhere", backup);
+        row("ordinary CSV", "子牛台帳_13年度.csv", "", "");
+        row("name only like a year file", "mycowdata13.mdb", "", "");
+        row("year file's name in another folder", "@@/cowdata13.mdb", "", "");
+        row("a folder named like backup elsewhere", "@@/backup/x.csv", "", "");
+        row("link out of the folder", "cowdata15.csv", "cowdata15.csv->@@/x.csv", "");
 #ifdef Q_OS_WIN
-        QTest::newRow("year file in capitals") << "COWDATA13.MDB"
-                                               << "" << year;
-        QTest::newRow("pointer file in capitals") << "CowDB.INF"
-                                                  << ""
-                                                  << "現在の年度";
-        QTest::newRow("backup in capitals") << "BACKUP/x.csv"
-                                            << ""
-                                            << "バックアップ";
+        row("year file in capitals", "COWDATA13.MDB", "", year);
+        row("backup in capitals", "BACKUP/x.csv", "", backup);
 #else
-        // Another file on a case-sensitive disk.
-        QTest::newRow("year file in capitals") << "COWDATA13.MDB"
-                                               << ""
-                                               << "";
+        row("year file in capitals, another file here", "COWDATA13.MDB", "", "");
 #endif
+        // clang-format on
     }
     // "@" is the working folder, "@@" a folder outside it.
     void kindOf() {
@@ -123,30 +79,6 @@ class TstOwnFiles : public QObject {
         if (!QFileInfo::exists("backup")) QDir().mkpath("backup");
         const QString why = OwnFiles::kindOf(expand(target));
         QVERIFY2(refused.isEmpty() ? why.isEmpty() : why.contains(refused), qPrintable(why));
-    }
-
-    // A refused answer is said, naming the file, and the dialog comes again; a fit one or a
-    // cancel ends it. The folder chooser's answer is checked by the files it leads to.
-    void ask() {
-        WorkingFolder folder;
-        QDir().mkpath("backup");
-        QStringList answers{"cowdata13.mdb", "backup", "ok.csv"};
-        MsgBox::clearShown();
-        const QString chosen =
-            OwnFiles::ask(nullptr, "CSV出力", [&] { return answers.takeFirst(); });
-        QCOMPARE(chosen, QStringLiteral("ok.csv"));
-        QCOMPARE(MsgBox::shown().size(), 2);
-        QVERIFY(MsgBox::shown()[0].text.startsWith("cowdata13.mdb には保存できません。"));
-        QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("CSV出力"));
-
-        answers = QStringList{folder.path(), ""};
-        auto into = [](const QString &dir) {
-            return QStringList{dir + "/a.pdf", dir + "/cowdb.inf"};
-        };
-        QCOMPARE(OwnFiles::ask(
-                     nullptr, "PDFに保存", [&] { return answers.takeFirst(); }, into),
-                 QString());
-        QVERIFY(MsgBox::shown().last().text.startsWith("cowdb.inf には保存できません。"));
     }
 
     // Each PDF writer, answered with an own file and then Cancel: the year file is
