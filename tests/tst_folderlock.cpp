@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "FolderLock.h"
+#include "OwnFiles.h"
 #include "WorkingFolder.h"
 
 namespace {
@@ -15,7 +16,7 @@ constexpr bool onWindows = true;
 constexpr bool onWindows = false;
 #endif
 
-const QString Lock = QStringLiteral("moriva.lock");
+const QString Lock = OwnFiles::LockName;
 
 // The lines a lock of this process holds: id, program, machine, machine id, boot id.
 QList<QByteArray> ownLockLines() {
