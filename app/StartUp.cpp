@@ -60,9 +60,9 @@ bool workingFolderFits() {
     return false;
 }
 
-// Where a farmer whose year file cannot be opened can turn.
-QString withBackups(const QString &problem) {
-    const QString copies = Backup::newestOf(M_Cow::DbFileName);
+// Where a farmer whose year file fileName cannot be opened can turn.
+QString withBackups(const QString &fileName, const QString &problem) {
+    const QString copies = Backup::newestOf(fileName);
     return copies.isEmpty() ? problem : MsgBox::beforeDetail(problem, copies);
 }
 
@@ -136,9 +136,9 @@ std::unique_ptr<Frm_Main> StartUp() {
         return nullptr;
     }
     removeHalfMadeCopies();
-    QString year, problem;
+    QString fileName, problem;
     // The year file is opened, and checked page by page, once: by the work window's load.
-    PointerFile::Read read = ReadCurrentYear(&year, &problem);
+    PointerFile::Read read = ReadCurrentYear(&fileName, &problem);
     for (;;) {
         if (read == PointerFile::Read::Unreadable)
             MsgBox::show(nullptr, MsgBox::beforeDetail(
@@ -146,14 +146,13 @@ std::unique_ptr<Frm_Main> StartUp() {
         if (read != PointerFile::Read::Ok) {
             Frm_Init init;
             if (init.exec() != QDialog::Accepted) return nullptr;
-            year = init.yearText();
+            fileName = M_Cow::yearFileName(init.yearText());
         }
         // A year file that fails to open or to read is treated as damaged, left
         // untouched, and the farmer chooses the year again.
-        if (Frm_Wk::load(&problem)) break;
-        problem = withBackups(problem);
+        if (Frm_Wk::load(fileName, &problem)) break;
+        problem = withBackups(fileName, problem);
         read = PointerFile::Read::Unreadable;
     }
-    Frm_Wk::instance()->t_Nendo = year;
     return std::make_unique<Frm_Main>();
 }

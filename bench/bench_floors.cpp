@@ -365,7 +365,7 @@ void Rollover(benchmark::State &state, bool program) {
         QFile::remove(to);
         M_Cow::DbFileName = from;
         QString error;
-        return Frm_Wk::load(&error) && YearProcedures::rollOver(to, QStringLiteral("50"), &error);
+        return Frm_Wk::load(&error) && YearProcedures::rollOver(to, &error);
     };
     auto floorOnce = [&] {
         QFile::remove(to);
@@ -382,8 +382,7 @@ void Rollover(benchmark::State &state, bool program) {
         QString error;
         if (program) Frm_Wk::load(&error);
         state.ResumeTiming();
-        program ? (void)YearProcedures::rollOver(to, QStringLiteral("50"), &error)
-                : (void)floorRollover(from, to);
+        program ? (void)YearProcedures::rollOver(to, &error) : (void)floorRollover(from, to);
     }
     Frm_Wk::unload();
 }

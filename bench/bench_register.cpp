@@ -124,11 +124,10 @@ void RollOverYear(benchmark::State &state) {
     QString error;
     Cal_Cow(*Frm_Wk::instance()->file(), 98076, &error);  // sold and dead calves get 0
     for (auto _ : state) {
-        if (!YearProcedures::rollOver(QStringLiteral("cowdata14.mdb"), QStringLiteral("14"),
-                                      &error))
+        if (!YearProcedures::rollOver(QStringLiteral("cowdata14.mdb"), &error))
             state.SkipWithError("rollover");
         state.PauseTiming();
-        YearProcedures::switchYear(QStringLiteral("cowdata13.mdb"), QStringLiteral("13"), &error);
+        YearProcedures::switchYear(QStringLiteral("cowdata13.mdb"), &error);
         QFile::remove(QStringLiteral("cowdata14.mdb"));
         state.ResumeTiming();
     }

@@ -5,7 +5,8 @@
 // The little state every window shares for the whole run.
 namespace M_Cow {
 
-// Bare file name of the current year's database, "cowdata" + year + ".mdb".
+// Bare file name of the current year's database, "cowdata" + year + ".mdb". Set only
+// when a work window on it is installed, together with that window's t_Nendo.
 inline QString DbFileName;
 // What the calf editor binds to: "T_Cow" for a new calf, or a one-row selection.
 inline QString CowRecordSource;

@@ -15,7 +15,7 @@ const QString folderInTheWay = QStringLiteral("%1 はファイルではなくフ
 
 }  // namespace
 
-PointerFile::Read ReadCurrentYear(QString *year, QString *problem) {
+PointerFile::Read ReadCurrentYear(QString *fileName, QString *problem) {
     using PointerFile::Read;
     QFile file(PointerFile::Name);
     if (!file.exists()) return Read::Unusable;
@@ -41,20 +41,18 @@ PointerFile::Read ReadCurrentYear(QString *year, QString *problem) {
         *problem = QStringLiteral("%1 の内容がファイル名として読めません。").arg(PointerFile::Name);
         return Read::Unreadable;
     }
-    M_Cow::DbFileName = name;
-    const QString y = M_Cow::yearOfFileName(name);
-    if (y.isEmpty()) return Read::Unusable;
-    *year = y;
+    if (M_Cow::yearOfFileName(name).isEmpty()) return Read::Unusable;
+    *fileName = name;
     return Read::Ok;
 }
 
-bool WritePointerFile(QString *error) {
+bool WritePointerFile(const QString &fileName, QString *error) {
     QSaveFile file(PointerFile::Name);
     // Unbuffered: a buffered write to a full disk fails only when the buffer is flushed
     // inside commit(), which then still renamed an empty file over cowdb.inf and
     // reported success.
     if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const QByteArray line = M_Cow::DbFileName.toLocal8Bit();
+        const QByteArray line = fileName.toLocal8Bit();
         if (file.write(line) == line.size() && file.commit()) return true;
         file.cancelWriting();
     }

@@ -35,9 +35,9 @@ void type(QWidget *window, const char *field, const QString &text) {
 }
 
 // The year window's work once the year is typed: to the year given to the driver.
-bool yearProcedure(bool (*procedure)(const QString &, const QString &, QString *)) {
+bool yearProcedure(bool (*procedure)(const QString &, QString *)) {
     QString error;
-    if (procedure(M_Cow::yearFileName(year), year, &error)) return true;
+    if (procedure(M_Cow::yearFileName(year), &error)) return true;
     MsgBox::show(nullptr, error);
     return false;
 }

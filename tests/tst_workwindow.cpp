@@ -117,6 +117,12 @@ class TstWorkWindow : public QObject {
         QCOMPARE(wk->t_NendoHiiku, nendo);
         QCOMPARE(wk->t_TukiHiiku, tuki);
         QCOMPARE(changed.count(), 1);
+        // Readers take the figures just computed; an empty one could not be computed.
+        for (const auto &[field, text] :
+             {std::pair{&Frm_Wk::t_NendoHiiku, nendo}, std::pair{&Frm_Wk::t_TukiHiiku, tuki}}) {
+            const auto figure = wk->value(field);
+            QCOMPARE(figure ? QString::number(*figure) : QString(), text);
+        }
     }
 
     void load_data() {

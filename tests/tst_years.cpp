@@ -150,7 +150,7 @@ class TstYears : public QObject {
         QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
         exec(QString(Calves) + ";" + Ledgers);
         M_Cow::DbFileName = Y13;
-        QVERIFY(WritePointerFile(&error));
+        QVERIFY(WritePointerFile(Y13, &error));
         QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
         Frm_Wk::instance()->t_Nendo = "13";
         main_ = std::make_unique<Frm_Main>();
@@ -216,7 +216,7 @@ class TstYears : public QObject {
         // A year without ledger rows gets none: the ledger windows add them on first use.
         if (calves.isEmpty()) exec("DELETE FROM T_Cost; DELETE FROM T_Proseed");
         QString error;
-        QVERIFY2(YearProcedures::rollOver(Y14, "14", &error), qPrintable(error));
+        QVERIFY2(YearProcedures::rollOver(Y14, &error), qPrintable(error));
         QCOMPARE(
             text(Y14, "SELECT No, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
             kept);
@@ -377,7 +377,7 @@ class TstYears : public QObject {
                      "年度設定|処理年度を切り替えられませんでした。処理年度は 13 年度のままです。"),
                  qPrintable(boxes()));
         QCOMPARE(folder(), before);
-        QCOMPARE(M_Cow::DbFileName, Y13);
+        QCOMPARE(M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo, Y13 + "13");
         QCOMPARE(Frm_Wk::instance(), wk);
     }
 

@@ -39,6 +39,45 @@ const SourceDef &definition(Frm_Wk::Source s) {
     return defs[s];
 }
 
+// Every field: its figure in Totals and its caption, as messages name it.
+struct Field {
+    QString Frm_Wk::*field;
+    Frm_Wk::Figure Frm_Wk::Totals::*figure;  // nullptr: the year, which is no total
+    const char *caption;
+};
+const Field fields[] = {
+    {&Frm_Wk::t_Nendo, nullptr, "処理年度"},
+    {&Frm_Wk::t_Keihi, &Frm_Wk::Totals::Keihi, "年間経費"},
+    {&Frm_Wk::t_Syuunyuu, &Frm_Wk::Totals::Syuunyuu, "年間収入"},
+    {&Frm_Wk::t_Mototiku, &Frm_Wk::Totals::Mototiku, "種付・素畜費"},
+    {&Frm_Wk::t_Tesuu, &Frm_Wk::Totals::Tesuu, "販売手数料"},
+    {&Frm_Wk::t_NendoHiiku, &Frm_Wk::Totals::NendoHiiku, "年度肥育費"},
+    {&Frm_Wk::t_HiikuTukiKei, &Frm_Wk::Totals::HiikuTukiKei, "肥育月数計"},
+    {&Frm_Wk::t_TukiHiiku, &Frm_Wk::Totals::TukiHiiku, "１頭１月肥育"},
+    {&Frm_Wk::t_KisyuKei, &Frm_Wk::Totals::KisyuKei, "期首棚卸計"},
+    {&Frm_Wk::t_HiikukingakuKei, &Frm_Wk::Totals::HiikukingakuKei, "肥育金額計"},
+    {&Frm_Wk::t_KimatuKei, &Frm_Wk::Totals::KimatuKei, "期末棚卸計"},
+    {&Frm_Wk::t_Zensiryou, &Frm_Wk::Totals::Zensiryou, "前年飼料棚卸高"},
+    {&Frm_Wk::t_Konsiryou, &Frm_Wk::Totals::Konsiryou, "今年飼料棚卸高"},
+    {&Frm_Wk::t_Ikusei, &Frm_Wk::Totals::Ikusei, "育成費"},
+};
+
+const Field *fieldOf(QString Frm_Wk::*field) {
+    for (const Field &f : fields)
+        if (f.field == field) return &f;
+    return nullptr;
+}
+
+// An empty derived figure is one that could not be computed, not 0.
+Frm_Wk::Figure derivedFigure(const QString &text) {
+    return text.trimmed().isEmpty() ? std::nullopt : Frm_Wk::number(text);
+}
+
+bool recalculates(Frm_Wk::Source s) {
+    return s == Frm_Wk::Data_Cost2 || s == Frm_Wk::Data_CostCal || s == Frm_Wk::Data_CowCal1 ||
+           s == Frm_Wk::Data_ProseedCal1;
+}
+
 }  // namespace
 
 Frm_Wk::Frm_Wk(std::shared_ptr<YearFile> file) : file_(std::move(file)) {}
@@ -63,19 +102,24 @@ std::unique_ptr<Frm_Wk> Frm_Wk::totalsOf(std::shared_ptr<YearFile> file, QString
                      Data_Cost_Konsiryou, Data_Cost_Ikusei}) {
         if (!wk->read(s, error)) return nullptr;
     }
-    wk->t_Nendo = M_Cow::yearOfFileName(wk->file_->fileName());
     wk->Cal_Wk();
     return wk;
 }
 
 void Frm_Wk::install(std::unique_ptr<Frm_Wk> wk) {
+    M_Cow::DbFileName = wk->file_->fileName();
+    wk->t_Nendo = M_Cow::yearOfFileName(M_Cow::DbFileName);
     Frm_Wk *before = loaded;
     loaded = wk.release();
     delete before;
 }
 
 bool Frm_Wk::load(QString *error) {
-    auto wk = prepare(M_Cow::DbFileName, error);
+    return load(M_Cow::DbFileName, error);
+}
+
+bool Frm_Wk::load(const QString &fileName, QString *error) {
+    auto wk = prepare(fileName, error);
     if (!wk) return false;
     install(std::move(wk));
     return true;
@@ -100,21 +144,19 @@ void Frm_Wk::refresh(std::initializer_list<Source> sources) {
     for (Source s : sources) {
         QString error;
         if (!read(s, &error)) MsgBox::show(nullptr, error);
-        if (s == Data_Cost2 || s == Data_CostCal || s == Data_CowCal1 || s == Data_ProseedCal1)
-            Cal_Wk();
+        if (recalculates(s)) calculate();
     }
-    emit changed();
+    settle();
 }
 
 bool Frm_Wk::refresh(std::initializer_list<Source> sources, QString *error) {
     bool ok = true;
     for (Source s : sources) {
         ok = read(s, error);
-        if (s == Data_Cost2 || s == Data_CostCal || s == Data_CowCal1 || s == Data_ProseedCal1)
-            Cal_Wk();
+        if (recalculates(s)) calculate();
         if (!ok) break;
     }
-    emit changed();
+    settle();
     return ok;
 }
 
@@ -128,25 +170,14 @@ std::optional<qint64> Frm_Wk::number(const QString &text) {
     return Amount::parseTotal(text);
 }
 
-std::optional<qint64> Frm_Wk::value(QString Frm_Wk::*field) const {
-    const bool derived = field == &Frm_Wk::t_NendoHiiku || field == &Frm_Wk::t_TukiHiiku;
-    if (derived && (this->*field).trimmed().isEmpty()) return std::nullopt;
-    return number(this->*field);
+Frm_Wk::Figure Frm_Wk::value(QString Frm_Wk::*field) const {
+    const Field *f = fieldOf(field);
+    return f && f->figure ? totals_.*(f->figure) : std::nullopt;
 }
 
 QString Frm_Wk::caption(QString Frm_Wk::*field) {
-    static const std::pair<QString Frm_Wk::*, const char *> captions[] = {
-        {&Frm_Wk::t_Nendo, "処理年度"},           {&Frm_Wk::t_Keihi, "年間経費"},
-        {&Frm_Wk::t_Syuunyuu, "年間収入"},        {&Frm_Wk::t_Mototiku, "種付・素畜費"},
-        {&Frm_Wk::t_Tesuu, "販売手数料"},         {&Frm_Wk::t_NendoHiiku, "年度肥育費"},
-        {&Frm_Wk::t_HiikuTukiKei, "肥育月数計"},  {&Frm_Wk::t_TukiHiiku, "１頭１月肥育"},
-        {&Frm_Wk::t_KisyuKei, "期首棚卸計"},      {&Frm_Wk::t_HiikukingakuKei, "肥育金額計"},
-        {&Frm_Wk::t_KimatuKei, "期末棚卸計"},     {&Frm_Wk::t_Zensiryou, "前年飼料棚卸高"},
-        {&Frm_Wk::t_Konsiryou, "今年飼料棚卸高"}, {&Frm_Wk::t_Ikusei, "育成費"},
-    };
-    for (const auto &[f, text] : captions)
-        if (f == field) return QString::fromUtf8(text);
-    return {};
+    const Field *f = fieldOf(field);
+    return f ? QString::fromUtf8(f->caption) : QString();
 }
 
 QString Frm_Wk::cannotCompute(const QString &figure, const QString &refused) {
@@ -158,10 +189,24 @@ QString Frm_Wk::cannotCompute(const QString &figure, const QString &refused) {
 }
 
 void Frm_Wk::Cal_Wk() {
+    calculate();
+    settle();
+}
+
+void Frm_Wk::calculate() {
     const auto nendo = Cal_NendoHiiku();
     t_NendoHiiku = nendo ? QString::number(*nendo) : QString();
     const auto tuki = Cal_TukiHiiku();
     t_TukiHiiku = tuki ? QString::number(*tuki) : QString();
+}
+
+void Frm_Wk::settle() {
+    for (const Field &f : fields) {
+        if (!f.figure) continue;
+        const QString &text = this->*(f.field);
+        const bool derived = f.field == &Frm_Wk::t_NendoHiiku || f.field == &Frm_Wk::t_TukiHiiku;
+        totals_.*(f.figure) = derived ? derivedFigure(text) : number(text);
+    }
     emit changed();
 }
 
@@ -176,7 +221,7 @@ std::optional<qint64> Frm_Wk::Cal_NendoHiiku() const {
 }
 
 std::optional<qint32> Frm_Wk::Cal_TukiHiiku() const {
-    const auto nendo = value(&Frm_Wk::t_NendoHiiku), months = number(t_HiikuTukiKei);
+    const auto nendo = derivedFigure(t_NendoHiiku), months = number(t_HiikuTukiKei);
     if (!nendo || !months) return std::nullopt;
     if (*months == 0) return 0;
     // Integer division truncates toward zero as the rule asks, and stays exact where a

@@ -30,10 +30,14 @@ class Frm_Wk : public QObject {
     // A work window on fileName that is not yet the loaded one: the seven sources are
     // read in their order and Cal_Wk runs. nullptr with a message when the file fails.
     static std::unique_ptr<Frm_Wk> prepare(const QString &fileName, QString *error);
-    // Makes a prepared work window the loaded one and unloads the one before.
+    // Makes a prepared work window the loaded one, unloads the one before, and makes its
+    // file the current year: the one place where M_Cow::DbFileName and t_Nendo are set,
+    // both from the file's name, so that the two can never name different years.
     static void install(std::unique_ptr<Frm_Wk> wk);
-    // Loads it on M_Cow::DbFileName. The loaded one is replaced only when the new one
-    // loaded, so a failure leaves the program on the year it had.
+    // Loads it on fileName, which then is the current year. The loaded one is replaced
+    // only when the new one loaded, so a failure leaves the program on the year it had.
+    static bool load(const QString &fileName, QString *error);
+    // Loads it again on the current year.
     static bool load(QString *error);
     static void unload();
     // The totals and derived figures of any year file, read and computed as load() does,
@@ -41,7 +45,8 @@ class Frm_Wk : public QObject {
     static std::unique_ptr<Frm_Wk> totalsOf(std::shared_ptr<YearFile> file, QString *error);
     ~Frm_Wk() override;
 
-    // Re-reads the sources in the given order; the four main totals each run Cal_Wk.
+    // Re-reads the sources in the given order; the four main totals each recompute the
+    // derived figures as Cal_Wk does.
     void refresh(std::initializer_list<Source> sources);
     // The same without a message: stops at the first source that cannot be read, whose
     // fields are then empty, and says why. A caller that values calves must not take
@@ -60,9 +65,18 @@ class Frm_Wk : public QObject {
 
     // A field read as a number: empty is 0, other text is a total; nullopt when not.
     static std::optional<qint64> number(const QString &text);
-    // A field as the forms and exports take it: like number(), except that an empty
-    // derived figure (年度肥育費, １頭１月肥育) could not be computed, which is not 0.
-    std::optional<qint64> value(QString Frm_Wk::*field) const;
+
+    using Figure = std::optional<qint64>;
+    // Every total but the year as the forms and exports take it: like number(), except
+    // that an empty derived figure (年度肥育費, １頭１月肥育) could not be computed, which
+    // is not 0. Parsed from the fields once, whenever they are read or computed.
+    struct Totals {
+        Figure Keihi, Syuunyuu, Mototiku, Tesuu, NendoHiiku, HiikuTukiKei, TukiHiiku, KisyuKei,
+            HiikukingakuKei, KimatuKei, Zensiryou, Konsiryou, Ikusei;
+    };
+    const Totals &totals() const { return totals_; }
+    // One field's figure in totals(); nullopt for t_Nendo.
+    Figure value(QString Frm_Wk::*field) const;
     // The field's caption, as messages name it ("年度肥育費").
     static QString caption(QString Frm_Wk::*field);
     // Why a form or an export is refused: figure is the figure as the message names it
@@ -93,6 +107,10 @@ class Frm_Wk : public QObject {
   private:
     explicit Frm_Wk(std::shared_ptr<YearFile> file);
     bool read(Source source, QString *error);
+    void calculate();
+    // Parses the fields into totals_ and tells that they changed.
+    void settle();
 
     std::shared_ptr<YearFile> file_;
+    Totals totals_;
 };

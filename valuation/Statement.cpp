@@ -76,25 +76,19 @@ const LineDef defs[] = {
 
 }  // namespace
 
-Totals totalsOf(const Frm_Wk &wk) {
-    return {wk.t_Syuunyuu,  wk.t_Keihi,     wk.t_KisyuKei, wk.t_Zensiryou,
-            wk.t_KimatuKei, wk.t_Konsiryou, wk.t_Ikusei};
-}
-
-Figures figures(const Totals &t) {
+Figures figures(const Frm_Wk::Totals &t) {
     // Each step needs the one before it, so a figure that fails takes the rest with it.
     Figures f;
-    if (!(f.kei1 = Frm_Wk::number(t.Syuunyuu))) return f;
-    if (!(f.kei2 = Frm_Wk::number(t.Keihi))) return f;
-    if (!(f.kisyu = plus(Frm_Wk::number(t.KisyuKei), Frm_Wk::number(t.Zensiryou)))) return f;
-    if (!(f.kimatu = plus(Frm_Wk::number(t.KimatuKei), Frm_Wk::number(t.Konsiryou)))) return f;
-    if (!(f.kei3 = minus(minus(plus(f.kei2, f.kisyu), f.kimatu), Frm_Wk::number(t.Ikusei))))
-        return f;
+    if (!(f.kei1 = t.Syuunyuu)) return f;
+    if (!(f.kei2 = t.Keihi)) return f;
+    if (!(f.kisyu = plus(t.KisyuKei, t.Zensiryou))) return f;
+    if (!(f.kimatu = plus(t.KimatuKei, t.Konsiryou))) return f;
+    if (!(f.kei3 = minus(minus(plus(f.kei2, f.kisyu), f.kimatu), t.Ikusei))) return f;
     f.kei4 = minus(f.kei1, f.kei3);
     return f;
 }
 
-QList<Line> lines(const QVariantMap &syuusi, const Totals &totals) {
+QList<Line> lines(const QVariantMap &syuusi, const Frm_Wk::Totals &totals) {
     const Figures f = figures(totals);
     QList<Line> out;
     for (const LineDef &d : defs) {
@@ -124,7 +118,7 @@ bool compute(const Frm_Wk &wk, QList<Line> *out, QString *error) {
     for (const LineDef &d : defs)
         for (const char *c : {d.nameColumn, d.column})
             if (c) row.insert(QString::fromLatin1(c), source.value(QString::fromLatin1(c)));
-    *out = lines(row, totalsOf(wk));
+    *out = lines(row, wk.totals());
     return true;
 }
 

@@ -6,7 +6,7 @@
 #include <QtGlobal>
 #include <optional>
 
-class Frm_Wk;
+#include "Frm_Wk.h"
 
 // The 28 lines of the detail statement of tax-exempt income from beef cattle, as
 // figures: what the printed form shows and what an export writes, from one place.
@@ -19,24 +19,18 @@ struct Line {
     QString remark;
 };
 
-// The work totals the computed lines read, as the work window's texts.
-struct Totals {
-    QString Syuunyuu, Keihi, KisyuKei, Zensiryou, KimatuKei, Konsiryou, Ikusei;
-};
-Totals totalsOf(const Frm_Wk &wk);
-
-// Lines 5, 23, 24, 25, 27 and 28, in that order, from the totals: an empty total counts
-// as 0, as everywhere in the valuation. 64-bit, as the totals are. The first figure that
-// cannot be computed (a total that is not a number, or a result that overflows) and
-// every figure after it stay nullopt.
+// Lines 5, 23, 24, 25, 27 and 28, in that order, from the work window's totals
+// (Syuunyuu, Keihi, KisyuKei, Zensiryou, KimatuKei, Konsiryou, Ikusei). 64-bit, as the
+// totals are. The first figure that cannot be computed (a total that cannot, or a result
+// that overflows) and every figure after it stay nullopt.
 struct Figures {
     std::optional<qint64> kei1, kei2, kisyu, kimatu, kei3, kei4;
 };
-Figures figures(const Totals &totals);
+Figures figures(const Frm_Wk::Totals &totals);
 
 // All 28 lines, in order, from one row of Q_Syuusi (column name -> value, the names as
 // the view spells them, "T_Proseed.Zatu") and the totals.
-QList<Line> lines(const QVariantMap &syuusi, const Totals &totals);
+QList<Line> lines(const QVariantMap &syuusi, const Frm_Wk::Totals &totals);
 
 // Reads Q_Syuusi from the work window's year file and the work window's totals. False
 // with a Japanese message when the file cannot be read.

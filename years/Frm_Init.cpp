@@ -70,10 +70,7 @@ void Frm_Init::cmd_Set_Click() {
         MsgBox::show(this, error, Title);
         return;
     }
-    const QString previous = M_Cow::DbFileName;
-    M_Cow::DbFileName = name;
-    if (!WritePointerFile(&error)) {
-        M_Cow::DbFileName = previous;
+    if (!WritePointerFile(name, &error)) {
         MsgBox::show(this, error, Title);
         return;
     }

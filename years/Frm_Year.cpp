@@ -69,8 +69,8 @@ void Frm_Year::cmd_Set_Click() {
     bool valued = false;
     if (!exists && !valuedBeforeRollOver(name, &valued)) return;
     QString error;
-    if (!(exists ? YearProcedures::switchYear(name, year, &error)
-                 : YearProcedures::rollOver(name, year, &error))) {
+    if (!(exists ? YearProcedures::switchYear(name, &error)
+                 : YearProcedures::rollOver(name, &error))) {
         // The year's fresh valuation was saved before the rollover failed: the current
         // file did change, as opening 印刷 would have changed it.
         if (valued)

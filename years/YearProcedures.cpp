@@ -174,29 +174,22 @@ bool YearProcedures::DeleteAllCalves(YearFile &file, QString *error) {
 
 namespace {
 
-// The switch itself; *why is the bare reason when it fails.
-bool switchTo(const QString &fileName, const QString &yearText, QString *why) {
-    // The new year's totals are read before anything is changed, so that a file that
-    // cannot be read leaves the program where it was.
+// The switch itself; *why is the bare reason when it fails. The new year's totals are
+// read and cowdb.inf written before the program takes the year as current, so that a
+// failure of either leaves it where it was.
+bool switchTo(const QString &fileName, QString *why) {
     auto wk = Frm_Wk::prepare(fileName, why);
-    if (!wk) return false;
-    const QString before = M_Cow::DbFileName;
-    M_Cow::DbFileName = fileName;
-    if (!WritePointerFile(why)) {
-        M_Cow::DbFileName = before;
-        return false;
-    }
+    if (!wk || !WritePointerFile(fileName, why)) return false;
     MORIVA_CHECKPOINT("switch: pointer written");
-    wk->t_Nendo = yearText;
     Frm_Wk::install(std::move(wk));
     return true;
 }
 
 }  // namespace
 
-bool YearProcedures::switchYear(const QString &fileName, const QString &yearText, QString *error) {
+bool YearProcedures::switchYear(const QString &fileName, QString *error) {
     QString why;
-    if (switchTo(fileName, yearText, &why)) return true;
+    if (switchTo(fileName, &why)) return true;
     *error =
         QStringLiteral("処理年度を切り替えられませんでした。処理年度は %1 年度のままです。\n%2")
             .arg(yearOf(M_Cow::DbFileName), why);
@@ -250,18 +243,17 @@ bool YearProcedures::valueCalves(const QString &fileName, QString *error) {
     return false;
 }
 
-bool YearProcedures::rollOver(const QString &fileName, const QString &yearText, QString *error) {
-    const QString before = M_Cow::DbFileName;
+bool YearProcedures::rollOver(const QString &fileName, QString *error) {
     QString why;
     if (QFileInfo::exists(fileName)) {
         why = QStringLiteral("%1 はすでにあります。").arg(fileName);
     } else if (makeRolledOver(fileName, &why)) {
-        if (switchTo(fileName, yearText, &why)) return true;
+        if (switchTo(fileName, &why)) return true;
         // Nothing names the new file yet: take it away again, so that typing the year
         // once more makes it afresh instead of switching to it.
         QFile::remove(fileName);
     }
-    *error = notMade(fileName, before, why);
+    *error = notMade(fileName, M_Cow::DbFileName, why);
     return false;
 }
 

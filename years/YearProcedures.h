@@ -27,9 +27,9 @@ bool ClearExpenses(YearFile &file, QString *error);
 bool ClearIncome(YearFile &file, QString *error);
 bool DeleteAllCalves(YearFile &file, QString *error);
 
-// Makes the existing year file fileName current: DbFileName, cowdb.inf and a work
-// window on it whose t_Nendo is yearText. The year files are only read.
-bool switchYear(const QString &fileName, const QString &yearText, QString *error);
+// Makes the existing year file fileName current: cowdb.inf and a work window on it.
+// The year files are only read.
+bool switchYear(const QString &fileName, QString *error);
 
 // Before the rollover to fileName: how many calves of the current year the valuation
 // would change now, worked out as the print window values them (every total read
@@ -43,7 +43,7 @@ bool valueCalves(const QString &fileName, QString *error);
 // under a temporary name, CarryOverCalves, ClearExpenses and ClearIncome in one
 // transaction, an integrity check and row counts, a sync and the rename; then switches
 // to it. The current year file is never written.
-bool rollOver(const QString &fileName, const QString &yearText, QString *error);
+bool rollOver(const QString &fileName, QString *error);
 
 // Backs the current year file up and then, in one transaction, deletes every calf and
 // clears the ledgers; the work window re-reads its seven sources. A backup that cannot
