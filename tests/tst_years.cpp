@@ -152,7 +152,6 @@ class TstYears : public QObject {
         M_Cow::DbFileName = Y13;
         QVERIFY(WritePointerFile(Y13, &error));
         QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
-        Frm_Wk::instance()->t_Nendo = "13";
         main_ = std::make_unique<Frm_Main>();
         main_->show();
     }
