@@ -13,7 +13,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "MsgBox.h"
+#include "MsgText.h"
 
 namespace {
 
@@ -88,8 +88,8 @@ QString Help::page(QString *error) {
     if (QDir().mkpath(folder) && carried.open(QIODevice::ReadOnly) &&
         out.open(QIODevice::WriteOnly) && out.write(carried.readAll()) >= 0 && out.commit())
         return copy;
-    *error = MsgBox::withDetail(QStringLiteral("ヘルプのページを用意できませんでした。"),
-                                out.errorString());
+    *error = MsgText::withDetail(QStringLiteral("ヘルプのページを用意できませんでした。"),
+                                 out.errorString());
     return {};
 }
 

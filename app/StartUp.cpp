@@ -11,6 +11,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "MsgText.h"
 #include "PathLimit.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
@@ -63,7 +64,7 @@ bool workingFolderFits() {
 // Where a farmer whose year file fileName cannot be opened can turn.
 QString withBackups(const QString &fileName, const QString &problem) {
     const QString copies = Backup::newestOf(fileName);
-    return copies.isEmpty() ? problem : MsgBox::beforeDetail(problem, copies);
+    return copies.isEmpty() ? problem : MsgText::beforeDetail(problem, copies);
 }
 
 }  // namespace
@@ -106,7 +107,7 @@ bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *u
         if (details.isEmpty())  // the only other error: a value given to an option
             details << QStringLiteral("オプションに値はつけられません：%1")
                            .arg(arguments.mid(1).join(u' '));
-        *error = MsgBox::withDetail(
+        *error = MsgText::withDetail(
             QStringLiteral("起動のしかたが違います。\n使い方：moriva [--%1]").arg(DocumentsOption),
             details.join(u'\n'));
         return false;
@@ -141,7 +142,7 @@ std::unique_ptr<Frm_Main> StartUp() {
     PointerFile::Read read = ReadCurrentYear(&fileName, &problem);
     for (;;) {
         if (read == PointerFile::Read::Unreadable)
-            MsgBox::show(nullptr, MsgBox::beforeDetail(
+            MsgBox::show(nullptr, MsgText::beforeDetail(
                                       problem, QStringLiteral("処理年度を設定し直してください。")));
         if (read != PointerFile::Read::Ok) {
             Frm_Init init;

@@ -1,13 +1,14 @@
 #include "MsgBox.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
+
+#include "MsgText.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ class BoxReturnWatcher : public QObject {
         return false;
     }
 };
+
+// Messages composed below the windows arrive here in any program that shows boxes.
+[[maybe_unused]] const bool told =
+    (MsgText::setTeller([](const QString &text) { MsgBox::show(nullptr, text); }), true);
 
 BoxReturnWatcher *watcher() {
     static BoxReturnWatcher *w = [] {
@@ -85,29 +90,6 @@ MsgBox::Answer MsgBox::show(QWidget *parent, const QString &text, const QString 
 
 bool MsgBox::returningFromBox() {
     return watcher()->returning;
-}
-
-namespace {
-const QString detailMark = QStringLiteral("\n詳細：");
-}
-
-QString MsgBox::withDetail(const QString &text, const QString &detail) {
-    const QString d = detail.trimmed();
-    return d.isEmpty() ? text : text + detailMark + d;
-}
-
-QString MsgBox::beforeDetail(const QString &message, const QString &line) {
-    const qsizetype at = message.lastIndexOf(detailMark);
-    if (at < 0) return message + QLatin1Char('\n') + line;
-    return message.left(at) + QLatin1Char('\n') + line + message.mid(at);
-}
-
-QString MsgBox::fileLabel(const QString &path) {
-    // Written as the farmer's system writes paths: C:\Users\… on Windows.
-    const QString name = QDir::toNativeSeparators(path);
-    constexpr int keep = 30;  // characters kept at each end
-    if (name.size() <= 2 * keep + 1) return name;
-    return name.left(keep) + QChar(0x2026) + name.right(keep);
 }
 
 void MsgBox::setHeadless(bool on) {

@@ -19,16 +19,6 @@ Answer show(QWidget *parent, const QString &text, const QString &title = QString
 // handler: true when the activation only means one of our message boxes closed over it.
 bool returningFromBox();
 
-// Messages name the problem in Japanese first; the technical detail from Qt or SQLite,
-// when there is one, goes on a last line after "詳細：".
-QString withDetail(const QString &text, const QString &detail);
-// Adds a line to a message made by withDetail(), keeping the detail last.
-QString beforeDetail(const QString &message, const QString &line);
-
-// A file name as a message shows it: a long one is cut in the middle, so that a damaged
-// pointer line cannot stretch the box across the screen.
-QString fileLabel(const QString &name);
-
 // --- test seam ---
 struct Shown {
     QString text;

@@ -13,7 +13,7 @@
 #include "Checkpoint.h"
 #include "Clock.h"
 #include "M_Cow.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "PathLimit.h"
 #include "Snapshot.h"
 #include "YearFile.h"
@@ -64,7 +64,7 @@ QString inFolder(const QString &name) {
 }
 
 QString folderLabel() {
-    return MsgBox::fileLabel(QDir(Backup::Folder).absolutePath());
+    return MsgText::fileLabel(QDir(Backup::Folder).absolutePath());
 }
 
 QString failed(const QString &fileName, const QString &why) {
@@ -87,10 +87,10 @@ QString obstacle(const QString &name) {
     const QFileInfo where(folder.exists() ? folder.absoluteFilePath() : folder.absolutePath());
     if (QStorageInfo(where.absoluteFilePath()).isReadOnly())
         return QStringLiteral("%1 は書き込みのできない場所にあります。")
-            .arg(MsgBox::fileLabel(where.absoluteFilePath()));
+            .arg(MsgText::fileLabel(where.absoluteFilePath()));
     if (!where.isWritable())
         return QStringLiteral("%1 に書き込む権限がありません。")
-            .arg(MsgBox::fileLabel(where.absoluteFilePath()));
+            .arg(MsgText::fileLabel(where.absoluteFilePath()));
     return {};
 }
 
@@ -188,5 +188,5 @@ void Backup::beforeChange(const YearFile &file) {
     QString why;
     if (make(file, &why) || told.contains(path)) return;
     told.insert(path);
-    MsgBox::show(nullptr, MsgBox::beforeDetail(why, QStringLiteral("変更の保存は続けます。")));
+    MsgText::tell(MsgText::beforeDetail(why, QStringLiteral("変更の保存は続けます。")));
 }

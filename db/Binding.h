@@ -1,16 +1,12 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QVariant>
-#include <QVariantMap>
 #include <optional>
 
-class DataSource;
-class QLineEdit;
-
 // How a visible entry field stands for a stored field: the one conversion between
-// what the user reads and types and what the year file holds.
+// what the user reads and types and what the year file holds. The fields themselves
+// are bound where the windows are (BoundFields.h).
 namespace Binding {
 
 enum class Kind {
@@ -18,13 +14,6 @@ enum class Kind {
     Count,   // 16-bit whole number, shown plain
     Amount,  // whole yen, shown "#,##0"
     Date,    // ISO text in the file, shown "ge/m/d"
-};
-
-struct Field {
-    QString column;   // field of the record
-    QLineEdit *edit;  // the visible field the user types into
-    Kind kind;
-    QString caption;  // names the field in messages
 };
 
 // The visible text of a stored value; dates use dateSep ("H13/4/1" or, in grids and
@@ -58,25 +47,5 @@ QString excerpt(const QString &text, int maxChars = 40);
 // naming the caption).
 std::optional<QVariant> toStored(const QString &typed, Kind kind, const QString &caption,
                                  QString *error);
-
-// Fills every visible field from the source's current record.
-void fill(const QList<Field> &fields, const DataSource &source);
-
-// Readies the visible fields: a text field says its limit in its tooltip and takes any
-// length, since QLineEdit would cut a longer paste silently, even inside a character.
-void prepare(const QList<Field> &fields);
-
-struct Collected {
-    QVariantMap values;        // column -> value to store, when every field converts
-    QLineEdit *bad = nullptr;  // otherwise the first field that did not
-    QString error;
-    qsizetype fits = -1;  // of a text too long: how much of it the field holds
-};
-// Converts every visible field, in order, without writing anything.
-Collected collect(const QList<Field> &fields);
-
-// After the message: puts the caret in the refused field, and selects what of a too long
-// text does not fit, so that one key removes it and nothing typed is lost unseen.
-void markBad(const Collected &in);
 
 }  // namespace Binding

@@ -5,7 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "YearFile.h"
 
 namespace {
@@ -81,7 +81,7 @@ bool DataSource::read(const QString &sql, const QVariantList &binds, QList<QVari
 bool DataSource::refresh(QString *error) {
     if (table_.isEmpty() && view_.isEmpty()) {
         *error = QStringLiteral("%1 に %2 がありません。")
-                     .arg(MsgBox::fileLabel(file_->fileName()), recordSource_);
+                     .arg(MsgText::fileLabel(file_->fileName()), recordSource_);
         return false;
     }
     QStringList columns;
@@ -179,7 +179,7 @@ bool DataSource::update(const QVariantMap &values, QString *error) {
             if (!isNew() && q.numRowsAffected() != 1) {
                 *err = QStringLiteral(
                            "%1 の保存に失敗しました。このデータはほかの画面で削除されています。")
-                           .arg(MsgBox::fileLabel(file_->fileName()));
+                           .arg(MsgText::fileLabel(file_->fileName()));
                 return false;
             }
             if (isNew()) saved = q.lastInsertId().toLongLong();

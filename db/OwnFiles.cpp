@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 
 #include "Backup.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "PointerFile.h"
 #include "YearFiles.h"
 
@@ -78,10 +78,11 @@ QString OwnFiles::refusal(const QString &path) {
     return QStringLiteral(
                "%1 には保存できません。このプログラムの%2\n"
                "別の名前か別のフォルダを指定してください。")
-        .arg(MsgBox::fileLabel(QFileInfo(path).fileName()), kind);
+        .arg(MsgText::fileLabel(QFileInfo(path).fileName()), kind);
 }
 
-QString OwnFiles::ask(QWidget *parent, const QString &title, const std::function<QString()> &dialog,
+QString OwnFiles::ask(const std::function<QString()> &dialog,
+                      const std::function<void(const QString &refusal)> &refuse,
                       const std::function<QStringList(const QString &)> &targets) {
     for (;;) {
         const QString answer = dialog();
@@ -90,6 +91,6 @@ QString OwnFiles::ask(QWidget *parent, const QString &title, const std::function
         for (const QString &target : targets ? targets(answer) : QStringList{answer})
             if (refused.isEmpty()) refused = refusal(target);
         if (refused.isEmpty()) return answer;
-        MsgBox::show(parent, refused, title);
+        refuse(refused);
     }
 }

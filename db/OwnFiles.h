@@ -4,8 +4,6 @@
 #include <QStringList>
 #include <functional>
 
-class QWidget;
-
 // The files the program keeps in its working folder, which no file dialog may ever
 // write over: a CSV or PDF saved onto a year file destroys the year, and one saved onto
 // a journal is written back into the year by SQLite.
@@ -25,8 +23,9 @@ QString refusal(const QString &path);
 
 // Runs dialog until it is cancelled ("") or its answer is fit to write: an answer any
 // of whose targets (the answer itself by default) is one of the program's own files is
-// refused with a message under title, and the dialog is shown again.
-QString ask(QWidget *parent, const QString &title, const std::function<QString()> &dialog,
+// handed to refuse with the message refusing it, and the dialog is shown again.
+QString ask(const std::function<QString()> &dialog,
+            const std::function<void(const QString &refusal)> &refuse,
             const std::function<QStringList(const QString &answer)> &targets = {});
 
 }  // namespace OwnFiles

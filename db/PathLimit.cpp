@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "M_Cow.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "Snapshot.h"
 
 namespace {
@@ -52,7 +52,7 @@ QString PathLimit::workingFolderProblem() {
     return QStringLiteral(
                "作業フォルダ %1 は場所を表す名前が長すぎるため、"
                "年度データを作ることも開くこともできません。\n")
-               .arg(MsgBox::fileLabel(QDir::currentPath())) +
+               .arg(MsgText::fileLabel(QDir::currentPath())) +
            why +
            QStringLiteral(
                "\n何も作らずに終了します。もっと短い名前のフォルダ"

@@ -7,7 +7,7 @@
 #include <QSaveFile>
 
 #include "M_Cow.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ PointerFile::Read ReadCurrentYear(QString *fileName, QString *problem) {
         return Read::Unreadable;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        *problem = MsgBox::withDetail(
+        *problem = MsgText::withDetail(
             QStringLiteral("%1 を読み込めません。").arg(PointerFile::Name), file.errorString());
         return Read::Unreadable;
     }
@@ -59,7 +59,7 @@ bool WritePointerFile(const QString &fileName, QString *error) {
     *error =
         QFileInfo(PointerFile::Name).isDir()
             ? folderInTheWay.arg(PointerFile::Name)
-            : MsgBox::withDetail(QStringLiteral("%1 を書き込めません。").arg(PointerFile::Name),
-                                 file.errorString());
+            : MsgText::withDetail(QStringLiteral("%1 を書き込めません。").arg(PointerFile::Name),
+                                  file.errorString());
     return false;
 }

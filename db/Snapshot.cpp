@@ -9,7 +9,7 @@
 #include <QSqlQuery>
 
 #include "Checkpoint.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "YearFile.h"
 
 #ifdef Q_OS_UNIX
@@ -81,7 +81,7 @@ bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
         return true;
     }
     const QSqlError failure(detail, {}, QSqlError::StatementError, QString::number(rc & 0xff));
-    *error = MsgBox::withDetail(
+    *error = MsgText::withDetail(
         QStringLiteral("%1 の写しを作れません。%2").arg(from.fileName(), storageHint(failure)),
         detail);
     discard(path);

@@ -12,7 +12,7 @@
 
 #include "Backup.h"
 #include "Checkpoint.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -34,7 +34,7 @@ QString notOurs(const QString &fileName) {
     return QStringLiteral(
                "%1 は Moriva の年度データではないか、壊れています。\n"
                "ファイルには手を加えていません。")
-        .arg(MsgBox::fileLabel(fileName));
+        .arg(MsgText::fileLabel(fileName));
 }
 
 // SQLite's own check, which walks every page once: "ok", or the first lines of what it
@@ -64,11 +64,11 @@ const QStringList Sound = {QStringLiteral("ok")};
 QString checkPages(QSqlDatabase &db, const QString &fileName) {
     QString failed;
     const QStringList found = walkPages(db, &failed);
-    if (!failed.isEmpty()) return MsgBox::withDetail(notOurs(fileName), failed);
+    if (!failed.isEmpty()) return MsgText::withDetail(notOurs(fileName), failed);
     if (found == Sound) return {};
-    return MsgBox::withDetail(QStringLiteral("%1 は壊れています。ファイルには手を加えていません。")
-                                  .arg(MsgBox::fileLabel(fileName)),
-                              found.mid(0, 3).join(QLatin1Char(' ')));
+    return MsgText::withDetail(QStringLiteral("%1 は壊れています。ファイルには手を加えていません。")
+                                   .arg(MsgText::fileLabel(fileName)),
+                               found.mid(0, 3).join(QLatin1Char(' ')));
 }
 
 // Walking every page costs tens of milliseconds on a full register, and every window
@@ -109,7 +109,7 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next() ||
         q.value(0).toInt() > YearFile::SchemaVersion)
         return QStringLiteral("%1 はこのバージョンの Moriva では開けない新しい形式です。")
-            .arg(MsgBox::fileLabel(fileName));
+            .arg(MsgText::fileLabel(fileName));
     q.finish();
     QStringList tables, views;
     if (!q.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN "
@@ -120,16 +120,16 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     for (const QString &t : requiredTables)
         if (!tables.contains(t, Qt::CaseInsensitive))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
-                .arg(MsgBox::fileLabel(fileName), t);
+                .arg(MsgText::fileLabel(fileName), t);
     for (const QString &v : requiredViews) {
         if (!views.contains(v, Qt::CaseInsensitive))
             return QStringLiteral("%1 にはクエリ %2 がありません。ファイルには手を加えていません。")
-                .arg(MsgBox::fileLabel(fileName), v);
+                .arg(MsgText::fileLabel(fileName), v);
         // Compiling the query is enough to find one that names a missing table or field.
         if (!q.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(v)))
-            return MsgBox::withDetail(
+            return MsgText::withDetail(
                 QStringLiteral("%1 のクエリ %2 が読めません。ファイルには手を加えていません。")
-                    .arg(MsgBox::fileLabel(fileName), v),
+                    .arg(MsgText::fileLabel(fileName), v),
                 q.lastError().text());
         q.finish();
     }
@@ -145,11 +145,11 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
     const QFileInfo info(QDir::current(), fileName);
     if (info.isDir()) {
         *error = QStringLiteral("%1 はファイルではなくフォルダです。年度データとしては開けません。")
-                     .arg(MsgBox::fileLabel(fileName));
+                     .arg(MsgText::fileLabel(fileName));
         return nullptr;
     }
     if (!info.isFile()) {
-        *error = QStringLiteral("%1 が見つかりません。").arg(MsgBox::fileLabel(fileName));
+        *error = QStringLiteral("%1 が見つかりません。").arg(MsgText::fileLabel(fileName));
         return nullptr;
     }
     const QString name = nextConnectionName();
@@ -166,8 +166,8 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
         const bool checked = !stamp.isEmpty() && walkedFiles().value(path) == stamp;
         QString problem;
         if (!db.open())
-            problem = MsgBox::withDetail(
-                QStringLiteral("%1 を開けません。").arg(MsgBox::fileLabel(fileName)),
+            problem = MsgText::withDetail(
+                QStringLiteral("%1 を開けません。").arg(MsgText::fileLabel(fileName)),
                 db.lastError().text());
         else if (!checked)
             problem = checkSchema(db, fileName);
@@ -223,14 +223,14 @@ QSqlDatabase YearFile::db() const {
 }
 
 QString YearFile::failure(const QString &what, const QString &detail) const {
-    return MsgBox::withDetail(QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。")
-                                  .arg(MsgBox::fileLabel(fileName_), what),
-                              detail);
+    return MsgText::withDetail(QStringLiteral("%1 の%2に失敗しました。変更は保存されていません。")
+                                   .arg(MsgText::fileLabel(fileName_), what),
+                               detail);
 }
 
 QString YearFile::readFailure(const QString &detail) const {
-    return MsgBox::withDetail(
-        QStringLiteral("%1 の読み込みに失敗しました。").arg(MsgBox::fileLabel(fileName_)), detail);
+    return MsgText::withDetail(
+        QStringLiteral("%1 の読み込みに失敗しました。").arg(MsgText::fileLabel(fileName_)), detail);
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {

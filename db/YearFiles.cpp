@@ -5,17 +5,17 @@
 #include <QSaveFile>
 
 #include "Checkpoint.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "YearFile.h"
 
 bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
     if (QFileInfo(fileName).isDir()) {
         *error = QStringLiteral("%1 という名前のフォルダがあるため、年度データを作れません。")
-                     .arg(MsgBox::fileLabel(fileName));
+                     .arg(MsgText::fileLabel(fileName));
         return false;
     }
     if (QFile::exists(fileName)) {
-        *error = QStringLiteral("%1 はすでにあります。").arg(MsgBox::fileLabel(fileName));
+        *error = QStringLiteral("%1 はすでにあります。").arg(MsgText::fileLabel(fileName));
         return false;
     }
     QString source = QStringLiteral(":/moriva/cowdata.mdb");
@@ -37,7 +37,7 @@ bool YearFiles::createFromTemplate(const QString &fileName, QString *error) {
         MORIVA_CHECKPOINT("year file made");
         return true;
     }
-    *error = MsgBox::withDetail(
-        QStringLiteral("%1 を作れません。").arg(MsgBox::fileLabel(fileName)), out.errorString());
+    *error = MsgText::withDetail(
+        QStringLiteral("%1 を作れません。").arg(MsgText::fileLabel(fileName)), out.errorString());
     return false;
 }

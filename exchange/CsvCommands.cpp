@@ -12,6 +12,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "MsgText.h"
 #include "OwnFiles.h"
 #include "YearFile.h"
 
@@ -27,8 +28,8 @@ bool save(const QString &path, const QByteArray &bytes, QString *error) {
     QSaveFile out(path);
     if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
         return true;
-    *error = MsgBox::withDetail(
-        QStringLiteral("%1 に書き込めません。").arg(MsgBox::fileLabel(QFileInfo(path).fileName())),
+    *error = MsgText::withDetail(
+        QStringLiteral("%1 に書き込めません。").arg(MsgText::fileLabel(QFileInfo(path).fileName())),
         out.errorString());
     return false;
 }
@@ -86,9 +87,9 @@ void CsvCommands::exportYear(QWidget *parent) {
     };
     QStringList written;
     for (const auto &out : outputs) {
-        const QString path = OwnFiles::ask(parent, ExportTitle, [&] {
-            return QFileDialog::getSaveFileName(parent, out.caption, out.name, Filter);
-        });
+        const QString path = OwnFiles::ask(
+            [&] { return QFileDialog::getSaveFileName(parent, out.caption, out.name, Filter); },
+            [&](const QString &refusal) { MsgBox::show(parent, refusal, ExportTitle); });
         if (path.isEmpty()) continue;
         if (!save(path, out.bytes, &error)) {
             MsgBox::show(parent, error, ExportTitle);
@@ -115,15 +116,15 @@ bool CsvCommands::importFile(QWidget *parent, const QString &path) {
     if (!in.open(QIODevice::ReadOnly)) {
         MsgBox::show(
             parent,
-            MsgBox::withDetail(QStringLiteral("%1 を開けません。").arg(MsgBox::fileLabel(name)),
-                               in.errorString()),
+            MsgText::withDetail(QStringLiteral("%1 を開けません。").arg(MsgText::fileLabel(name)),
+                                in.errorString()),
             ImportTitle);
         return false;
     }
     if (in.size() > MaxBytes) {
         MsgBox::show(parent,
                      QStringLiteral("%1 は大きすぎて子牛台帳の CSV ではありません。")
-                         .arg(MsgBox::fileLabel(name)),
+                         .arg(MsgText::fileLabel(name)),
                      ImportTitle);
         return false;
     }
@@ -140,12 +141,13 @@ bool CsvCommands::importFile(QWidget *parent, const QString &path) {
     bool read = false;
     {
         Progress progress(parent,
-                          QStringLiteral("%1 を読んでいます…").arg(MsgBox::fileLabel(name)));
+                          QStringLiteral("%1 を読んでいます…").arg(MsgText::fileLabel(name)));
         read = CowCsv::read(bytes, registered, &import, &error, progress.callback());
     }
     if (!read) {
         MsgBox::show(
-            parent, QStringLiteral("%1 は取り込めません。\n%2").arg(MsgBox::fileLabel(name), error),
+            parent,
+            QStringLiteral("%1 は取り込めません。\n%2").arg(MsgText::fileLabel(name), error),
             ImportTitle);
         return false;
     }

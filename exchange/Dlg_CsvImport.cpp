@@ -10,7 +10,7 @@
 
 #include "Amount.h"
 #include "KeyNav.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ Dlg_CsvImport::Dlg_CsvImport(const CowCsv::Import &import, const QString &fileNa
 
     auto *layout = new QVBoxLayout(this);
     auto *lbl_File = new QLabel(
-        QStringLiteral("ファイル：%1（%2）").arg(MsgBox::fileLabel(fileName), import.encoding),
+        QStringLiteral("ファイル：%1（%2）").arg(MsgText::fileLabel(fileName), import.encoding),
         this);
     lbl_File->setObjectName(QStringLiteral("lbl_File"));
     auto *lbl_Count = new QLabel(

@@ -4,7 +4,7 @@
 #include <QList>
 #include <memory>
 
-#include "Binding.h"
+#include "BoundFields.h"
 
 class DataSource;
 class QLineEdit;

@@ -177,13 +177,12 @@ void Frm_Print::savePdfs(QWidget *parent) {
         return paths;
     };
     const QString folder = OwnFiles::ask(
-        parent, title,
         [parent] {
             return folderAnswer ? folderAnswer()
                                 : QFileDialog::getExistingDirectory(
                                       parent, QStringLiteral("PDFの保存先"), QDir::currentPath());
         },
-        targets);
+        [&](const QString &refusal) { MsgBox::show(parent, refusal, title); }, targets);
     if (folder.isEmpty()) return;
     bool exists = false;
     for (const QString &path : targets(folder)) exists = exists || QFile::exists(path);

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "Binding.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 
 namespace Report {
 
@@ -131,12 +131,12 @@ bool savePdf(const Document &doc, const QString &path, const QPageSize &paper, Q
     const QString failed =
         QStringLiteral(
             "PDFファイル %1 を書き込めません。保存先のフォルダと空き容量を確認してください。")
-            .arg(MsgBox::fileLabel(path));
+            .arg(MsgText::fileLabel(path));
     // Written beside and renamed over at the end: a PDF cut short by a failed read would
     // print as if the register ended there, and the earlier file is kept instead.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = MsgBox::withDetail(failed, file.errorString());
+        *error = MsgText::withDetail(failed, file.errorString());
         return false;
     }
     QPdfWriter pdf(&file);

@@ -16,6 +16,7 @@
 
 #include "Frm_Wk.h"
 #include "MsgBox.h"
+#include "MsgText.h"
 #include "OwnFiles.h"
 #include "PrinterSetup.h"
 
@@ -48,7 +49,7 @@ void print(QPrintPreviewDialog *preview, QPrinter *printer) {
     if (reason.isEmpty()) return preview->accept();
     MsgBox::show(
         preview,
-        MsgBox::withDetail(
+        MsgText::withDetail(
             QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした。印刷されていません。\n"
                            "プリンタの状態を確かめるか、「PDFに保存」(Ctrl+S) またはメニューの "
                            "ﾌｧｲﾙ > PDFに保存 で PDF にして、別の方法で印刷してください。")
@@ -79,11 +80,13 @@ void savePdfFromPreview(QWidget *parent, const Report::Document &doc, const QPag
     const QString year = Frm_Wk::instance() ? Frm_Wk::instance()->t_Nendo : QString();
     const QString suggested = QDir::current().absoluteFilePath(pdfName(doc, year));
     const QString title = QStringLiteral("PDFに保存");
-    const QString path = OwnFiles::ask(parent, title, [&] {
-        return savePathAnswer ? savePathAnswer(suggested)
-                              : QFileDialog::getSaveFileName(parent, title, suggested,
-                                                             QStringLiteral("PDF (*.pdf)"));
-    });
+    const QString path = OwnFiles::ask(
+        [&] {
+            return savePathAnswer ? savePathAnswer(suggested)
+                                  : QFileDialog::getSaveFileName(parent, title, suggested,
+                                                                 QStringLiteral("PDF (*.pdf)"));
+        },
+        [&](const QString &refusal) { MsgBox::show(parent, refusal, title); });
     if (path.isEmpty()) return;
     QString error;
     if (!Report::savePdf(doc, path, paper, &error)) MsgBox::show(parent, error);

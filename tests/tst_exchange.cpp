@@ -71,11 +71,6 @@ const QString CowColumns = QStringLiteral(
     "SELECT No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, HiikuKingaku, "
     "Kimatu FROM T_Cow ORDER BY rowid");
 
-QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -412,9 +407,9 @@ class TstExchange : public QObject {
         onModal(answer);
         main.findChild<QAction *>("mnu_CsvOut")->trigger();
         QCOMPARE(offered, defaults);
-        QVERIFY(fileBytes(QStringLiteral("out1.csv")).contains("2001/04/10,400000"));
-        QVERIFY(fileBytes(QStringLiteral("out2.csv")).startsWith(Bom + "項目,金額\r\n"));
-        QVERIFY(fileBytes(QStringLiteral("out2.csv")).contains("\r\n28,差引金額（5－27）,"));
+        QVERIFY(bytesOf(QStringLiteral("out1.csv")).contains("2001/04/10,400000"));
+        QVERIFY(bytesOf(QStringLiteral("out2.csv")).startsWith(Bom + "項目,金額\r\n"));
+        QVERIFY(bytesOf(QStringLiteral("out2.csv")).contains("\r\n28,差引金額（5－27）,"));
 
         // A Shift_JIS file through the import entry lands in the open calf list.
         writeFile(QStringLiteral("sjis.csv"),

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "Kit.h"
 #include "LongFolder.h"
 #include "YearFiles.h"
 
@@ -225,14 +226,10 @@ struct Counts {
 Counts counts;
 
 void sql(const QString &file, const QStringList &statements) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fixture");
-        db.setDatabaseName(file);
-        if (!db.open()) qFatal("cannot open %s", qPrintable(file));
-        for (const QString &s : statements)
-            if (!QSqlQuery(db).exec(s)) qFatal("%s", qPrintable(s));
-    }
-    QSqlDatabase::removeDatabase("fixture");
+    TestDb test(file);
+    if (!test.db().isOpen()) qFatal("cannot open %s", qPrintable(file));
+    for (const QString &s : statements)
+        if (!QSqlQuery(test.db()).exec(s)) qFatal("%s", qPrintable(s));
 }
 
 // Leaves the file as a crash in the middle of a large change leaves it: changed pages
@@ -241,9 +238,8 @@ void sql(const QString &file, const QStringList &statements) {
 void leaveHotJournal(const QString &file) {
     const QString journal = file + QStringLiteral("-journal");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "hot");
-        db.setDatabaseName(file);
-        QSqlQuery q(db.open() ? db : QSqlDatabase());
+        TestDb test(file);
+        QSqlQuery q(test.db());
         q.exec("BEGIN");
         for (int no = 10; no < 200; ++no)
             q.exec(QStringLiteral("INSERT INTO T_Cow (No, Name) VALUES (%1, '%2')")
@@ -260,7 +256,6 @@ void leaveHotJournal(const QString &file) {
             qFatal("no journal to copy");
         q.exec("ROLLBACK");
     }
-    QSqlDatabase::removeDatabase("hot");
     QFile::remove(file);
     QFile::rename(file + ".crashed", file);
     QFile::rename(journal + ".crashed", journal);

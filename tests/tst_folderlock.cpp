@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "FolderLock.h"
+#include "Kit.h"
 #include "OwnFiles.h"
-#include "WorkingFolder.h"
 
 namespace {
 
@@ -22,9 +22,7 @@ const QString Lock = OwnFiles::LockName;
 QList<QByteArray> ownLockLines() {
     QLockFile lock(QStringLiteral("probe.lock"));
     if (!lock.tryLock(0)) return {};
-    QFile f(QStringLiteral("probe.lock"));
-    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    f.close();
+    const QByteArray bytes = bytesOf(QStringLiteral("probe.lock"));
     lock.unlock();
     return bytes.split('\n');
 }

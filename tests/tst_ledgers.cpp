@@ -10,36 +10,25 @@
 #include "Frm_Cost.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
+#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
-#include "WorkingFolder.h"
+#include "OnModal.h"
 #include "YearFiles.h"
 
 namespace {
 
-// Runs one statement on a connection of its own, closed and removed before returning;
-// gives the first column of the first row ("NULL" when empty), or the error.
+// Runs one statement on a connection of its own; gives the first column of the first row
+// ("NULL" when null, "" when there is no row), or the error.
 QString sql(const QString &statement, const QString &file = M_Cow::DbFileName) {
-    QString result;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(file);
-        QSqlQuery q(db);
-        if (!db.open() || !q.exec(statement))
-            result = QStringLiteral("error: ") + q.lastError().text();
-        else if (q.next())
-            result = q.isNull(0) ? QStringLiteral("NULL") : q.value(0).toString();
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    return result;
+    QString error;
+    const QList<QVariantList> rows = sqlRows(file, {statement}, &error);
+    if (!error.isEmpty()) return QStringLiteral("error: ") + error;
+    if (rows.isEmpty()) return {};
+    return rows[0].value(0).isNull() ? QStringLiteral("NULL") : rows[0].value(0).toString();
 }
-
 QByteArray bytes() {
-    QFile f(M_Cow::DbFileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return bytesOf(M_Cow::DbFileName);
 }
 
 QLineEdit *edit(QWidget *w, const QString &name) {
@@ -181,15 +170,7 @@ class TstLedgers : public QObject {
         QCOMPARE(edit(w, "t_Etc2_Name")->text(), QStringLiteral("a"));
 
         type(w, "t_Sozei", "abc");
-        MsgBox::setHeadless(false);
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, [] {
-            QWidget *box = QApplication::activeModalWidget();
-            if (box && QApplication::activeWindow() == box) qobject_cast<QDialog *>(box)->accept();
-        });
-        answer.start(10);
-        clickSet(w);
-        MsgBox::setHeadless(true);
+        withRealBoxes([w] { clickSet(w); });
         // Offscreen, no window is active after a box closes; a desktop activates the
         // window below it, as done here.
         activate(w);

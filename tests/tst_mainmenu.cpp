@@ -16,28 +16,11 @@
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
 #include "Help.h"
+#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
-#include "WorkingFolder.h"
 #include "YearFiles.h"
-
-namespace {
-
-QByteArray bytesOf(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString shownBoxes() {
-    QStringList boxes;
-    for (const MsgBox::Shown &s : MsgBox::shown())
-        boxes << s.title + "|" + s.text +
-                     (s.buttons == MsgBox::Buttons::OkCancel ? "|OK/Cancel" : "");
-    return boxes.join("\n");
-}
-
-}  // namespace
 
 class TstMainMenu : public QObject {
     Q_OBJECT
@@ -179,7 +162,7 @@ class TstMainMenu : public QObject {
         poll.start(10);
         main_->findChild<QAction *>("mnu_About")->trigger();
         QCOMPARE(seen, (QStringList{"frmAbout", "Moriva" + QStringLiteral("のﾊﾞｰｼﾞｮﾝ情報"),
-                                    "ﾊﾞｰｼﾞｮﾝ 1.0.0"}));
+                                    "ﾊﾞｰｼﾞｮﾝ " MORIVA_PROJECT_VERSION}));
         QCOMPARE(shownBoxes(), QStringLiteral("Moriva|現時点ではｼｽﾃﾑ情報を使用できません"));
         QVERIFY(main_->isVisible());
     }
@@ -276,14 +259,9 @@ class TstMainMenu : public QObject {
     void boxWidth() {
         QFETCH(QString, title);
         QFETCH(QString, text);
-        MsgBox::setHeadless(false);
         int width = 0;
-        onModal([&](QWidget *box) {
-            width = box->width();
-            qobject_cast<QDialog *>(box)->accept();
-        });
-        MsgBox::show(main_.get(), text, title);
-        MsgBox::setHeadless(true);
+        withRealBoxes([&] { MsgBox::show(main_.get(), text, title); },
+                      [&](QWidget *box) { width = box->width(); });
         QFont bold = main_->font();
         bold.setBold(true);
         const QFontMetrics metrics(bold);

@@ -384,15 +384,11 @@ class TstReports : public QObject {
         // The earlier PDF of that name is kept whole.
         const QString earlier = year.path() + "/gone.pdf";
         QVERIFY(Report::savePdf(doc, earlier, QPageSize(QPageSize::A4), &error));
-        const QByteArray before = [&] {
-            QFile f(earlier);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+        const QByteArray before = bytesOf(earlier);
         year.exec("ALTER TABLE T_Cow RENAME TO T_Gone");
         QVERIFY(!Report::savePdf(doc, earlier, QPageSize(QPageSize::A4), &error));
         QVERIFY2(error.contains("T_Cow"), qPrintable(error));
-        QFile after(earlier);
-        QVERIFY(after.open(QIODevice::ReadOnly) && after.readAll() == before && before.size() > 0);
+        QVERIFY(bytesOf(earlier) == before && before.size() > 0);
     }
 
     // Both forms as PDF files through the main menu, no printer needed: the text reads

@@ -19,29 +19,20 @@
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
+#include "Kit.h"
 #include "LongFolder.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "MsgText.h"
 #include "PathLimit.h"
 #include "PointerFile.h"
 #include "QtJapanese.h"
 #include "StartUp.h"
-#include "WorkingFolder.h"
 #include "YearFiles.h"
 
 namespace {
 
 const QString Y13 = QStringLiteral("cowdata13.mdb");
-
-QByteArray bytesOf(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &name, const QByteArray &bytes) {
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
 
 // The folder's files but the lock the running start-up holds.
 QStringList files() {
@@ -52,27 +43,15 @@ QStringList files() {
 
 // The first column of a query, through a connection of the test's own.
 QString query(const QString &sql, const QString &file = Y13) {
-    QString value;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
-        db.setDatabaseName(file);
-        QSqlQuery q(db.open() ? db : QSqlDatabase());
-        if (q.exec(sql) && q.next()) value = q.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase("tst");
-    return value;
+    return sqlRows(file, {sql}).value(0).value(0).toString();
 }
 
 // Runs statements on a file through a connection of the test's own.
 void execAll(const QString &file, const QStringList &statements) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "x");
-        db.setDatabaseName(file);
-        QVERIFY(db.open() && db.transaction());
-        for (const QString &sql : statements) QVERIFY2(QSqlQuery(db).exec(sql), qPrintable(sql));
-        QVERIFY(db.commit());
-    }
-    QSqlDatabase::removeDatabase("x");
+    TestDb test(file);
+    QVERIFY(test.db().transaction());
+    for (const QString &sql : statements) QVERIFY2(QSqlQuery(test.db()).exec(sql), qPrintable(sql));
+    QVERIFY(test.db().commit());
 }
 
 // Overwrites bytes of T_Cow's first page, at an offset into that page.
@@ -389,7 +368,7 @@ class TstStartUp : public QObject {
             return;
         }
         QCOMPARE(modals.seen, QStringList());
-        QVERIFY2(message().contains(MsgBox::fileLabel(folder)) &&
+        QVERIFY2(message().contains(MsgText::fileLabel(folder)) &&
                      message().contains(QString::number(PathLimit::maxBytes())),
                  qPrintable(message()));
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -438,10 +417,8 @@ class TstStartUp : public QObject {
         // commit; copying the file and its journal then is the state a crash leaves.
         QDir().mkdir("crashed");
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "x");
-            db.setDatabaseName(Y13);
-            QVERIFY(db.open());
-            QSqlQuery q(db);
+            TestDb test(Y13);
+            QSqlQuery q(test.db());
             QVERIFY(q.exec("PRAGMA cache_size = 2") && q.exec("BEGIN") &&
                     q.exec("UPDATE T_Cow SET Name = 'changed'"));
             QVERIFY(QFile::exists(Y13 + "-journal"));
@@ -449,7 +426,6 @@ class TstStartUp : public QObject {
                     QFile::copy(Y13 + "-journal", "crashed/" + Y13 + "-journal"));
             QVERIFY(q.exec("ROLLBACK"));
         }
-        QSqlDatabase::removeDatabase("x");
         QVERIFY(bytesOf(Y13) != bytesOf("crashed/" + Y13));
         QVERIFY(QDir::setCurrent("crashed"));
         writeBytes(PointerFile::Name, Y13.toLatin1());
@@ -481,12 +457,7 @@ class TstStartUp : public QObject {
     void setupKeepsExistingYearFile() {
         QString error;
         QVERIFY(YearFiles::createFromTemplate(Y13, &error));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "w");
-            db.setDatabaseName(Y13);
-            QVERIFY(db.open() && QSqlQuery(db).exec("INSERT INTO T_Cow (Name) VALUES ('はな')"));
-        }
-        QSqlDatabase::removeDatabase("w");
+        execAll(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
         QVERIFY(StartUp());
         QCOMPARE(query("SELECT group_concat(Name) FROM T_Cow"), QStringLiteral("はな"));

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "Frm_Wk.h"
+#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
-#include "WorkingFolder.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 
@@ -19,14 +19,9 @@ const QString Y13 = QStringLiteral("cowdata13.mdb");
 
 // Changes the year file through a connection of its own, as another window would.
 void exec(const QStringList &statements) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
-        db.setDatabaseName(Y13);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        for (const QString &s : statements) QVERIFY2(q.exec(s), qPrintable(q.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase("tst");
+    QString error;
+    sqlRows(Y13, statements, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 // Every field, in a fixed order, to compare all of them at once.

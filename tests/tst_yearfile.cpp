@@ -9,12 +9,11 @@
 
 #include "Binding.h"
 #include "DataSource.h"
+#include "Kit.h"
 #include "LongFolder.h"
 #include "M_Cow.h"
-#include "MsgBox.h"
 #include "PathLimit.h"
 #include "PointerFile.h"
-#include "WorkingFolder.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 
@@ -23,44 +22,10 @@ namespace {
 const QString Y13 = QStringLiteral("cowdata13.mdb");
 using Rows = QList<QVariantList>;
 
-QByteArray bytesOf(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &name, const QByteArray &bytes) {
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
-// Rows of the last statement, through a connection of the test's own so that what the
-// program wrote is read back independently; *error gets the last failure.
-Rows sql(const QString &file, const QStringList &statements, QString *error = nullptr) {
-    Rows rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "tst");
-        db.setDatabaseName(file);
-        db.open();
-        QSqlQuery q(db);
-        for (const QString &s : statements) {
-            rows.clear();
-            if (!q.exec(s) && error) *error = q.lastError().text();
-            while (q.next()) {
-                QVariantList row;
-                for (int c = 0; c < q.record().count(); ++c)
-                    row << (q.isNull(c) ? QVariant() : q.value(c));
-                rows << row;
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase("tst");
-    return rows;
-}
-
 std::shared_ptr<YearFile> newYear(const QStringList &statements = {}) {
     QString error;
     if (!YearFiles::createFromTemplate(Y13, &error)) qWarning() << error;
-    sql(Y13, statements);
+    sqlRows(Y13, statements);
     return YearFile::open(Y13, &error);
 }
 
@@ -71,7 +36,6 @@ class TstYearFile : public QObject {
     std::unique_ptr<WorkingFolder> dir_;
 
   private slots:
-    void initTestCase() { MsgBox::setHeadless(true); }
     void init() {
         dir_ = std::make_unique<WorkingFolder>();
         M_Cow::DbFileName.clear();
@@ -139,23 +103,23 @@ class TstYearFile : public QObject {
         QString error;
         if (folderTemplate) {  // the farm's own template, recognisable by its calf
             QVERIFY(YearFiles::createFromTemplate("seed.mdb", &error));
-            sql("seed.mdb", {"INSERT INTO T_Cow (Name) VALUES ('ひな形')"});
+            sqlRows("seed.mdb", {"INSERT INTO T_Cow (Name) VALUES ('ひな形')"});
             QVERIFY(QFile::rename("seed.mdb", YearFiles::TemplateName));
         }
         QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
         const QString names =
             "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
             "WHERE type = '%1' ORDER BY name)";
-        QCOMPARE(sql(Y13, {names.arg("table")}), (Rows{{"T_Cost,T_Cow,T_Proseed"}}));
-        QCOMPARE(sql(Y13, {names.arg("view")}),
+        QCOMPARE(sqlRows(Y13, {names.arg("table")}), (Rows{{"T_Cost,T_Cow,T_Proseed"}}));
+        QCOMPARE(sqlRows(Y13, {names.arg("view")}),
                  (Rows{{"Q_Cost_Cal1,Q_Cost_Ikusei,Q_Cost_Konsiryou,Q_Cost_Tesuu,"
                         "Q_Cost_Zensiryou,Q_Cow_Cal1,Q_Proseed_Cal1,Q_Syuusi"}}));
-        QCOMPARE(sql(Y13, {"SELECT group_concat(Name) FROM T_Cow"}),
+        QCOMPARE(sqlRows(Y13, {"SELECT group_concat(Name) FROM T_Cow"}),
                  (Rows{{folderTemplate ? QVariant("ひな形") : QVariant()}}));
         QVERIFY(YearFile::open(Y13, &error));
 
         // Never over a year that is there.
-        sql(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
+        sqlRows(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
         const QByteArray year = bytesOf(Y13);
         QVERIFY(!YearFiles::createFromTemplate(Y13, &error));
         QVERIFY2(error.contains(Y13), qPrintable(error));
@@ -218,7 +182,7 @@ class TstYearFile : public QObject {
         QFETCH(QString, reason);
         if (make == "text") writeBytes(Y13, "cowdata13.mdb\r\n年度データではありません\r\n");
         if (make == "empty") writeBytes(Y13, "");
-        if (make.startsWith("CREATE")) sql(Y13, {make});
+        if (make.startsWith("CREATE")) sqlRows(Y13, {make});
         if (make.startsWith("DROP") || make.startsWith("PRAGMA")) newYear({make});
         const QByteArray before = bytesOf(Y13);
         const QStringList files = QDir::current().entryList(QDir::Files | QDir::Hidden);
@@ -252,8 +216,8 @@ class TstYearFile : public QObject {
         }
         QVERIFY2(YearFile::open(Y13, &error), qPrintable(error));
         QByteArray bytes = bytesOf(Y13);
-        const int page = sql(Y13, {"PRAGMA page_size"}).value(0).value(0).toInt();
-        const int root = sql(Y13, {"SELECT rootpage FROM sqlite_master WHERE name = 'T_Cow'"})
+        const int page = sqlRows(Y13, {"PRAGMA page_size"}).value(0).value(0).toInt();
+        const int root = sqlRows(Y13, {"SELECT rootpage FROM sqlite_master WHERE name = 'T_Cow'"})
                              .value(0)
                              .value(0)
                              .toInt();
@@ -288,7 +252,7 @@ class TstYearFile : public QObject {
         QFETCH(bool, accepted);
         QString error;
         newYear();
-        sql(Y13, {"INSERT INTO " + insert}, &error);
+        sqlRows(Y13, {"INSERT INTO " + insert}, &error);
         QVERIFY2(accepted ? error.isEmpty() : error.contains("CHECK"), qPrintable(error));
     }
 
@@ -326,8 +290,8 @@ class TstYearFile : public QObject {
         QVERIFY2(syuusi.refresh(&error), qPrintable(error));
         QCOMPARE(syuusi.recordCount(), 1);
         QVERIFY(syuusi.column("T_Proseed.Zatu") >= 0 && syuusi.value("T_Cost.Zatu").isNull());
-        sql(Y13, {"INSERT INTO T_Proseed (Hanbai, Zatu) VALUES (500000, 11)",
-                  "INSERT INTO T_Cost (Zatu, Etc1_Name) VALUES (22, '敷料')"});
+        sqlRows(Y13, {"INSERT INTO T_Proseed (Hanbai, Zatu) VALUES (500000, 11)",
+                      "INSERT INTO T_Cost (Zatu, Etc1_Name) VALUES (22, '敷料')"});
         QVERIFY2(syuusi.refresh(&error), qPrintable(error));
         QCOMPARE(syuusi.recordCount(), 1);
         QCOMPARE(syuusi.value("T_Proseed.Zatu").toInt(), 11);
@@ -350,7 +314,7 @@ class TstYearFile : public QObject {
         one.editCurrent();
         QVERIFY2(one.update({{"Name", "花子"}, {"Kisyu", 250000}}, &error), qPrintable(error));
         QCOMPARE(one.value("Kisyu").toInt(), 250000);
-        QCOMPARE(sql(Y13, {"SELECT No, Name, Kisyu FROM T_Cow ORDER BY rowid"}),
+        QCOMPARE(sqlRows(Y13, {"SELECT No, Name, Kisyu FROM T_Cow ORDER BY rowid"}),
                  (Rows{{13, "c", QVariant()}, {12, "花子", 250000}, {11, "a", QVariant()}}));
     }
 
@@ -365,14 +329,14 @@ class TstYearFile : public QObject {
         QCOMPARE(cows.position(), 2);
         // A second save changes the record just added instead of adding another.
         QVERIFY2(cows.update({{"No", 4}}, &error), qPrintable(error));
-        QCOMPARE(sql(Y13, {"SELECT group_concat(No) FROM T_Cow"}), (Rows{{"1,2,4"}}));
+        QCOMPARE(sqlRows(Y13, {"SELECT group_concat(No) FROM T_Cow"}), (Rows{{"1,2,4"}}));
 
         cows.setPosition(1);
         QVERIFY2(cows.deleteCurrent(&error), qPrintable(error));
         QCOMPARE(cows.value("No").toInt(), 4);  // the next one
         QVERIFY2(cows.deleteCurrent(&error), qPrintable(error));
         QCOMPARE(cows.value("No").toInt(), 1);  // the last one gone: the one before
-        QCOMPARE(sql(Y13, {"SELECT group_concat(No) FROM T_Cow"}), (Rows{{"1"}}));
+        QCOMPARE(sqlRows(Y13, {"SELECT group_concat(No) FROM T_Cow"}), (Rows{{"1"}}));
     }
 
     void dataSource_refusedSaveWritesNothing() {
@@ -385,15 +349,15 @@ class TstYearFile : public QObject {
         QVERIFY2(error.contains(Y13), qPrintable(error));
         cows.addNew();
         QVERIFY(!cows.update({{"No", 40000}}, &error));
-        QCOMPARE(sql(Y13, {"SELECT No, Kisyu FROM T_Cow"}), (Rows{{1, 100}}));
+        QCOMPARE(sqlRows(Y13, {"SELECT No, Kisyu FROM T_Cow"}), (Rows{{1, 100}}));
 
         // No transaction was left open; a record deleted elsewhere is not silently "saved".
         cows.editCurrent();
         QVERIFY2(cows.update({{"Kisyu", 300}}, &error), qPrintable(error));
-        QCOMPARE(sql(Y13, {"SELECT Kisyu FROM T_Cow"}), (Rows{{300}}));
-        sql(Y13, {"DELETE FROM T_Cow"});
+        QCOMPARE(sqlRows(Y13, {"SELECT Kisyu FROM T_Cow"}), (Rows{{300}}));
+        sqlRows(Y13, {"DELETE FROM T_Cow"});
         QVERIFY(!cows.update({{"Kisyu", 400}}, &error));
-        QCOMPARE(sql(Y13, {"SELECT count(*) FROM T_Cow"}), (Rows{{0}}));
+        QCOMPARE(sqlRows(Y13, {"SELECT count(*) FROM T_Cow"}), (Rows{{0}}));
     }
 
     // Each message names the problem in Japanese; Qt's or SQLite's own words come only on a
@@ -408,8 +372,8 @@ class TstYearFile : public QObject {
         QVERIFY(YearFiles::createFromTemplate(y12, &e));
         if (auto file = YearFile::open(y12, &e, true)) {
             // Broken after it was opened: opening it now is refused (below).
-            sql(y12,
-                {"DROP VIEW Q_Cost_Tesuu", "CREATE VIEW Q_Cost_Tesuu AS SELECT x FROM T_Gone"});
+            sqlRows(y12,
+                    {"DROP VIEW Q_Cost_Tesuu", "CREATE VIEW Q_Cost_Tesuu AS SELECT x FROM T_Gone"});
             QVERIFY(!DataSource(file, "Q_Cost_Tesuu").refresh(&e));
             add("読み込みに失敗しました", true);
             DataSource cost(file, "T_Cost");
@@ -549,5 +513,5 @@ class TstYearFile : public QObject {
     }
 };
 
-QTEST_MAIN(TstYearFile)
+QTEST_GUILESS_MAIN(TstYearFile)
 #include "tst_yearfile.moc"

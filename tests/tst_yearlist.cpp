@@ -17,11 +17,6 @@ QString gridRow(QTableWidget *grid, int r) {
     return cells.join(QLatin1Char('|'));
 }
 
-QByteArray bytesOf(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 }  // namespace
 
 class TstYearList : public QObject {
@@ -47,13 +42,9 @@ class TstYearList : public QObject {
             QVERIFY(junk.open(QIODevice::WriteOnly));
             junk.write("this is not a year file");
         }
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
-            db.setDatabaseName(QStringLiteral("cowdata15.mdb"));
-            QVERIFY(db.open());
-            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE T_Cow (No INTEGER)"));
-        }
-        QSqlDatabase::removeDatabase("other");
+        sqlRows(QStringLiteral("cowdata15.mdb"),
+                {QStringLiteral("CREATE TABLE T_Cow (No INTEGER)")}, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         QStringList names = {"cowdata12.mdb", "cowdata13.mdb", "cowdata14.mdb", "cowdata15.mdb"};
         QList<QByteArray> before;
         for (const QString &n : names) before << bytesOf(n);
@@ -139,15 +130,8 @@ class TstYearList : public QObject {
             QString error;
             QVERIFY2(YearFiles::createFromTemplate(name, &error), qPrintable(error));
             if (dates.isEmpty()) continue;
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "dates");
-            db.setDatabaseName(name);
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY2(q.exec("INSERT INTO T_Cow (I_Date, O_Date) VALUES " + dates),
-                     qPrintable(q.lastError().text()));
-            db.close();
-            db = {};
-            QSqlDatabase::removeDatabase("dates");
+            sqlRows(name, {"INSERT INTO T_Cow (I_Date, O_Date) VALUES " + dates}, &error);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
         }
         M_Cow::DbFileName = QStringLiteral("cowdata03.mdb");
         QStringList listed;

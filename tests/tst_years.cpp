@@ -20,13 +20,13 @@
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
 #include "Frm_Year.h"
+#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
 #include "Valuation.h"
-#include "WorkingFolder.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 #include "YearProcedures.h"
@@ -36,44 +36,11 @@ namespace {
 const QString Y13 = QStringLiteral("cowdata13.mdb");
 const QString Y14 = QStringLiteral("cowdata14.mdb");
 
-// Every cell of a query on a connection of its own, closed before returning: cells
-// joined by "|", rows by ";", NULL as "NULL".
-QString text(const QString &file, const QString &sql) {
-    QStringList lines;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "check");
-        db.setDatabaseName(file);
-        QSqlQuery q(db);
-        if (!db.open() || !q.exec(sql)) lines << "error: " + q.lastError().text();
-        while (q.next()) {
-            QStringList cells;
-            for (int c = 0; c < q.record().count(); ++c)
-                cells << (q.isNull(c) ? QStringLiteral("NULL") : q.value(c).toString());
-            lines << cells.join('|');
-        }
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("check");
-    return lines.join(';');
-}
-
-QByteArray bytesOf(const QString &name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Every file of the working folder with its bytes, so "nothing changed" is one compare.
 QMap<QString, QByteArray> folder() {
     QMap<QString, QByteArray> all;
     for (const QString &n : QDir::current().entryList(QDir::Files)) all[n] = bytesOf(n);
     return all;
-}
-
-QString boxes() {
-    QStringList all;
-    for (const MsgBox::Shown &s : MsgBox::shown()) all << s.title + "|" + s.text;
-    return all.join('\n');
 }
 
 template <typename W>
@@ -109,7 +76,7 @@ class TstYears : public QObject {
 
     void exec(const QString &statements, const QString &file = Y13) {
         for (const QString &s : statements.split(';', Qt::SkipEmptyParts)) {
-            const QString result = text(file, s);
+            const QString result = sqlText(file, s);
             QVERIFY2(!result.startsWith("error"), qPrintable(result));
         }
     }
@@ -169,15 +136,15 @@ class TstYears : public QObject {
         valueYear();
         const QByteArray year13 = bytesOf(Y13);
         typeYear("14");
-        QCOMPARE(boxes(), QStringLiteral("Moriva|データ年度更新が終わりました。"));
+        QCOMPARE(shownBoxes(), QStringLiteral("Moriva|データ年度更新が終わりました。"));
         QVERIFY(!topLevel<Frm_Year>("Frm_Year"));
         QCOMPARE(current(), Y14 + "|" + Y14 + "|14|" + Y14);
-        QCOMPARE(text(Y14,
-                      "SELECT No, Name, Kisyu, I_Kingaku, Syori, Hiikutuki, Kimatu, F3 "
-                      "FROM T_Cow ORDER BY rowid"),
+        QCOMPARE(sqlText(Y14,
+                         "SELECT No, Name, Kisyu, I_Kingaku, Syori, Hiikutuki, Kimatu, F3 "
+                         "FROM T_Cow ORDER BY rowid"),
                  QStringLiteral("1|A|148|0|2|12|148|;2|C|216|0|2|12|216|"));
-        QCOMPARE(text(Y14, CostRow), ClearedCost);
-        QCOMPARE(text(Y14, "SELECT * FROM T_Proseed"), ClearedIncome);
+        QCOMPARE(sqlText(Y14, CostRow), ClearedCost);
+        QCOMPARE(sqlText(Y14, "SELECT * FROM T_Proseed"), ClearedIncome);
         QCOMPARE(Frm_Wk::instance()->t_KisyuKei, QStringLiteral("364"));
         QCOMPARE(bytesOf(Y13), year13);
         QCOMPARE(QDir::current().entryList(QDir::Files),
@@ -185,7 +152,7 @@ class TstYears : public QObject {
 
         MsgBox::clearShown();
         typeYear("13");
-        QCOMPARE(boxes(), QStringLiteral("Moriva|処理年度を切り替えました。"));
+        QCOMPARE(shownBoxes(), QStringLiteral("Moriva|処理年度を切り替えました。"));
         QCOMPARE(current(), Y13 + "|" + Y13 + "|13|" + Y13);
         QCOMPARE(Frm_Wk::instance()->t_KisyuKei, QStringLiteral("420"));
         QCOMPARE(bytesOf(Y13), year13);
@@ -217,10 +184,11 @@ class TstYears : public QObject {
         QString error;
         QVERIFY2(YearProcedures::rollOver(Y14, &error), qPrintable(error));
         QCOMPARE(
-            text(Y14, "SELECT No, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
+            sqlText(Y14, "SELECT No, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
             kept);
-        QCOMPARE(text(Y14, "SELECT count(*) FROM T_Cost UNION ALL SELECT count(*) FROM T_Proseed"),
-                 calves.isEmpty() ? "0;0" : "1;1");
+        QCOMPARE(
+            sqlText(Y14, "SELECT count(*) FROM T_Cost UNION ALL SELECT count(*) FROM T_Proseed"),
+            calves.isEmpty() ? "0;0" : "1;1");
     }
 
     // Rollover failures: the old year stays current and whole, and no new or temporary
@@ -270,9 +238,9 @@ class TstYears : public QObject {
         if (fault == "overflow") exec("UPDATE T_Cow SET Kisyu = -2147483648 WHERE Name = 'A'");
         if (fault == "unsaved") {
             exec("UPDATE T_Cow SET I_Kingaku = 150 WHERE Name = 'A'");
-            text(Y13,
-                 "CREATE TRIGGER full BEFORE UPDATE ON T_Cow "
-                 "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+            sqlText(Y13,
+                    "CREATE TRIGGER full BEFORE UPDATE ON T_Cow "
+                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
         }
         // A folder where SQLite puts the new file's journal: its first write fails.
         if (fault == "journal") QVERIFY(QDir().mkdir(Snapshot::temporaryPath(Y14) + "-journal"));
@@ -282,9 +250,10 @@ class TstYears : public QObject {
         typeYear("14");
         QCOMPARE(MsgBox::shown().size(), fault == "overflow" || fault == "unsaved" ? 2 : 1);
         QCOMPARE(MsgBox::shown().last().title, QStringLiteral("年度設定"));
-        QVERIFY2(boxes().contains("cowdata14.mdb を作れませんでした。処理年度は 13 年度のまま") &&
-                     boxes().contains(says) && (unsaid.isEmpty() || !boxes().contains(unsaid)),
-                 qPrintable(boxes()));
+        QVERIFY2(
+            shownBoxes().contains("cowdata14.mdb を作れませんでした。処理年度は 13 年度のまま") &&
+                shownBoxes().contains(says) && (unsaid.isEmpty() || !shownBoxes().contains(unsaid)),
+            qPrintable(shownBoxes()));
         QCOMPARE(folder(), before);
         QCOMPARE(M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo, was);
         QCOMPARE(Frm_Wk::instance(), wk);
@@ -348,11 +317,12 @@ class TstYears : public QObject {
         }
         QCOMPARE(shown.last().text, QStringLiteral("データ年度更新が終わりました。"));
         QCOMPARE(
-            text(Y14, "SELECT Name, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
+            sqlText(Y14,
+                    "SELECT Name, Kisyu, I_Kingaku, Syori, Hiikutuki FROM T_Cow ORDER BY rowid"),
             carried);
         // Year 13 keeps the values it carried, so its reports print what went forward.
-        QCOMPARE(text(Y13, "SELECT Name, Kimatu FROM T_Cow WHERE Kimatu <> 0 ORDER BY rowid"),
-                 text(Y14, "SELECT Name, Kisyu FROM T_Cow ORDER BY rowid"));
+        QCOMPARE(sqlText(Y13, "SELECT Name, Kimatu FROM T_Cow WHERE Kimatu <> 0 ORDER BY rowid"),
+                 sqlText(Y14, "SELECT Name, Kisyu FROM T_Cow ORDER BY rowid"));
         if (!asked) QCOMPARE(bytesOf(Y13), before[Y13]);
     }
 
@@ -372,9 +342,9 @@ class TstYears : public QObject {
         const auto before = folder();
         const Frm_Wk *wk = Frm_Wk::instance();
         typeYear("12");
-        QVERIFY2(boxes().startsWith(
+        QVERIFY2(shownBoxes().startsWith(
                      "年度設定|処理年度を切り替えられませんでした。処理年度は 13 年度のままです。"),
-                 qPrintable(boxes()));
+                 qPrintable(shownBoxes()));
         QCOMPARE(folder(), before);
         QCOMPARE(M_Cow::DbFileName + Frm_Wk::instance()->t_Nendo, Y13 + "13");
         QCOMPARE(Frm_Wk::instance(), wk);
@@ -397,7 +367,7 @@ class TstYears : public QObject {
         QFETCH(QString, says);
         const auto before = folder();
         typeYear(typed);
-        QCOMPARE(boxes(), "年度設定|" + says);
+        QCOMPARE(shownBoxes(), "年度設定|" + says);
         QCOMPARE(folder(), before);
         auto *w = topLevel<Frm_Year>("Frm_Year");
         QVERIFY(w);
@@ -420,8 +390,8 @@ class TstYears : public QObject {
         QCOMPARE(cost->findChild<QLineEdit *>("t_Nidukuri")->text(), QStringLiteral("10"));
         cost->findChild<QLineEdit *>("t_Sozei")->setText("1,111");
         cost->cmd_Set_Click();
-        QCOMPARE(text(Y13, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("1111|10"));
-        QCOMPARE(text(Y14, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("0|0"));
+        QCOMPARE(sqlText(Y13, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("1111|10"));
+        QCOMPARE(sqlText(Y14, "SELECT Sozei, Nidukuri FROM T_Cost"), QStringLiteral("0|0"));
     }
 
     // Not modal, asked again it comes to the front as it was; its keys; Cancel, Enter on
@@ -507,8 +477,8 @@ class TstYears : public QObject {
             QCOMPARE(rows(), calves);
             QCOMPARE(folder(), before);
             QVERIFY(how == "cancel"
-                        ? boxes().isEmpty()
-                        : boxes().startsWith(
+                        ? shownBoxes().isEmpty()
+                        : shownBoxes().startsWith(
                               "初期化|データクリアができませんでした。"
                               "データには手を加えていません。\n"
                               "cowdata13.mdb のバックアップをフォルダ " +
@@ -516,16 +486,16 @@ class TstYears : public QObject {
                               " に作れませんでした。\n作業フォルダに backup という名前のファイル"));
             return;
         }
-        QCOMPARE(boxes(), QStringLiteral("初期化|データクリア終了"));
+        QCOMPARE(shownBoxes(), QStringLiteral("初期化|データクリア終了"));
         // An open calf list shows no calf the clear deleted.
         QCOMPARE(rows(), 0);
         QCOMPARE(list->findChild<QPushButton *>("cmd_Edit")->isEnabled(), false);
         // An expense window left open shows the cleared record when the farmer returns.
         cost->Form_Activate();
         QCOMPARE(cost->findChild<QLineEdit *>("t_Sozei")->text(), QStringLiteral("0"));
-        QCOMPARE(text(Y13, "SELECT count(*) FROM T_Cow"), QStringLiteral("0"));
-        QCOMPARE(text(Y13, CostRow), ClearedCost);
-        QCOMPARE(text(Y13, "SELECT * FROM T_Proseed"), ClearedIncome);
+        QCOMPARE(sqlText(Y13, "SELECT count(*) FROM T_Cow"), QStringLiteral("0"));
+        QCOMPARE(sqlText(Y13, CostRow), ClearedCost);
+        QCOMPARE(sqlText(Y13, "SELECT * FROM T_Proseed"), ClearedIncome);
         // The work window read the cleared tables.
         QCOMPARE(Frm_Wk::instance()->t_Keihi + "|" + Frm_Wk::instance()->t_Syuunyuu + "|" +
                      Frm_Wk::instance()->t_Zensiryou + "|" + Frm_Wk::instance()->t_KisyuKei,
@@ -537,9 +507,9 @@ class TstYears : public QObject {
                      .match(backups[0])
                      .hasMatch(),
                  qPrintable(backups[0]));
-        QCOMPARE(text("backup/" + backups[0], "SELECT count(*) FROM T_Cow"),
+        QCOMPARE(sqlText("backup/" + backups[0], "SELECT count(*) FROM T_Cow"),
                  how == "empty" ? QStringLiteral("0") : QStringLiteral("3"));
-        QCOMPARE(text("backup/" + backups[0], "SELECT Sozei FROM T_Cost"), QStringLiteral("1"));
+        QCOMPARE(sqlText("backup/" + backups[0], "SELECT Sozei FROM T_Cost"), QStringLiteral("1"));
     }
 
     // A day's first change of the current year is preceded by a backup; ten are kept.
@@ -563,7 +533,8 @@ class TstYears : public QObject {
         QVERIFY(kept.last().startsWith("cowdata13_0013_2001-12-13_"));
         QCOMPARE(QDir("backup").entryList(QDir::Files), kept);
         // Each holds the year as it stood before that day's first save.
-        QCOMPARE(text("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"), QStringLiteral("121"));
+        QCOMPARE(sqlText("backup/" + kept.last(), "SELECT Sozei FROM T_Cost"),
+                 QStringLiteral("121"));
         // Another year's file, or one a window kept open on an earlier year, is not backed up.
         QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
         auto other = YearFile::open("cowdata12.mdb", &error);
@@ -582,7 +553,7 @@ class TstYears : public QObject {
                         .exec(QStringLiteral("UPDATE T_Cost SET Sozei = %1").arg(day));
                 },
                 &error));
-            QCOMPARE(text(Y13, "SELECT Sozei FROM T_Cost"), QString::number(day));
+            QCOMPARE(sqlText(Y13, "SELECT Sozei FROM T_Cost"), QString::number(day));
         }
         QCOMPARE(MsgBox::shown().size(), 1);
         QVERIFY2(MsgBox::shown()[0].text.contains(
@@ -664,7 +635,7 @@ class TstYears : public QObject {
             seen << QString(name)
                             .remove(QRegularExpression("^cowdata13_|\\.mdb$"))
                             .replace(QRegularExpression("_\\d{6}"), "_t") +
-                        ":" + text("backup/" + name, "SELECT count(*) FROM T_Cow");
+                        ":" + sqlText("backup/" + name, "SELECT count(*) FROM T_Cow");
         QCOMPARE(seen, kept);
         QCOMPARE(QDir("backup").entryList(QDir::Files).size(), kept.size());
     }

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "Binding.h"
+#include "BoundFields.h"
 
 class DataSource;
 class QLineEdit;

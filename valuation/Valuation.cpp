@@ -8,7 +8,7 @@
 #include "Checkpoint.h"
 #include "FatteningMonths.h"
 #include "Frm_Wk.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "YearFile.h"
 
 std::array<QString, 12> SetMonthMark(int month, int status) {
@@ -102,7 +102,7 @@ bool freshPerHead(Frm_Wk &wk, std::optional<qint64> *perHead, QString *error) {
                      Frm_Wk::Data_ProseedCal1, Frm_Wk::Data_Cost_Zensiryou,
                      Frm_Wk::Data_Cost_Konsiryou, Frm_Wk::Data_Cost_Ikusei},
                     &why)) {
-        *error = MsgBox::withDetail(
+        *error = MsgText::withDetail(
             QStringLiteral("集計を読み込めないため、棚卸の計算ができません。"), why);
         return false;
     }

@@ -11,6 +11,7 @@
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "MsgText.h"
 #include "YearProcedures.h"
 
 namespace {
@@ -74,7 +75,7 @@ void Frm_Year::cmd_Set_Click() {
         // The year's fresh valuation was saved before the rollover failed: the current
         // file did change, as opening 印刷 would have changed it.
         if (valued)
-            error = MsgBox::beforeDetail(
+            error = MsgText::beforeDetail(
                 error,
                 QStringLiteral("（年度更新の前に、棚卸の計算し直しだけは %1 に保存しました。）")
                     .arg(M_Cow::DbFileName));

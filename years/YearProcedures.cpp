@@ -14,7 +14,7 @@
 #include "FatteningMonths.h"
 #include "Frm_Wk.h"
 #include "M_Cow.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
 #include "Valuation.h"
@@ -29,9 +29,9 @@ bool run(YearFile &file, const QString &what, const QStringList &statements, QSt
     for (const QString &sql : statements) {
         QSqlQuery q(file.db());
         if (!q.exec(sql)) {
-            *error = MsgBox::withDetail(QStringLiteral("%1に失敗しました。%2")
-                                            .arg(what, Snapshot::storageHint(q.lastError())),
-                                        q.lastError().text());
+            *error = MsgText::withDetail(QStringLiteral("%1に失敗しました。%2")
+                                             .arg(what, Snapshot::storageHint(q.lastError())),
+                                         q.lastError().text());
             return false;
         }
     }
@@ -48,8 +48,8 @@ std::optional<Counts> counts(const YearFile &file, const QString &calves, QStrin
                     .arg(calves)) ||
         !q.next()) {
         *error =
-            MsgBox::withDetail(QStringLiteral("%1 の件数を数えられません。").arg(file.fileName()),
-                               q.lastError().text());
+            MsgText::withDetail(QStringLiteral("%1 の件数を数えられません。").arg(file.fileName()),
+                                q.lastError().text());
         return std::nullopt;
     }
     return Counts{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
@@ -104,7 +104,7 @@ bool makeRolledOver(const QString &fileName, QString *why) {
             const QString problem = made->damage();
             const auto found = counts(*made, QStringLiteral("1"), why);
             if (!problem.isEmpty())
-                *why = MsgBox::withDetail(
+                *why = MsgText::withDetail(
                     QStringLiteral("作ったファイルの検査で異常が見つかりました。"), problem);
             else if (found && *found != *expected)
                 *why = QStringLiteral("作ったファイルの件数が合いません。");
