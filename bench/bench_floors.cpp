@@ -26,6 +26,7 @@
 #include <map>
 
 #include "BarePdf.h"
+#include "FatteningMonths.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
@@ -331,7 +332,8 @@ const QStringList ClearLedgers = {
     QStringLiteral("UPDATE T_Proseed SET Hanbai = 0, Zatu = 0, Etc1_Name = '', Etc1 = 0, "
                    "Etc2_Name = '', Etc2 = 0")};
 
-// VACUUM INTO a temporary name, a set-based delete and renumber, the rename.
+// VACUUM INTO a temporary name, a set-based delete and renumber (the carried calves
+// fattening, 12 months, as the program carries them), the rename.
 bool floorRollover(const QString &from, const QString &to) {
     {
         const Bare source(from);
@@ -342,9 +344,10 @@ bool floorRollover(const QString &from, const QString &to) {
         if (!execAll(made, QStringList{QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
                                        QStringLiteral(
                                            "UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = "
-                                           "T_Cow.Kimatu FROM (SELECT rowid AS id, row_number() "
-                                           "OVER (ORDER BY rowid) AS n FROM T_Cow) AS k WHERE "
-                                           "T_Cow.rowid = k.id")} +
+                                           "T_Cow.Kimatu, Syori = %1, Hiikutuki = 12 FROM "
+                                           "(SELECT rowid AS id, row_number() OVER (ORDER BY "
+                                           "rowid) AS n FROM T_Cow) AS k WHERE T_Cow.rowid = k.id")
+                                           .arg(Hiiku)} +
                                ClearLedgers))
             return false;
     }

@@ -3,7 +3,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#ifdef _WIN32
+#ifdef Q_OS_WIN
 #include <windows.h>
 
 #include "PrinterSetupWin.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-#ifdef _WIN32
+#ifdef Q_OS_WIN
 class PlatformSetup : public PrinterSetup {
   public:
     bool SetPrinterOrientation(Orientation orientation, QString *detail) override {
@@ -53,7 +53,7 @@ class PlatformSetup : public PrinterSetup {
 PrinterSetup *installed = nullptr;
 
 QString spoolerError() {
-#ifdef _WIN32
+#ifdef Q_OS_WIN
     // StartDoc and EndDoc leave their cause here; Qt only marks the printer's state.
     const DWORD code = GetLastError();
     return code ? qt_error_string(int(code)) : QString();
@@ -77,7 +77,7 @@ QString PrinterSetup::JobRefusal(const QPrinter &printer) {
     if (printer.outputFormat() != QPrinter::NativeFormat || !printer.outputFileName().isEmpty())
         return {};
     QString reason;
-#ifndef _WIN32
+#ifndef Q_OS_WIN
     // The submission is the last request Qt makes when the painting ends, so the
     // thread's last CUPS status is its answer. Read first: any later request replaces it.
     if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)

@@ -1,5 +1,6 @@
 #include "PrinterSetupWin.h"
 
+// Plain C++ without Qt (see the header), so the compiler's own platform macro.
 #ifdef _WIN32
 
 #include <windows.h>
@@ -7,43 +8,68 @@
 
 #include <vector>
 
-bool SetDefaultPrinterOrientation(short orientation, std::string *error) {
-    DWORD nameSize = 0;
-    GetDefaultPrinterA(nullptr, &nameSize);
-    std::vector<char> name(nameSize ? nameSize : 1);
-    if (nameSize == 0 || !GetDefaultPrinterA(name.data(), &nameSize)) {
-        *error = "no default printer";
-        return false;
-    }
+namespace {
 
-    PRINTER_DEFAULTSA defaults{};
-    defaults.DesiredAccess = PRINTER_ALL_ACCESS;
-    HANDLE printer = nullptr;
-    DWORD needed = 0;
-    if (OpenPrinterA(name.data(), &printer, &defaults))
-        GetPrinterA(printer, 2, nullptr, 0, &needed);
-    // A failed open or read shows up as a size of 0.
-    if (needed == 0) {
-        if (printer) ClosePrinter(printer);
-        *error = "cannot read the printer's settings";
-        return false;
+// The default printer, open, with its settings (PRINTER_INFO_2A) read.
+class DefaultPrinter {
+  public:
+    DefaultPrinter(const DefaultPrinter &) = delete;
+    DefaultPrinter &operator=(const DefaultPrinter &) = delete;
+    DefaultPrinter(DWORD access, std::string *error) {
+        DWORD nameSize = 0;
+        GetDefaultPrinterA(nullptr, &nameSize);
+        std::vector<char> name(nameSize ? nameSize : 1);
+        if (nameSize == 0 || !GetDefaultPrinterA(name.data(), &nameSize)) {
+            *error = "no default printer";
+            return;
+        }
+        PRINTER_DEFAULTSA defaults{};
+        defaults.DesiredAccess = access;
+        DWORD needed = 0;
+        if (OpenPrinterA(name.data(), &handle_, &defaults))
+            GetPrinterA(handle_, 2, nullptr, 0, &needed);
+        // A failed open or read shows up as a size of 0.
+        if (needed > 0) buffer_.resize(needed);
+        if (needed == 0 || !GetPrinterA(handle_, 2, buffer_.data(), needed, &needed)) {
+            buffer_.clear();
+            *error = "cannot read the printer's settings";
+        }
     }
-    std::vector<BYTE> buffer(needed);
-    if (!GetPrinterA(printer, 2, buffer.data(), needed, &needed)) {
-        ClosePrinter(printer);
-        *error = "cannot read the printer's settings";
-        return false;
+    ~DefaultPrinter() {
+        if (handle_) ClosePrinter(handle_);
     }
-    auto *info = reinterpret_cast<PRINTER_INFO_2A *>(buffer.data());
-    // Only the fixed part of the device mode is touched; a driver that does not know
-    // orientation, or a printer without a device mode, is left as it is.
-    DEVMODEA *mode = info->pDevMode;
-    if (mode && (mode->dmFields & DM_ORIENTATION)) {
+    bool read() const { return !buffer_.empty(); }
+    // Only the fixed part of the device mode counts; a driver that does not know
+    // orientation, or a printer without a device mode, has none.
+    DEVMODEA *modeWithOrientation() {
+        DEVMODEA *mode = reinterpret_cast<PRINTER_INFO_2A *>(buffer_.data())->pDevMode;
+        return mode && (mode->dmFields & DM_ORIENTATION) ? mode : nullptr;
+    }
+    // A refused write changes nothing and is not reported.
+    void write() { SetPrinterA(handle_, 2, buffer_.data(), 0); }
+
+  private:
+    HANDLE handle_ = nullptr;
+    std::vector<BYTE> buffer_;
+};
+
+}  // namespace
+
+bool SetDefaultPrinterOrientation(short orientation, std::string *error) {
+    DefaultPrinter printer(PRINTER_ALL_ACCESS, error);
+    if (!printer.read()) return false;
+    if (DEVMODEA *mode = printer.modeWithOrientation()) {
         mode->dmOrientation = orientation;
-        // A refused write changes nothing and is not reported.
-        SetPrinterA(printer, 2, buffer.data(), 0);
+        printer.write();
     }
-    ClosePrinter(printer);
+    return true;
+}
+
+bool DefaultPrinterOrientation(short *orientation, std::string *error) {
+    DefaultPrinter printer(PRINTER_ACCESS_USE, error);
+    if (!printer.read()) return false;
+    const DEVMODEA *mode = printer.modeWithOrientation();
+    *orientation = mode ? mode->dmOrientation : 0;
     return true;
 }
 

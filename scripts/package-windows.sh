@@ -55,8 +55,34 @@ export WINEPATH=$(winepath -w "$sdk/bin" 2>/dev/null || echo "Z:${sdk//\//\\}\\b
 # on; WINEQT_ ones arrive without the prefix.)
 export WINEQT_QPA_FONTDIR=$(winepath -w /usr/share/fonts/opentype/ipafont-gothic 2>/dev/null ||
   echo 'Z:\usr\share\fonts\opentype\ipafont-gothic')
+# The suite cannot start Linux tools under Wine: tst_reports leaves each PDF it checks as
+# NAME.pdf beside NAME.checks, whose lines are a poppler tool and a text its output for
+# NAME.pdf must contain. They stay in the build folder, to look at when a check fails.
+pdfs=$out/tests/pdf-checks
+rm -rf "$pdfs" && mkdir -p "$pdfs"
+export MORIVA_PDF_CHECKS=$(winepath -w "$pdfs")
+check_pdfs() {
+  local name tool text shown bad=0
+  for name in menu-inventory menu-statement bigfarm-statement; do
+    if [ ! -s "$pdfs/$name.pdf" ] || [ ! -s "$pdfs/$name.checks" ]; then
+      say "tst_reports left no $name.pdf and $name.checks in $pdfs"
+      bad=1
+      continue
+    fi
+    while IFS=$'\t' read -r tool text; do
+      case $tool in
+        pdftotext) shown=$(pdftotext -layout "$pdfs/$name.pdf" -) ;;
+        pdffonts | pdfinfo) shown=$("$tool" "$pdfs/$name.pdf") ;;
+        *) say "$name.checks: no such tool: $tool"; bad=1; continue ;;
+      esac
+      [[ $shown == *"$text"* ]] || { say "$name.pdf: $tool does not show \"$text\""; bad=1; }
+    done <"$pdfs/$name.checks"
+  done
+  return $bad
+}
 say "running the tests under Wine"
 (cd "$out/tests" && ctest --output-on-failure)
+check_pdfs || { say "the PDFs the suite wrote under Wine do not read back as printed"; exit 1; }
 
 # What the farmer installs: a build without the crash points.
 say "building the program"
@@ -67,16 +93,11 @@ stage=$out/stage/Moriva
 rm -rf "$out/stage"
 cmake --install "$out/release" --prefix "$stage" >/dev/null
 if grep -q MORIVA_CRASH_AT "$stage/moriva.exe"; then say "moriva.exe has the crash points"; exit 1; fi
-# Beside the program: Qt's libraries and the plugins it loads, SQLite, libcsv and the
-# compiler's runtime.
-for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Sql Qt6PrintSupport sqlite3 libcsv libstdc++-6 \
-  libgcc_s_seh-1 libwinpthread-1; do
-  cp "$sdk/bin/$dll.dll" "$stage/"
-done
-for plugin in platforms/qwindows sqldrivers/qsqlite styles/qwindowsvistastyle; do
-  mkdir -p "$stage/plugins/$(dirname $plugin)"
-  cp "$sdk/plugins/$plugin.dll" "$stage/plugins/$plugin.dll"
-done
+# Beside the program: what the SDK ships (packaging/windows/shipped.txt).
+while read -r file; do
+  mkdir -p "$(dirname "$stage/${file#bin/}")"
+  cp "$sdk/$file" "$stage/${file#bin/}"
+done < <(grep -v '^#' "$here/packaging/windows/shipped.txt")
 printf '[Paths]\nPlugins = plugins\n' >"$stage/qt.conf"
 
 # The uninstaller removes exactly what was installed: every file, then every folder

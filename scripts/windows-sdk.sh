@@ -2,8 +2,9 @@
 # Builds the Windows SDK the program is cross-built against: SQLite, libcsv and a shared
 # Qt (Core, Gui, Widgets, Sql, PrintSupport, Test) for x86_64-w64-mingw32, all from
 # Debian's own source packages. The result is cached outside the checkout under a key
-# made of the source versions, the compiler, the host Qt tools and this script, so a
-# second run returns at once. The SDK's path is the last line on standard output:
+# made of the source versions, the compilers, the host tools, the toolchain file and the
+# build options below, so a second run returns at once. The SDK's path is the last line
+# on standard output:
 #   sdk=$(bash scripts/windows-sdk.sh | tail -1)
 # MORIVA_SDK_CACHE overrides the cache folder ($HOME/.cache/moriva).
 set -euo pipefail
@@ -12,6 +13,8 @@ toolchain=$here/packaging/windows/mingw-w64.cmake
 cache=${MORIVA_SDK_CACHE:-$HOME/.cache/moriva}
 triple=x86_64-w64-mingw32
 say() { echo "windows-sdk: $*" >&2; }
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 # The source packages come through deb-src entries mirroring the machine's own deb
 # entries (same URIs, suites and components), kept in files of our own.
@@ -45,15 +48,15 @@ ensure_deb_src() {
       [ -e "$f" ] && oneline+=("$f")
     done
     if [ ${#deb822[@]} -gt 0 ]; then
-      deb822_src "${deb822[@]}" >"$srclist.tmp"
-      mv "$srclist.tmp" "$srclist.sources"
+      deb822_src "${deb822[@]}" | $sudo tee "$srclist.tmp" >/dev/null
+      $sudo mv "$srclist.tmp" "$srclist.sources"
     fi
     if [ ${#oneline[@]} -gt 0 ]; then
-      oneline_src "${oneline[@]}" >"$srclist.tmp"
-      mv "$srclist.tmp" "$srclist.list"
+      oneline_src "${oneline[@]}" | $sudo tee "$srclist.tmp" >/dev/null
+      $sudo mv "$srclist.tmp" "$srclist.list"
     fi
   fi
-  apt-get update -q >&2
+  $sudo apt-get update -q >&2
   has_deb_src || { say "apt-get source finds no qt6-base, even with $srclist.*"; exit 1; }
 }
 
@@ -65,22 +68,55 @@ src_version() {
   done
   echo "$best"
 }
-# The key names everything that changes what is built.
+# Debian's own compile options, so SQL behaves as in the Linux build the tests also run
+# on (rowid in views, URI names, LIKE on blobs ...).
+sqlite_flags=(-DSQLITE_SECURE_DELETE -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS3
+  -DSQLITE_ENABLE_FTS3_PARENTHESIS -DSQLITE_ENABLE_RTREE=1 -DSQLITE_SOUNDEX=1
+  -DSQLITE_ENABLE_UNLOCK_NOTIFY -DSQLITE_OMIT_LOOKASIDE=1 -DSQLITE_ENABLE_DBSTAT_VTAB
+  -DSQLITE_ALLOW_ROWID_IN_VIEW -DSQLITE_ENABLE_UPDATE_DELETE_LIMIT=1
+  -DSQLITE_ENABLE_LOAD_EXTENSION -DSQLITE_ENABLE_JSON1 -DSQLITE_LIKE_DOESNT_MATCH_BLOBS
+  -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_FTS3_TOKENIZER=1 -DSQLITE_USE_URI=1
+  -DSQLITE_MAX_SCHEMA_RETRY=25 -DSQLITE_ENABLE_PREUPDATE_HOOK -DSQLITE_ENABLE_SESSION
+  -DSQLITE_ENABLE_STMTVTAB -DSQLITE_MAX_VARIABLE_NUMBER=250000)
+
+# Qt's configure options, but for the paths. Only what the program uses. Tablet support
+# is off: Debian's source lacks the wintab headers. dynamicgl must go with opengl, or the
+# windows platform plugin does not build. direct2d stays on although nothing uses it:
+# without it Gui lacks the DirectWrite font engine, which the windows platform plugin and
+# print support still link against.
+qt_options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+  -DFEATURE_sql=ON -DFEATURE_sql_sqlite=ON -DFEATURE_system_sqlite=ON
+  -DFEATURE_sql_odbc=OFF -DFEATURE_sql_psql=OFF -DFEATURE_sql_mysql=OFF
+  -DFEATURE_sql_oci=OFF -DFEATURE_sql_ibase=OFF -DFEATURE_sql_db2=OFF
+  -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF
+  -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
+  -DFEATURE_tabletevent=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF
+  -DFEATURE_ico=OFF -DFEATURE_png=ON -DFEATURE_freetype=ON
+  -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF
+  -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
+  -DFEATURE_system_doubleconversion=OFF -DFEATURE_pkg_config=OFF)
+
+# The key names what changes the result: the sources, the cross compilers and their
+# runtime, the host Qt tools the build runs, the toolchain file and the options above.
+# Not this script's text, so that a mended comment or message does not rebuild Qt.
 sdk_key() {
   {
     for p in qt6-base sqlite3 libcsv; do echo "$p ${version[$p]}"; done
-    dpkg-query -W g++-mingw-w64-x86-64-posix qt6-base-dev-tools
-    cat "${BASH_SOURCE[0]}" "$toolchain"
+    dpkg-query -W gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev \
+      qt6-base-dev-tools
+    cat "$toolchain"
+    echo "${sqlite_flags[*]}"
+    echo "${qt_options[*]}"
   } | sha256sum | cut -c1-16
 }
 
-# What the program and its packaging need of the SDK; a feature that configure quietly
-# dropped (a driver whose library it did not find) must not end up cached.
-required=(bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/Qt6Sql.dll
-  bin/Qt6PrintSupport.dll bin/Qt6Test.dll bin/sqlite3.dll bin/libcsv.dll
-  bin/libstdc++-6.dll bin/libgcc_s_seh-1.dll bin/libwinpthread-1.dll
-  plugins/platforms/qwindows.dll plugins/platforms/qoffscreen.dll
-  plugins/styles/qwindowsvistastyle.dll plugins/sqldrivers/qsqlite.dll
+# What the program and its packaging need of the SDK: what the setup ships, and what
+# the build and the tests use. A feature that configure quietly dropped (a driver whose
+# library it did not find) must not end up cached.
+mapfile -t required < <(grep -v '^#' "$here/packaging/windows/shipped.txt")
+required+=(bin/Qt6Test.dll plugins/platforms/qoffscreen.dll
   include/sqlite3.h include/csv.h lib/libsqlite3.dll.a lib/libcsv.dll.a
   lib/cmake/Qt6/Qt6Config.cmake mingw-w64.cmake)
 check_sdk() {
@@ -155,17 +191,6 @@ main() {
   sqlsrc=$(echo "$work"/src/sqlite3-*/)
   csvsrc=$(echo "$work"/src/libcsv-*/)
 
-  # Debian's own compile options, so SQL behaves as in the Linux build the tests also run
-  # on (rowid in views, URI names, LIKE on blobs ...).
-  sqlite_flags=(-DSQLITE_SECURE_DELETE -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS3
-    -DSQLITE_ENABLE_FTS3_PARENTHESIS -DSQLITE_ENABLE_RTREE=1 -DSQLITE_SOUNDEX=1
-    -DSQLITE_ENABLE_UNLOCK_NOTIFY -DSQLITE_OMIT_LOOKASIDE=1 -DSQLITE_ENABLE_DBSTAT_VTAB
-    -DSQLITE_ALLOW_ROWID_IN_VIEW -DSQLITE_ENABLE_UPDATE_DELETE_LIMIT=1
-    -DSQLITE_ENABLE_LOAD_EXTENSION -DSQLITE_ENABLE_JSON1 -DSQLITE_LIKE_DOESNT_MATCH_BLOBS
-    -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_FTS3_TOKENIZER=1 -DSQLITE_USE_URI=1
-    -DSQLITE_MAX_SCHEMA_RETRY=25 -DSQLITE_ENABLE_PREUPDATE_HOOK -DSQLITE_ENABLE_SESSION
-    -DSQLITE_ENABLE_STMTVTAB -DSQLITE_MAX_VARIABLE_NUMBER=250000)
-
   # SQLite is one DLL shared by Qt's driver and the program: the program hands the
   # driver's connection handle to the backup API, which must be the same library's.
   sqlite() (
@@ -189,27 +214,12 @@ main() {
   )
   step libcsv libcsv
 
-  # Only what the program uses. Tablet support is off: Debian's source lacks the wintab
-  # headers. dynamicgl must go with opengl, or the windows platform plugin does not build.
-  # direct2d stays on although nothing uses it: without it Gui lacks the DirectWrite font
-  # engine, which the windows platform plugin and print support still link against.
   qt_configure() (
     cmake -G Ninja -S "$qtsrc" -B "$work/qt-build" \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$stage" \
-      -DCMAKE_INSTALL_PREFIX="$sdk" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
-      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-      -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+      -DCMAKE_INSTALL_PREFIX="$sdk" \
       -DSQLite3_INCLUDE_DIR="$stage/include" -DSQLite3_LIBRARY="$stage/lib/libsqlite3.dll.a" \
-      -DFEATURE_sql=ON -DFEATURE_sql_sqlite=ON -DFEATURE_system_sqlite=ON \
-      -DFEATURE_sql_odbc=OFF -DFEATURE_sql_psql=OFF -DFEATURE_sql_mysql=OFF \
-      -DFEATURE_sql_oci=OFF -DFEATURE_sql_ibase=OFF -DFEATURE_sql_db2=OFF \
-      -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
-      -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
-      -DFEATURE_tabletevent=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
-      -DFEATURE_ico=OFF -DFEATURE_png=ON -DFEATURE_freetype=ON \
-      -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF \
-      -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
-      -DFEATURE_system_doubleconversion=OFF -DFEATURE_pkg_config=OFF
+      "${qt_options[@]}"
   )
   step qt-configure qt_configure
   # Other developers share the machine's cores.

@@ -13,13 +13,10 @@
 #include "TestYear.h"
 
 #ifdef Q_OS_WIN
-#include <windows.h>
-#include <winspool.h>
+#include "PrinterSetupWin.h"
 #else
 #include <pwd.h>
 #include <unistd.h>
-
-#include <vector>
 #endif
 
 // The printer's stored default orientation on a real CUPS server with a cups-pdf queue,
@@ -44,28 +41,15 @@ class TstCups : public QObject {
     // The stored default as CUPS numbers it: "4" landscape, "3" portrait.
     QString stored() const {
 #ifdef Q_OS_WIN
-        DWORD size = 0;
-        GetDefaultPrinterW(nullptr, &size);
-        std::vector<wchar_t> name(size + 1);
-        HANDLE printer = nullptr;
-        if (!size || !GetDefaultPrinterW(name.data(), &size) ||
-            !OpenPrinterW(name.data(), &printer, nullptr))
-            return QStringLiteral("no printer");
-        DWORD needed = 0;
-        GetPrinterW(printer, 2, nullptr, 0, &needed);
-        std::vector<BYTE> info(needed ? needed : 1);
-        QString orientation = QStringLiteral("none");
-        if (needed && GetPrinterW(printer, 2, info.data(), needed, &needed)) {
-            const DEVMODEW *mode = reinterpret_cast<PRINTER_INFO_2W *>(info.data())->pDevMode;
-            if (mode && mode->dmOrientation == DMORIENT_LANDSCAPE) orientation = "4";
-            if (mode && mode->dmOrientation == DMORIENT_PORTRAIT) orientation = "3";
-        }
-        ClosePrinter(printer);
-        return orientation;
-#endif
+        short orientation = 0;
+        std::string error;
+        if (!DefaultPrinterOrientation(&orientation, &error)) return QStringLiteral("no printer");
+        return orientation == 2 ? "4" : orientation == 1 ? "3" : "none";
+#else
         const QString options = run("lpoptions", {"-p", "MorivaPDF"});
         const auto m = QRegularExpression("orientation-requested=(\\d)").match(options);
         return m.hasMatch() ? m.captured(1) : QStringLiteral("none");
+#endif
     }
     // Where CUPS cannot be started the test is skipped; CI asks for it to fail instead.
     void unavailable(const QString &why) {

@@ -89,13 +89,20 @@ rm "$t/sdk/plugins/sqldrivers/qsqlite.dll"
 check "SDK without qsqlite" "windows-sdk: missing from the SDK: plugins/sqldrivers/qsqlite.dll" \
   "$(check_sdk "$t/sdk" 2>&1 || true)"
 
-# A new version of any source package (a security update of sqlite3) needs a new SDK.
+# A new version of any source package (a security update of sqlite3) needs a new SDK,
+# and so does a changed build option.
 version=([qt6-base]=6.4.2+dfsg-10 [sqlite3]=3.40.1-2 [libcsv]=3.0.3+dfsg-6)
-before=$(sdk_key)
+saved_qt=("${qt_options[@]}") saved_sqlite=("${sqlite_flags[@]}")
+keys=$(sdk_key)
 version[sqlite3]=3.40.1-2+deb12u2
-after=$(sdk_key)
-check "key follows versions" "16 16 different" \
-  "${#before} ${#after} $([ "$before" != "$after" ] && echo different || echo same)"
+keys+=" $(sdk_key)"
+qt_options+=(-DFEATURE_jpeg=ON)
+keys+=" $(sdk_key)"
+sqlite_flags=("${sqlite_flags[@]/-DSQLITE_SOUNDEX=1/}")
+keys+=" $(sdk_key)"
+check "key follows versions and options" "4 of 16 characters" \
+  "$(tr ' ' '\n' <<<"$keys" | sort -u | grep -c '^[0-9a-f]\{16\}$') of 16 characters"
+qt_options=("${saved_qt[@]}") sqlite_flags=("${saved_sqlite[@]}")
 
 # A second run on a machine that has the SDK reuses it: the path is the last line and
 # nothing is built.
