@@ -27,9 +27,13 @@ namespace {
 // silently undoes the other's changes. The lock is held until the process ends.
 std::unique_ptr<FolderLock> held;
 
-// Where a farmer who started the program in a folder that takes no file can turn.
-QString unwritable(const QString &folder) {
-    return QStringLiteral("作業フォルダ %1 にはファイルを作れないため、Moriva を起動できません。\n"
+// Where a farmer who started the program in a folder that takes no file can turn. With
+// a year there (a copy on read-only media) the year can still be read.
+QString unwritable(const QString &year) {
+    const QString what = year.isEmpty() ? QStringLiteral("Moriva を起動できません。")
+                                        : QStringLiteral("%1 年度は見るだけで、変更は保存できません。")
+                                              .arg(year);
+    return QStringLiteral("作業フォルダ %1 にはファイルを作れないため、%2\n"
 #ifdef Q_OS_WIN
                           "スタートメニューの Moriva から起動すると、ドキュメントの Moriva "
                           "フォルダで動きます。\n"
@@ -39,29 +43,20 @@ QString unwritable(const QString &folder) {
 #endif
                           "このフォルダのデータを使うときは、フォルダを書き込める場所"
                           "（ドキュメントなど）に移してから、そこで Moriva を起動してください。")
-        .arg(MsgBox::fileLabel(QDir::toNativeSeparators(folder)));
+        .arg(MsgBox::fileLabel(QDir::toNativeSeparators(QDir::currentPath())), what);
 }
 
-// "" when this process has the folder, else what to tell the farmer. A folder that takes
-// no lock takes no year file either: the setup would ask for the year again and again,
-// and every save fail.
-QString holdWorkingFolder() {
+// Held when this process has the folder. A lock lost otherwise than to another copy or
+// to a folder that refuses new files (a full disk) keeps nobody out: the farmer can still
+// read the year, and each save says why it fails.
+FolderLock::Outcome holdWorkingFolder() {
     const QString path = QDir::current().absoluteFilePath(LockFileName);
-    if (held && held->path() == path) return QString();
+    if (held && held->path() == path) return FolderLock::Outcome::Held;
     auto lock = std::make_unique<FolderLock>(path);
     const FolderLock::Outcome outcome = lock->tryHold();
     held.reset();
-    switch (outcome) {
-    case FolderLock::Outcome::Held:
-        held = std::move(lock);
-        return QString();
-    case FolderLock::Outcome::HeldElsewhere:
-        return QStringLiteral("Moriva はこのフォルダですでに起動しています。\n"
-                              "開いている Moriva の画面をお使いください。");
-    case FolderLock::Outcome::Unwritable:
-        break;
-    }
-    return unwritable(QDir::currentPath());
+    if (outcome == FolderLock::Outcome::Held) held = std::move(lock);
+    return outcome;
 }
 
 // A crash during a rollover or a backup leaves its half-made copy under a temporary
@@ -224,14 +219,22 @@ void releaseWorkingFolder() {
 
 std::unique_ptr<Frm_Main> StartUp(const QString &yearFile) {
     if (!workingFolderFits()) return nullptr;
-    if (const QString refused = holdWorkingFolder(); !refused.isEmpty()) {
-        MsgBox::show(nullptr, refused);
+    const FolderLock::Outcome folder = holdWorkingFolder();
+    if (folder == FolderLock::Outcome::HeldElsewhere) {
+        MsgBox::show(nullptr, QStringLiteral("Moriva はこのフォルダですでに起動しています。\n"
+                                             "開いている Moriva の画面をお使いください。"));
         return nullptr;
     }
     removeHalfMadeCopies();
     QString year, problem;
     // The year file is opened, and checked page by page, once: by the work window's load.
     PointerFile::Read read = ReadCurrentYear(&year, &problem);
+    // Without a year the setup could make none here, and would ask again and again.
+    if (folder == FolderLock::Outcome::Unwritable) {
+        const bool readable = read == PointerFile::Read::Ok;
+        MsgBox::show(nullptr, unwritable(readable ? year : QString()));
+        if (!readable) return nullptr;
+    }
     if (!yearFile.isEmpty() && switchedTo(yearFile, read)) return std::make_unique<Frm_Main>();
     for (;;) {
         if (read == PointerFile::Read::Unreadable)

@@ -42,9 +42,10 @@ inline const QString LockFileName = OwnFiles::LockName;
 // initial setup; again after a year file that cannot be read), load the work window on
 // the current year and make the main menu. A yearFile from the command line is switched
 // to first, as the year switch does it; when it is refused the farmer is told why and
-// the start goes on with the year the folder had. nullptr when the program should end:
-// the folder takes no new file, another copy runs in it, or the setup was closed
-// without a year.
+// the start goes on with the year the folder had. A folder that takes no new file is
+// named with the way out: a year there is opened to be read. nullptr when the program
+// should end: another copy runs in the folder, it takes no file and holds no year, or
+// the setup was closed without a year.
 std::unique_ptr<Frm_Main> StartUp(const QString &yearFile = QString());
 
 // Lets go of the working folder before the process ends: for tests that start the

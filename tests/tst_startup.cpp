@@ -241,15 +241,15 @@ class TstStartUp : public QObject {
     // the setup could ask for a year it cannot make.
     void unwritableFolderRefused() {
         QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner);
-        // Permissions do not bind root; the proc file system takes no new file from anyone.
+        // Permissions do not bind root; sysfs refuses new files to anyone.
         if (QFile probe("probe"); probe.open(QIODevice::WriteOnly)) {
             probe.remove();
 #ifdef Q_OS_WIN
-            // Under Wine drive Z: is the Linux root, with the same proc file system.
-            if (!QDir::setCurrent("Z:/proc/self/fdinfo"))
+            // Under Wine drive Z: is the Linux root, with the same sysfs.
+            if (!QDir::setCurrent("Z:/sys"))
                 QSKIP("no folder here refuses new files to this user");
 #else
-            QVERIFY(QDir::setCurrent("/proc/self/fdinfo"));
+            QVERIFY(QDir::setCurrent("/sys"));
 #endif
         }
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
