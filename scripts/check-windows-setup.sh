@@ -3,12 +3,12 @@
 # fresh Wine prefix as a farmer's PC would take it, on a display of its own (the windows
 # platform, as on a real PC) and with an empty Documents folder:
 #   - installs silently into a Japanese folder, upgrades silently (one copy remains);
-#   - starts the program from its Start-menu entry, and while it runs a silent setup
-#     exits non-zero with nothing replaced;
-#   - the installed moriva.exe started in its own folder works in Documents\Moriva, the
-#     portable copy in its own;
+#   - the installed moriva.exe started in its own folder works in Documents\Moriva, and
+#     while it runs a silent setup exits non-zero with nothing replaced;
+#   - the portable copy works beside itself;
 #   - a second copy in another folder takes the Start-menu and Apps & Features entries,
-#     and the first copy's uninstaller leaves them to it;
+#     its Start-menu entry works in Documents\Moriva, and the first copy's uninstaller
+#     leaves the entries to it;
 #   - both uninstalled, nothing is left but Documents\Moriva, untouched.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -48,7 +48,12 @@ wineboot -i >/dev/null 2>&1
 c=$WINEPREFIX/drive_c
 menu_entry="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Moriva.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Moriva'
-install_location() { wine reg query "$uninstall_key" /v InstallLocation 2>/dev/null | tr -d '\r' || true; }
+# The folder the Apps & Features entry names ("" without one); Wine prints the Japanese
+# of a folder as "?".
+install_location() {
+  { wine reg query "$uninstall_key" /v InstallLocation 2>/dev/null || true; } |
+    tr -d '\r' | sed -n 's/^ *InstallLocation *REG_SZ *//p'
+}
 
 # An empty Documents folder of the check's own, named where Windows looks for it: nothing
 # left by an earlier run (Wine links an absent Documents to $HOME) can stand in for the
@@ -77,16 +82,27 @@ stop_moriva() {
 # What a setup would change: every file's size, contents' change time and mtime.
 state() { find "$1" -printf '%p %s %C@ %T@\n' | sort; }
 
-# 1. A Japanese folder of the farmer's choosing, then an upgrade that finds it.
+# A Japanese folder of the farmer's choosing, then an upgrade that finds it.
 farm=$c/農場/Moriva
 wine "$setup" /S "/D=C:\\農場\\Moriva" || fail "the setup into C:\\農場\\Moriva failed"
 ls -l "$farm/moriva.exe" "$farm/help/index.htm" "$farm/license.txt" "$farm/uninstall.exe" \
   "$farm/plugins/platforms/qwindows.dll" "$menu_entry" >/dev/null
-install_location | grep -q 'Moriva' || fail "no InstallLocation after the install"
+[ "$(install_location)" = 'C:\??\Moriva' ] || fail "the entry names $(install_location)"
+# The setup writes its uninstaller anew each time; the other files keep their times.
+uninstaller_before=$(state "$farm/uninstall.exe")
+wine "$setup" /S || fail "the silent upgrade failed"
+[ ! -e "$c/Program Files/Moriva" ] || fail "the upgrade made a second copy in Program Files"
+[ "$(state "$farm/uninstall.exe")" != "$uninstaller_before" ] ||
+  fail "the upgrade did not install over C:\\農場\\Moriva"
+echo "windows: the silent upgrade installed over C:\\農場\\Moriva"
 
-# 2. Running, the program keeps a silent setup out: non-zero, and nothing written.
-start_moriva "$documents" bash -c "cd '$c' && exec wine start /wait /unix '$menu_entry'"
-echo "windows: the Start menu's start works in Documents\\Moriva"
+# Started in its own folder, as Explorer starts it, the installed copy works in
+# Documents\Moriva.
+start_moriva "$documents" bash -c "cd '$farm' && exec wine moriva.exe"
+[ ! -e "$farm/moriva.lock" ] || fail "the installed copy worked in $farm"
+echo "windows: the installed moriva.exe started in its folder works in Documents\\Moriva"
+
+# Running, the program keeps a silent setup out: non-zero, and nothing written.
 before=$(state "$farm")
 code=0
 wine "$setup" /S || code=$?
@@ -96,20 +112,7 @@ wine "$setup" /S || code=$?
 echo "windows: a silent setup while Moriva runs exited $code and wrote nothing"
 stop_moriva
 
-# The setup writes its uninstaller anew each time; the other files keep their times.
-uninstaller_before=$(state "$farm/uninstall.exe")
-wine "$setup" /S || fail "the silent upgrade failed"
-[ ! -e "$c/Program Files/Moriva" ] || fail "the upgrade made a second copy in Program Files"
-[ "$(state "$farm/uninstall.exe")" != "$uninstaller_before" ] ||
-  fail "the upgrade did not install over C:\\農場\\Moriva"
-echo "windows: the silent upgrade installed over C:\\農場\\Moriva"
-
-# 3. Started in its own folder, as Explorer starts it, the installed copy works in
-# Documents\Moriva; the portable copy works beside itself.
-start_moriva "$documents" bash -c "cd '$farm' && exec wine moriva.exe"
-stop_moriva
-[ ! -e "$farm/cowdb.inf" ] && [ ! -e "$farm/moriva.lock" ] || fail "the installed copy worked in $farm"
-echo "windows: the installed moriva.exe started in its folder works in Documents\\Moriva"
+# The portable copy works beside itself.
 mkdir "$c/portable"
 (cd "$c/portable" && cmake -E tar xf "$zip")
 start_moriva "$c/portable/Moriva" bash -c "cd '$c/portable/Moriva' && exec wine moriva.exe"
@@ -117,15 +120,20 @@ stop_moriva
 rm -rf "$c/portable"
 echo "windows: the portable moriva.exe works beside itself"
 
-# A second copy elsewhere takes the entries; the first one's uninstaller leaves them.
+# A second copy elsewhere takes the entries; its Start-menu entry works in
+# Documents\Moriva. (Wine's start cannot follow a shortcut to a Japanese folder: "Invalid
+# name". The entry is tried on this copy.) The first copy's uninstaller leaves them.
 wine "$setup" /S '/D=C:\Moriva2' || fail "the setup into C:\\Moriva2 failed"
+start_moriva "$documents" bash -c "cd '$c' && exec wine start /wait /unix '$menu_entry'"
+stop_moriva
+echo "windows: the Start menu's start works in Documents\\Moriva"
 touch "$documents/cowdata13.mdb"
 wine "$farm/uninstall.exe" /S
 wineserver -w
 [ ! -e "$farm" ] || { ls -R "$farm"; fail "left after uninstall: $farm"; }
 [ -e "$menu_entry" ] || fail "the first copy's uninstaller removed the second copy's Start-menu entry"
 strings -e l "$menu_entry" | grep -q 'Moriva2' || fail "the Start-menu entry is not the second copy's"
-install_location | grep -q 'Moriva2' || fail "the first copy's uninstaller removed the second copy's entry"
+[ "$(install_location)" = 'C:\Moriva2' ] || fail "the first copy's uninstaller removed the second copy's entry"
 wine "$c/Moriva2/uninstall.exe" /S
 wineserver -w
 [ ! -e "$c/Moriva2" ] || { ls -R "$c/Moriva2"; fail "left after uninstall: C:\\Moriva2"; }
