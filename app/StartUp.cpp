@@ -30,19 +30,20 @@ std::unique_ptr<FolderLock> held;
 // Where a farmer who started the program in a folder that takes no file can turn. With
 // a year there (a copy on read-only media) the year can still be read.
 QString unwritable(const QString &year) {
-    const QString what = year.isEmpty() ? QStringLiteral("Moriva を起動できません。")
-                                        : QStringLiteral("%1 年度は見るだけで、変更は保存できません。")
-                                              .arg(year);
-    return QStringLiteral("作業フォルダ %1 にはファイルを作れないため、%2\n"
+    const QString what =
+        year.isEmpty() ? QStringLiteral("Moriva を起動できません。")
+                       : QStringLiteral("%1 年度は見るだけで、変更は保存できません。").arg(year);
+    return QStringLiteral(
+               "作業フォルダ %1 にはファイルを作れないため、%2\n"
 #ifdef Q_OS_WIN
-                          "スタートメニューの Moriva から起動すると、ドキュメントの Moriva "
-                          "フォルダで動きます。\n"
+               "スタートメニューの Moriva から起動すると、ドキュメントの Moriva "
+               "フォルダで動きます。\n"
 #else
-                          "メニューの Moriva から起動すると（moriva --documents と同じです）、"
-                          "ドキュメントの Moriva フォルダで動きます。\n"
+               "メニューの Moriva から起動すると（moriva --documents と同じです）、"
+               "ドキュメントの Moriva フォルダで動きます。\n"
 #endif
-                          "このフォルダのデータを使うときは、フォルダを書き込める場所"
-                          "（ドキュメントなど）に移してから、そこで Moriva を起動してください。")
+               "このフォルダのデータを使うときは、フォルダを書き込める場所"
+               "（ドキュメントなど）に移してから、そこで Moriva を起動してください。")
         .arg(MsgBox::fileLabel(QDir::toNativeSeparators(QDir::currentPath())), what);
 }
 
@@ -96,8 +97,7 @@ QString withBackups(const QString &problem) {
 bool switchedTo(const QString &fileName, PointerFile::Read read) {
     if (read == PointerFile::Read::Ok && fileName == M_Cow::DbFileName) return false;
     QString error;
-    if (YearProcedures::switchYear(fileName, M_Cow::yearOfFileName(fileName), &error))
-        return true;
+    if (YearProcedures::switchYear(fileName, M_Cow::yearOfFileName(fileName), &error)) return true;
     // With no current year there is no year to stay in: only the reason applies.
     if (read != PointerFile::Read::Ok)
         error = MsgBox::withDetail(QStringLiteral("%1 を開けませんでした。").arg(fileName),
@@ -181,9 +181,10 @@ bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *u
             details << QStringLiteral("知らないオプションです：%1")
                            .arg(unknown.join(QStringLiteral("、")));
         if (!positional.isEmpty())
-            details << QStringLiteral("余分な引数です：%1\n"
-                                      "開けるのは年度のファイル（cowdata13.mdb など）ひとつです。"
-                                      "ほかの年度へは「年度設定」で切り替えます。")
+            details << QStringLiteral(
+                           "余分な引数です：%1\n"
+                           "開けるのは年度のファイル（cowdata13.mdb など）ひとつです。"
+                           "ほかの年度へは「年度設定」で切り替えます。")
                            .arg(positional.join(QStringLiteral("、")));
         if (details.isEmpty())  // the only other error: a value given to an option
             details << QStringLiteral("オプションに値はつけられません：%1")

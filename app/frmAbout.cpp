@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QIcon>
 
 #include "MsgBox.h"
 #include "Version.h"

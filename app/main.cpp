@@ -15,7 +15,8 @@ int main(int argc, char *argv[]) {
     // The setup looks for these names and will not replace files a running copy has in
     // use. Held until the process ends: every session's (Local) and, where Windows lets
     // it, one for all sessions (Global), so that another user's copy counts too.
-    for (const wchar_t *name : {L"Local\\Moriva", L"Global\\Moriva"}) CreateMutexW(nullptr, FALSE, name);
+    for (const wchar_t *name : {L"Local\\Moriva", L"Global\\Moriva"})
+        CreateMutexW(nullptr, FALSE, name);
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Moriva"));

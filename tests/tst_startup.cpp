@@ -246,8 +246,7 @@ class TstStartUp : public QObject {
             probe.remove();
 #ifdef Q_OS_WIN
             // Under Wine drive Z: is the Linux root, with the same sysfs.
-            if (!QDir::setCurrent("Z:/sys"))
-                QSKIP("no folder here refuses new files to this user");
+            if (!QDir::setCurrent("Z:/sys")) QSKIP("no folder here refuses new files to this user");
 #else
             QVERIFY(QDir::setCurrent("/sys"));
 #endif
@@ -269,8 +268,10 @@ class TstStartUp : public QObject {
         QTest::addColumn<bool>("damaged");        // cowdata13.mdb is no year file
         QTest::addColumn<QString>("text");        // in the one message; "": none
         QTest::addColumn<QString>("year");        // the year the program starts in
-        QTest::newRow("another year current") << QByteArray("cowdata12.mdb") << false << "" << "13";
-        QTest::newRow("no year yet") << QByteArray() << false << "" << "13";
+        QTest::newRow("another year current") << QByteArray("cowdata12.mdb") << false << ""
+                                              << "13";
+        QTest::newRow("no year yet") << QByteArray() << false << ""
+                                     << "13";
         QTest::newRow("damaged, another year current")
             << QByteArray("cowdata12.mdb") << true << QStringLiteral("12 年度のまま") << "12";
         QTest::newRow("damaged, no year yet")
@@ -304,11 +305,12 @@ class TstStartUp : public QObject {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("installed");
         QTest::addColumn<bool>("same");
-        QTest::newRow("portable: no entry") << "C:/Moriva" << "" << false;
-        QTest::newRow("spelled otherwise") << "C:/Program Files/Moriva"
-                                           << QStringLiteral("c:\\program files\\moriva\\") << true;
-        QTest::newRow("another copy installed") << QStringLiteral("C:/農場/Moriva")
-                                                << "C:\\Program Files\\Moriva" << false;
+        QTest::newRow("portable: no entry") << "C:/Moriva"
+                                            << "" << false;
+        QTest::newRow("spelled otherwise")
+            << "C:/Program Files/Moriva" << QStringLiteral("c:\\program files\\moriva\\") << true;
+        QTest::newRow("another copy installed")
+            << QStringLiteral("C:/農場/Moriva") << "C:\\Program Files\\Moriva" << false;
         QTest::newRow("a folder inside it") << "C:/Program Files/Moriva/help"
                                             << "C:\\Program Files\\Moriva" << false;
     }
