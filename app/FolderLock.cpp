@@ -12,7 +12,8 @@ FolderLock::FolderLock(const QString &lockFilePath) : path_(lockFilePath), lock_
 FolderLock::Outcome FolderLock::tryHold() {
     if (lock_.isLocked()) return Outcome::Held;
     if (lock_.tryLock(0)) return Outcome::Held;
-    if (lock_.error() != QLockFile::LockFailedError) return Outcome::Unwritable;
+    if (lock_.error() == QLockFile::PermissionError) return Outcome::Unwritable;
+    if (lock_.error() != QLockFile::LockFailedError) return Outcome::Unmade;
     // Qt judges a lock by the process id it names, and process ids come round again: a
     // copy ended by force (a frozen PC, Task Manager) could lock the farmer out for good.
     // The removal is refused while the owner lives, as its open handle (Windows) or its

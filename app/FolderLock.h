@@ -10,7 +10,8 @@ class FolderLock {
     enum class Outcome {
         Held,           // this process has the folder
         HeldElsewhere,  // another live copy has it
-        Unwritable,     // no lock file can be made there (a read-only folder)
+        Unwritable,     // the folder takes no new file (a read-only folder, Program Files)
+        Unmade,         // the lock file could not be written for another reason (a full disk)
     };
 
     explicit FolderLock(const QString &lockFilePath);

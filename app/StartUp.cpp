@@ -1,7 +1,11 @@
 #include "StartUp.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include "Backup.h"
@@ -16,6 +20,7 @@
 #include "PointerFile.h"
 #include "Snapshot.h"
 #include "YearFile.h"
+#include "YearProcedures.h"
 
 namespace {
 
@@ -23,16 +28,37 @@ namespace {
 // silently undoes the other's changes. The lock is held until the process ends.
 std::unique_ptr<FolderLock> held;
 
-bool holdWorkingFolder() {
+// Where a farmer who started the program in a folder that takes no file can turn. With
+// a year there (a copy on read-only media) the year can still be read.
+QString unwritable(const QString &year) {
+    const QString what =
+        year.isEmpty() ? QStringLiteral("Moriva を起動できません。")
+                       : QStringLiteral("%1 年度は見るだけで、変更は保存できません。").arg(year);
+    return QStringLiteral(
+               "作業フォルダ %1 にはファイルを作れないため、%2\n"
+#ifdef Q_OS_WIN
+               "スタートメニューの Moriva から起動すると、ドキュメントの Moriva "
+               "フォルダで動きます。\n"
+#else
+               "メニューの Moriva から起動すると（moriva --documents と同じです）、"
+               "ドキュメントの Moriva フォルダで動きます。\n"
+#endif
+               "このフォルダのデータを使うときは、フォルダを書き込める場所"
+               "（ドキュメントなど）に移してから、そこで Moriva を起動してください。")
+        .arg(MsgText::fileLabel(QDir::toNativeSeparators(QDir::currentPath())), what);
+}
+
+// Held when this process has the folder. A lock lost otherwise than to another copy or
+// to a folder that refuses new files (a full disk) keeps nobody out: the farmer can still
+// read the year, and each save says why it fails.
+FolderLock::Outcome holdWorkingFolder() {
     const QString path = QDir::current().absoluteFilePath(LockFileName);
-    if (held && held->path() == path) return true;
+    if (held && held->path() == path) return FolderLock::Outcome::Held;
     auto lock = std::make_unique<FolderLock>(path);
     const FolderLock::Outcome outcome = lock->tryHold();
     held.reset();
     if (outcome == FolderLock::Outcome::Held) held = std::move(lock);
-    // A folder that takes no new file cannot be written by a second copy either; the
-    // program runs, and every save there says why it fails.
-    return outcome != FolderLock::Outcome::HeldElsewhere;
+    return outcome;
 }
 
 // A crash during a rollover or a backup leaves its half-made copy under a temporary
@@ -67,7 +93,55 @@ QString withBackups(const QString &fileName, const QString &problem) {
     return copies.isEmpty() ? problem : MsgText::beforeDetail(problem, copies);
 }
 
+// The year file the farmer opened from the file manager becomes current as the year
+// switch makes a year current, with its checks; true when it did.
+bool switchedTo(const QString &fileName, PointerFile::Read read, const QString &current) {
+    if (read == PointerFile::Read::Ok && fileName == current) return false;
+    QString error;
+    if (YearProcedures::switchYear(fileName, &error)) return true;
+    // With no current year there is no year to stay in: only the reason applies.
+    if (read != PointerFile::Read::Ok)
+        error = MsgText::withDetail(QStringLiteral("%1 を開けませんでした。").arg(fileName),
+                                   error.section(u'\n', 1));
+    MsgBox::show(nullptr, error);
+    return false;
+}
+
+bool isYearFileName(const QString &name) {
+    // Windows, whose file names ignore case, may pass the name as the farmer typed it.
+    static const QRegularExpression pattern(QStringLiteral("^cowdata\\d\\d\\.mdb$"),
+#ifdef Q_OS_WIN
+                                            QRegularExpression::CaseInsensitiveOption
+#else
+                                            QRegularExpression::NoPatternOption
+#endif
+    );
+    return pattern.match(name).hasMatch();
+}
+
+// The setup's uninstall entry names the folder it installed into; the portable copy has
+// none, and keeps working where it was started.
+bool startedInInstalledFolder() {
+#ifdef Q_OS_WIN
+    const QString program = QCoreApplication::applicationDirPath();
+    const QSettings entry(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                       "Uninstall\\Moriva"),
+        QSettings::Registry64Format);
+    return IsInstalledFolder(QDir::currentPath(), program) &&
+           IsInstalledFolder(program, entry.value(QStringLiteral("InstallLocation")).toString());
+#else
+    return false;
+#endif
+}
+
 }  // namespace
+
+bool IsInstalledFolder(const QString &folder, const QString &installLocation) {
+    const auto clean = [](QString path) { return QDir::cleanPath(path.replace(u'\\', u'/')); };
+    return !installLocation.isEmpty() &&
+           clean(folder).compare(clean(installLocation), Qt::CaseInsensitive) == 0;
+}
 
 QString DocumentsWorkingFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
@@ -76,17 +150,20 @@ QString DocumentsWorkingFolder() {
 
 QString CommandLineUsage() {
     return QStringLiteral(
-               "使い方：moriva [--%1]\n"
+               "使い方：moriva [--%1] [cowdataNN.mdb]\n"
                "\n"
                "  --%1  ドキュメントフォルダの Moriva を作業フォルダにします\n"
                "               （なければ作ります）。\n"
                "  -h, --help   この説明を表示します。\n"
+               "  cowdataNN.mdb  その年度のファイルのあるフォルダを作業フォルダにして、\n"
+               "               その年度に切り替えます。\n"
                "\n"
                "オプションがなければ、起動したフォルダを作業フォルダにします。\n")
         .arg(DocumentsOption);
 }
 
-bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *usage) {
+bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *usage,
+                        QString *yearFile) {
     // Qt's own texts for the options and their errors are English: ours are written here.
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -95,15 +172,21 @@ bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *u
     parser.addOption(documents);
     parser.addOption(help);
     const bool parsed = parser.parse(arguments);
-    if (!parsed || !parser.positionalArguments().isEmpty()) {
+    const QStringList positional = parser.positionalArguments();
+    const QFileInfo opened(positional.value(0));
+    const bool yearArgument = positional.size() == 1 && isYearFileName(opened.fileName());
+    if (!parsed || (!positional.isEmpty() && !yearArgument)) {
         QStringList details;
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
             details << QStringLiteral("知らないオプションです：%1")
                            .arg(unknown.join(QStringLiteral("、")));
-        if (!parser.positionalArguments().isEmpty())
-            details << QStringLiteral("余分な引数です：%1")
-                           .arg(parser.positionalArguments().join(QStringLiteral("、")));
+        if (!positional.isEmpty())
+            details << QStringLiteral(
+                           "余分な引数です：%1\n"
+                           "開けるのは年度のファイル（cowdata13.mdb など）ひとつです。"
+                           "ほかの年度へは「年度設定」で切り替えます。")
+                           .arg(positional.join(QStringLiteral("、")));
         if (details.isEmpty())  // the only other error: a value given to an option
             details << QStringLiteral("オプションに値はつけられません：%1")
                            .arg(arguments.mid(1).join(u' '));
@@ -116,7 +199,14 @@ bool EnterWorkingFolder(const QStringList &arguments, QString *error, QString *u
         if (usage) *usage = CommandLineUsage();
         return true;
     }
-    if (!parser.isSet(documents)) return true;
+    if (yearArgument) {
+        if (yearFile) *yearFile = M_Cow::yearFileName(M_Cow::yearOfFileName(opened.fileName()));
+        if (QDir::setCurrent(opened.absolutePath())) return true;
+        *error = QStringLiteral("作業フォルダ %1 に入れませんでした。")
+                     .arg(QDir::toNativeSeparators(opened.absolutePath()));
+        return false;
+    }
+    if (!parser.isSet(documents) && !startedInInstalledFolder()) return true;
 
     const QString folder = DocumentsWorkingFolder();
     if (QDir().mkpath(folder) && QDir::setCurrent(folder)) return true;
@@ -129,9 +219,10 @@ void releaseWorkingFolder() {
     held.reset();
 }
 
-std::unique_ptr<Frm_Main> StartUp() {
+std::unique_ptr<Frm_Main> StartUp(const QString &yearFile) {
     if (!workingFolderFits()) return nullptr;
-    if (!holdWorkingFolder()) {
+    const FolderLock::Outcome folder = holdWorkingFolder();
+    if (folder == FolderLock::Outcome::HeldElsewhere) {
         MsgBox::show(nullptr, QStringLiteral("Moriva はこのフォルダですでに起動しています。\n"
                                              "開いている Moriva の画面をお使いください。"));
         return nullptr;
@@ -140,6 +231,14 @@ std::unique_ptr<Frm_Main> StartUp() {
     QString fileName, problem;
     // The year file is opened, and checked page by page, once: by the work window's load.
     PointerFile::Read read = ReadCurrentYear(&fileName, &problem);
+    // Without a year the setup could make none here, and would ask again and again.
+    if (folder == FolderLock::Outcome::Unwritable) {
+        const bool readable = read == PointerFile::Read::Ok;
+        MsgBox::show(nullptr, unwritable(readable ? M_Cow::yearOfFileName(fileName) : QString()));
+        if (!readable) return nullptr;
+    }
+    if (!yearFile.isEmpty() && switchedTo(yearFile, read, fileName))
+        return std::make_unique<Frm_Main>();
     for (;;) {
         if (read == PointerFile::Read::Unreadable)
             MsgBox::show(nullptr, MsgText::beforeDetail(

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
 #include "MsgBox.h"
 #include "Version.h"
@@ -16,9 +16,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent) {
 
     auto *picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setPixmap(windowIcon().isNull()
-                           ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48)
-                           : windowIcon().pixmap(48, 48));
+    picIcon->setPixmap(QIcon(QStringLiteral(":/moriva/moriva.png")).pixmap(48, 48));
     auto *lblTitle = new QLabel(title, this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont big = lblTitle->font();

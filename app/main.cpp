@@ -6,14 +6,25 @@
 #include "QtJapanese.h"
 #include "StartUp.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 int main(int argc, char *argv[]) {
+#ifdef Q_OS_WIN
+    // The setup looks for these names and will not replace files a running copy has in
+    // use. Held until the process ends: every session's (Local) and, where Windows lets
+    // it, one for all sessions (Global), so that another user's copy counts too.
+    for (const wchar_t *name : {L"Local\\Moriva", L"Global\\Moriva"})
+        CreateMutexW(nullptr, FALSE, name);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Moriva"));
     // Lets the desktop tie the windows to the menu entry (and its icon).
     QApplication::setDesktopFileName(QStringLiteral(MORIVA_APP_ID));
     InstallQtJapanese();
-    QString error, usage;
-    if (!EnterWorkingFolder(QApplication::arguments(), &error, &usage)) {
+    QString error, usage, yearFile;
+    if (!EnterWorkingFolder(QApplication::arguments(), &error, &usage, &yearFile)) {
         MsgBox::show(nullptr, error);
         return 2;
     }
@@ -25,7 +36,7 @@ int main(int argc, char *argv[]) {
 #endif
         return 0;
     }
-    const auto main = StartUp();
+    const auto main = StartUp(yearFile);
     if (!main) return 0;
     main->show();
     main->activateWindow();  // the setup dialog had the focus before it

@@ -39,7 +39,9 @@ printf 'ServerRoot %s\nRequestRoot %s/spool\nCacheDir %s/cache\nStateDir %s/stat
 export CUPS_SERVERROOT=$cups CUPS_SERVER=$cups/cups.sock
 /usr/sbin/cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" &
 cupsd=$!
-for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.1; done
+running=""
+for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q 'is running' && running=yes && break; sleep 0.1; done
+[ -n "$running" ] || { say "the CUPS server did not answer within 10 s"; exit 1; }
 lpadmin -p MorivaPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 lpadmin -d MorivaPDF
 
@@ -105,10 +107,11 @@ printf '[Paths]\nPlugins = plugins\n' >"$stage/qt.conf"
 files=$out/stage/uninstall-files.nsh
 (cd "$stage" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
   cd "$stage" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$files"
+# Only this version's setup and zip are left, for the setup check to find.
+rm -f "$out"/Moriva-*-setup.exe "$out"/Moriva-*-portable.zip
 setup=$out/Moriva-$version-setup.exe
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" \
   -DFILELIST="$files" "$here/packaging/windows/moriva.nsi"
 zip=$out/Moriva-$version-portable.zip
-rm -f "$zip"
 (cd "$out/stage" && cmake -E tar cf "$zip" --format=zip Moriva)
 say "made $setup and $zip"

@@ -154,6 +154,7 @@ class TstMainMenu : public QObject {
             poll.stop();
             seen << about->objectName() << about->windowTitle()
                  << about->findChild<QLabel *>("lblVersion")->text();
+            QVERIFY(!about->findChild<QLabel *>("picIcon")->pixmap().isNull());
             about->findChild<QPushButton *>("cmdSysInfo")->click();
             QVERIFY(about->isVisible());
             QTest::keyClick(about, Qt::Key_Return);  // OK is the default button

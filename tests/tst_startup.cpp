@@ -216,26 +216,88 @@ class TstStartUp : public QObject {
         QCOMPARE(Frm_Wk::instance(), nullptr);
     }
 
-    void setupInUnwritableFolder() {
+    // A folder that takes no file is refused once, naming it and the way out, before
+    // the setup could ask for a year it cannot make.
+    void unwritableFolderRefused() {
         QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner);
-        // Permissions do not bind root; the proc file system takes no new file from anyone.
+        // Permissions do not bind root; sysfs refuses new files to anyone.
         if (QFile probe("probe"); probe.open(QIODevice::WriteOnly)) {
             probe.remove();
 #ifdef Q_OS_WIN
-            // Under Wine drive Z: is the Linux root, with the same proc file system.
-            if (!QDir::setCurrent("Z:/proc/self/fdinfo"))
-                QSKIP("no folder here refuses new files to this user");
+            // Under Wine drive Z: is the Linux root, with the same sysfs.
+            if (!QDir::setCurrent("Z:/sys")) QSKIP("no folder here refuses new files to this user");
 #else
-            QVERIFY(QDir::setCurrent("/proc/self/fdinfo"));
+            QVERIFY(QDir::setCurrent("/sys"));
 #endif
         }
-        Modals modals([](QDialog *init) {
-            enterYear(init, QStringLiteral("13"));
-            QVERIFY2(message().contains(Y13), qPrintable(message()));
-        });
+        Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
         QVERIFY(!StartUp());
+        QCOMPARE(modals.seen, QStringList());
+        const QString folder = MsgBox::fileLabel(QDir::toNativeSeparators(QDir::currentPath()));
+        QVERIFY2(message().contains(folder) && message().contains(QStringLiteral("移してから")),
+                 qPrintable(message()));
         QVERIFY(!QFile::exists(PointerFile::Name) && !QFile::exists(Y13));
         QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A year file opened from the file manager: switched to with the year switch's
+    // checks; refused, the folder's own year (or the setup) follows the message.
+    void openedYearFile_data() {
+        QTest::addColumn<QByteArray>("pointer");  // "": no cowdb.inf
+        QTest::addColumn<bool>("damaged");        // cowdata13.mdb is no year file
+        QTest::addColumn<QString>("text");        // in the one message; "": none
+        QTest::addColumn<QString>("year");        // the year the program starts in
+        QTest::newRow("another year current") << QByteArray("cowdata12.mdb") << false << ""
+                                              << "13";
+        QTest::newRow("no year yet") << QByteArray() << false << ""
+                                     << "13";
+        QTest::newRow("damaged, another year current")
+            << QByteArray("cowdata12.mdb") << true << QStringLiteral("12 年度のまま") << "12";
+        QTest::newRow("damaged, no year yet")
+            << QByteArray() << true << QStringLiteral("cowdata13.mdb を開けませんでした") << "14";
+    }
+    void openedYearFile() {
+        QFETCH(QByteArray, pointer);
+        QFETCH(bool, damaged);
+        QFETCH(QString, text);
+        QFETCH(QString, year);
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        if (damaged)
+            writeBytes(Y13, "not a database");
+        else
+            QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        if (!pointer.isEmpty()) writeBytes(PointerFile::Name, pointer);
+        const QByteArray before = bytesOf(Y13);
+        Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("14")); });
+        QVERIFY(StartUp(Y13));
+        QVERIFY2(message().contains(text) && MsgBox::shown().size() == !text.isEmpty(),
+                 qPrintable(message()));
+        QCOMPARE(Frm_Wk::instance()->t_Nendo, year);
+        QCOMPARE(bytesOf(PointerFile::Name), M_Cow::yearFileName(year).toLatin1());
+        QCOMPARE(bytesOf(Y13), before);
+    }
+
+    // Only the folder the setup registered is the installed copy's; Windows spells a
+    // folder in either case and with either separator.
+    void installedFolder_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("portable: no entry") << "C:/Moriva"
+                                            << "" << false;
+        QTest::newRow("spelled otherwise")
+            << "C:/Program Files/Moriva" << QStringLiteral("c:\\program files\\moriva\\") << true;
+        QTest::newRow("another copy installed")
+            << QStringLiteral("C:/農場/Moriva") << "C:\\Program Files\\Moriva" << false;
+        QTest::newRow("a folder inside it") << "C:/Program Files/Moriva/help"
+                                            << "C:\\Program Files\\Moriva" << false;
+    }
+    void installedFolder() {
+        QFETCH(QString, folder);
+        QFETCH(QString, installed);
+        QFETCH(bool, same);
+        QCOMPARE(IsInstalledFolder(folder, installed), same);
     }
 
     void pointerFile_data() {
@@ -483,8 +545,13 @@ class TstStartUp : public QObject {
                            QDir::toNativeSeparators("home/f/Moriva")};
         QTest::newRow("unknown option") << QStringList{"moriva", "--document"} << QString() << ""
                                         << QStringList{bad, "知らないオプションです：document"};
-        QTest::newRow("a file to open") << QStringList{"moriva", Y13} << QString() << ""
-                                        << QStringList{bad, "余分な引数です：" + Y13};
+        QTest::newRow("a year file to open")
+            << QStringList{"moriva", "home/" + Y13} << QString() << "home" << QStringList();
+        QTest::newRow("another file to open")
+            << QStringList{"moriva", "home/f"} << QString() << ""
+            << QStringList{bad, "余分な引数です：home/f", QStringLiteral("「年度設定」")};
+        QTest::newRow("two year files") << QStringList{"moriva", Y13, Y13} << QString() << ""
+                                        << QStringList{bad, "余分な引数です"};
         QTest::newRow("a value given to the option")
             << QStringList{"moriva", "--documents=x"} << QString() << ""
             << QStringList{bad, "値はつけられません：--documents=x"};
@@ -525,8 +592,8 @@ class TstStartUp : public QObject {
 #endif
         writeBytes(home + "/f", "a file in the way");
 
-        QString error, usage;
-        const bool entered = EnterWorkingFolder(arguments, &error, &usage);
+        QString error, usage, opened;
+        const bool entered = EnterWorkingFolder(arguments, &error, &usage, &opened);
         const QString now = QDir::currentPath();
         QDir::setCurrent(dir_->path());
         qputenv("HOME", oldHome);
@@ -543,6 +610,7 @@ class TstStartUp : public QObject {
         // Qt's own English texts stay out of what the farmer reads.
         QVERIFY2(!said.contains(QRegularExpression("[A-Za-z]{3,} [a-z]{3,}")), qPrintable(said));
         QCOMPARE(now, folder.isEmpty() ? dir_->path() : dir_->path() + u'/' + folder);
+        QCOMPARE(opened, QTest::currentDataTag() == QByteArray("a year file to open") ? Y13 : "");
     }
 
     void setupKeys() {
