@@ -98,11 +98,11 @@ QString withBackups(const QString &fileName, const QString &problem) {
 bool switchedTo(const QString &fileName, PointerFile::Read read, const QString &current) {
     if (read == PointerFile::Read::Ok && fileName == current) return false;
     QString error;
-    if (YearProcedures::switchYear(fileName, &error)) return true;
+    if (YearProcedures::switchYear(fileName, &error, current)) return true;
     // With no current year there is no year to stay in: only the reason applies.
     if (read != PointerFile::Read::Ok)
         error = MsgText::withDetail(QStringLiteral("%1 を開けませんでした。").arg(fileName),
-                                   error.section(u'\n', 1));
+                                    error.section(u'\n', 1));
     MsgBox::show(nullptr, error);
     return false;
 }

@@ -85,7 +85,11 @@ const std::map<QString, std::function<bool()>> operations = {
      }},
     // The setup itself is driven from the modal handler below.
     {"setup", [] { return MsgBox::shown().isEmpty(); }},
-    {"switch", [] { return yearProcedure(YearProcedures::switchYear); }},
+    {"switch",
+     [] {
+         return yearProcedure(
+             [](const QString &f, QString *e) { return YearProcedures::switchYear(f, e); });
+     }},
     {"rollover", [] { return yearProcedure(YearProcedures::rollOver); }},
     {"dataclear",
      [] {

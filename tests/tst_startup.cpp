@@ -233,7 +233,7 @@ class TstStartUp : public QObject {
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
         QVERIFY(!StartUp());
         QCOMPARE(modals.seen, QStringList());
-        const QString folder = MsgBox::fileLabel(QDir::toNativeSeparators(QDir::currentPath()));
+        const QString folder = MsgText::fileLabel(QDir::toNativeSeparators(QDir::currentPath()));
         QVERIFY2(message().contains(folder) && message().contains(QStringLiteral("移してから")),
                  qPrintable(message()));
         QVERIFY(!QFile::exists(PointerFile::Name) && !QFile::exists(Y13));

@@ -187,12 +187,12 @@ bool switchTo(const QString &fileName, QString *why) {
 
 }  // namespace
 
-bool YearProcedures::switchYear(const QString &fileName, QString *error) {
+bool YearProcedures::switchYear(const QString &fileName, QString *error, const QString &current) {
     QString why;
     if (switchTo(fileName, &why)) return true;
     *error =
         QStringLiteral("処理年度を切り替えられませんでした。処理年度は %1 年度のままです。\n%2")
-            .arg(yearOf(M_Cow::DbFileName), why);
+            .arg(yearOf(M_Cow::DbFileName.isEmpty() ? current : M_Cow::DbFileName), why);
     return false;
 }
 

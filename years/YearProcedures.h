@@ -28,8 +28,9 @@ bool ClearIncome(YearFile &file, QString *error);
 bool DeleteAllCalves(YearFile &file, QString *error);
 
 // Makes the existing year file fileName current: cowdb.inf and a work window on it.
-// The year files are only read.
-bool switchYear(const QString &fileName, QString *error);
+// The year files are only read. A refusal names the year that stays current: the work
+// window's, or current's before there is one (a start-up that opens a given year).
+bool switchYear(const QString &fileName, QString *error, const QString &current = QString());
 
 // Before the rollover to fileName: how many calves of the current year the valuation
 // would change now, worked out as the print window values them (every total read
