@@ -93,7 +93,8 @@ QStringList shapeOf(const QList<Report::Page> &pages) {
 // The texts a poppler tool does not print for the PDF ("pdftotext": its text as laid
 // out). Under Wine the suite cannot start a Linux tool: there the PDF and its texts are
 // left as NAME.pdf and NAME.checks in the folder MORIVA_PDF_CHECKS names, and
-// scripts/package-windows.sh checks them once the suite has run.
+// scripts/package-windows.sh checks them once the suite has run (run by hand without that
+// folder, the texts go unchecked).
 QStringList missingIn(const QString &tool, const QString &pdf, const QString &name,
                       const QStringList &texts) {
 #ifdef Q_OS_WIN
