@@ -21,6 +21,8 @@ setup=$(realpath "$setup")
 zip=$(realpath "$zip")
 work=$(mktemp -d /tmp/moriva-setup.XXXXXX)
 WINEPREFIX=$work/prefix
+# Wine takes its code page from the locale: the setup goes into a Japanese folder.
+export LC_ALL=C.UTF-8
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   wineserver -k 2>/dev/null || true
