@@ -31,6 +31,13 @@ class WorkingFolder {
 };
 
 // The whole file, or empty when it cannot be read.
+// For rows whose outcome Windows decides otherwise (file locks, permissions).
+#ifdef Q_OS_WIN
+constexpr bool onWindows = true;
+#else
+constexpr bool onWindows = false;
+#endif
+
 inline QByteArray bytesOf(const QString &name) {
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

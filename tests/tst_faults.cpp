@@ -22,12 +22,6 @@
 
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr bool onWindows = true;
-#else
-constexpr bool onWindows = false;
-#endif
-
 const QString Pointer = QStringLiteral("cowdb.inf");
 const QString Lock = QStringLiteral("moriva.lock");  // held while a run goes on
 

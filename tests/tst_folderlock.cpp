@@ -10,12 +10,6 @@
 
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr bool onWindows = true;
-#else
-constexpr bool onWindows = false;
-#endif
-
 const QString Lock = OwnFiles::LockName;
 
 // The lines a lock of this process holds: id, program, machine, machine id, boot id.

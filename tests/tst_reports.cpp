@@ -398,8 +398,7 @@ class TstReports : public QObject {
                            {"免税所得（肉用牛）の明細書", "荷造運賃手数料", "3,000,000",
                             "差引金額（5－27）", "免税対象牛は販売証明書添付"}),
                  QStringList());
-        QCOMPARE(missingIn("pdffonts", statement, "menu-statement", {"IPAPGothic"}),
-                 QStringList());
+        QCOMPARE(missingIn("pdffonts", statement, "menu-statement", {"IPAPGothic"}), QStringList());
         QCOMPARE(missingIn("pdfinfo", inventory, "menu-inventory",
                            {"Title:           棚卸表", "842 x 595 pts (A4)"}),  // landscape
                  QStringList());
