@@ -16,6 +16,7 @@
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "SaveBackup.h"
 #include "dlg_DataClr.h"
 #include "frmAbout.h"
 
@@ -82,6 +83,10 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     });
     years->setObjectName(QStringLiteral("mnu_YearList"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn1"));
+    QAction *save = file->addAction(QStringLiteral("バックアップを保存(&B)..."), this,
+                                    [this] { SaveBackup::run(this); });
+    save->setObjectName(QStringLiteral("mnu_SaveBackup"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn3"));
     QAction *exit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnu_Exit"));
 

@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStorageInfo>
 #include <algorithm>
 
 #include "Checkpoint.h"
@@ -84,14 +83,8 @@ QString obstacle(const QString &name) {
     if (const QString tooLong = PathLimit::problem(inFolder(name)); !tooLong.isEmpty())
         return QStringLiteral("バックアップのファイルの場所が長すぎます。") + tooLong +
                QStringLiteral("\n作業フォルダをもっと短い名前のフォルダに移してください。");
-    const QFileInfo where(folder.exists() ? folder.absoluteFilePath() : folder.absolutePath());
-    if (QStorageInfo(where.absoluteFilePath()).isReadOnly())
-        return QStringLiteral("%1 は書き込みのできない場所にあります。")
-            .arg(MsgText::fileLabel(where.absoluteFilePath()));
-    if (!where.isWritable())
-        return QStringLiteral("%1 に書き込む権限がありません。")
-            .arg(MsgText::fileLabel(where.absoluteFilePath()));
-    return {};
+    return Snapshot::unwritable(folder.exists() ? folder.absoluteFilePath()
+                                                : folder.absolutePath());
 }
 
 }  // namespace

@@ -67,6 +67,8 @@ QString OwnFiles::kindOf(const QString &path) {
             (samePath(target, backup) || target.startsWith(backup + QLatin1Char('/'), FileCase)))
             return QStringLiteral("バックアップのフォルダ（%1）の中です。").arg(Backup::Folder);
     }
+    // A backup saved into the working folder would leave with the PC it should outlive.
+    if (samePath(target, folder)) return QStringLiteral("作業フォルダです。");
     const int slash = target.lastIndexOf(QLatin1Char('/'));
     if (!samePath(target.left(slash), folder)) return {};
     return kindOfName(target.mid(slash + 1));

@@ -7,6 +7,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 
 #include "Checkpoint.h"
 #include "MsgText.h"
@@ -39,6 +40,17 @@ QString Snapshot::storageHint(const QSqlError &error) {
     if (code == QLatin1String("13")) return QStringLiteral("ディスクの空きが足りません。");
     if (code == QLatin1String("14") || code == QLatin1String("8"))
         return QStringLiteral("フォルダに書き込めません。");
+    return {};
+}
+
+QString Snapshot::unwritable(const QString &folder) {
+    const QFileInfo where(folder);
+    if (QStorageInfo(where.absoluteFilePath()).isReadOnly())
+        return QStringLiteral("%1 は書き込みのできない場所にあります。")
+            .arg(MsgText::fileLabel(where.absoluteFilePath()));
+    if (!where.isWritable())
+        return QStringLiteral("%1 に書き込む権限がありません。")
+            .arg(MsgText::fileLabel(where.absoluteFilePath()));
     return {};
 }
 
@@ -88,8 +100,8 @@ bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
     return false;
 }
 
-bool Snapshot::sync(const QString &path, QString *error) {
-    if (syncPath(path, false)) return true;
+bool Snapshot::sync(const QString &path, QString *error, bool folder) {
+    if (syncPath(path, folder)) return true;
     *error = QStringLiteral("%1 をディスクに書き出せません。").arg(QFileInfo(path).fileName());
     return false;
 }

@@ -17,12 +17,17 @@ QString temporaryPath(const QString &finalPath);
 // was already at path is removed first: only temporary paths are given here.
 bool copy(const YearFile &from, const QString &path, QString *error);
 
-// Forces a closed file to the disk; SQLite does not sync what VACUUM INTO writes.
-bool sync(const QString &path, QString *error);
+// Forces a closed file (or a folder's entries) to the disk; SQLite does not sync what
+// VACUUM INTO writes.
+bool sync(const QString &path, QString *error, bool folder = false);
 
 // Renames a finished, synced file to its final name, never replacing a file that is
 // there, and syncs the folder so that the new name survives a power cut.
 bool publish(const QString &temporary, const QString &finalPath, QString *error);
+
+// Why nothing can be written in an existing folder (a read-only medium, no permission), in
+// Japanese; "" when it can.
+QString unwritable(const QString &folder);
 
 // The causes of a failed write that a farmer can do something about (a full disk, a
 // folder that cannot be written), in Japanese; "" for any other.

@@ -2,7 +2,8 @@
 // through the same code a click runs, then ends: the reliability tests run it as a child
 // process so that it can be crashed at a checkpoint or refused by the disk.
 //
-// moriva_driver OPERATION [YEAR]; every message box goes to stdout as "message: TEXT".
+// moriva_driver OPERATION [YEAR, or the folder savebackup saves into]; every message box
+// goes to stdout as "message: TEXT".
 // Exit 0: done; 1: refused with a message; 2: the setup window would have been needed;
 // 3: bad use. A crash point ends it with 86 (core/Checkpoint).
 
@@ -21,6 +22,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "SaveBackup.h"
 #include "StartUp.h"
 #include "Valuation.h"
 #include "YearFile.h"
@@ -91,6 +93,13 @@ const std::map<QString, std::function<bool()>> operations = {
              [](const QString &f, QString *e) { return YearProcedures::switchYear(f, e); });
      }},
     {"rollover", [] { return yearProcedure(YearProcedures::rollOver); }},
+    {"savebackup",
+     [] {
+         SaveBackup::setFolderAnswer([] { return year; });
+         SaveBackup::run(nullptr);
+         return MsgBox::shown().size() == 1 &&
+                MsgBox::shown()[0].text.startsWith(QStringLiteral("バックアップを保存しました。"));
+     }},
     {"dataclear",
      [] {
          QString error;

@@ -526,6 +526,67 @@ class TstFaults : public QObject {
         QCOMPARE(capture(dir).bytes, was.bytes);
     }
 
+    // A backup saved to a stick changes nothing in the working folder, and the stick holds
+    // a finished folder only once the save has said so: crashed at every step, or refused
+    // by a stick that fills up at any point or cannot be written, it holds none.
+    void savedBackup_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("crash at every step") << "crash";
+        QTest::newRow("stick filling up") << "full";
+        QTest::newRow("read-only stick") << "readonly";
+    }
+    void savedBackup() {
+        QFETCH(QString, fault);
+        const QString dir = root_.filePath(QStringLiteral("stick-work"));
+        QString stick = root_.filePath(QStringLiteral("stick-") + fault);
+        QDir().mkpath(stick);
+        std::unique_ptr<Mount> mount;
+        if (fault == "full")
+            mount = std::make_unique<Mount>(QStringList{"-t", "tmpfs", "-o", "size=1m", "tmpfs"});
+        if (fault == "readonly") mount = std::make_unique<Mount>(QStringList{"--bind", stick});
+        if (mount && (!mount->ok() || (fault == "readonly" &&
+                                       QProcess::execute("mount", {"-o", "remount,bind,ro",
+                                                                   mount->path()}) != 0)))
+            QSKIP(onWindows ? "no mounts on Windows: this fault is tried on Linux"
+                            : "mounting a file system needs root");
+        if (mount) stick = mount->path();
+        int faults = 0;
+        for (int n = 1; n < 200; ++n) {
+            seed(dir, {QStringLiteral("start")});
+            const State was = capture(dir);
+            if (fault == "crash") {
+                QDir(stick).removeRecursively();
+                QDir().mkpath(stick);
+            }
+            if (fault == "full") {  // (n - 1) pages left free
+                QFile ballast(stick + QStringLiteral("/ballast"));
+                QVERIFY(ballast.open(QIODevice::WriteOnly));
+                ballast.resize(0);
+                const qint64 left = QStorageInfo(stick).bytesAvailable() - (n - 1) * 4096;
+                for (qint64 w = 0; w < left; w += 4096)
+                    if (ballast.write(QByteArray(4096, '\0')) < 0 || !ballast.flush()) break;
+            }
+            const Run r = drive(dir, {QStringLiteral("savebackup"), stick}, fault == "crash" ? n : 0);
+            QCOMPARE(capture(dir).bytes, was.bytes);
+            const QStringList made = QDir(stick).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            if (r.code == 0) {
+                QCOMPARE(made.size(), 1);
+                QVERIFY2(!made[0].endsWith(".tmp"), qPrintable(made[0]));
+                break;
+            }
+            ++faults, ++counts.faults;
+            QCOMPARE(r.code, fault == "crash" ? 86 : 1);
+            // A crash cannot clean up; a refusal must.
+            QVERIFY2(made.isEmpty() || (fault == "crash" && made.size() == 1 &&
+                                        made[0].endsWith(".tmp")),
+                     qPrintable(made.join(' ')));
+            if (fault != "crash")
+                QVERIFY2(r.out.contains(QStringLiteral("バックアップをフォルダ")), qPrintable(r.out));
+            if (fault == "readonly") break;
+        }
+        QVERIFY(faults > 0);
+    }
+
     // A second copy in the same folder is refused while the first runs, and lets the
     // farmer in once the first has been killed, though its lock file is still there.
     void secondInstance() {
