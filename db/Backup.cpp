@@ -21,14 +21,21 @@ namespace {
 
 const QString StampFormat = QStringLiteral("yyyy-MM-dd_HHmmss");
 const QString ClearMark = QStringLiteral("_clear");
+const QString RestoreMark = QStringLiteral("_restore");
+
+QString markOf(Backup::Kind kind) {
+    return kind == Backup::Kind::BeforeClear     ? ClearMark
+           : kind == Backup::Kind::BeforeRestore ? RestoreMark
+                                                 : QString();
+}
 
 // "cowdata13" + "_" + order + "_" + stamp + ["_clear"] + ".mdb". Earlier versions wrote
 // "cowdata13" + "_" + stamp + ["_" + n] + ".mdb", n separating backups of one second.
 QRegularExpression namePattern(const QString &yearFileName) {
     const QFileInfo info(yearFileName);
     return QRegularExpression(
-        QStringLiteral("^%1_(?:(\\d+)_)?((\\d{4}-\\d\\d-\\d\\d)_\\d{6})(?:_(\\d+))?(?:%2)?\\.%3$")
-            .arg(QRegularExpression::escape(info.completeBaseName()), ClearMark,
+        QStringLiteral("^%1_(?:(\\d+)_)?((\\d{4}-\\d\\d-\\d\\d)_\\d{6})(?:_(\\d+))?(?:%2|%3)?\\.%4$")
+            .arg(QRegularExpression::escape(info.completeBaseName()), ClearMark, RestoreMark,
                  QRegularExpression::escape(info.suffix())));
 }
 
@@ -107,7 +114,14 @@ QString Backup::newestOf(const QString &yearFileName) {
 }
 
 bool Backup::isBeforeClear(const QString &backupName) {
-    return QFileInfo(backupName).completeBaseName().endsWith(ClearMark);
+    return kindOf(backupName) == Kind::BeforeClear;
+}
+
+Backup::Kind Backup::kindOf(const QString &backupName) {
+    const QString base = QFileInfo(backupName).completeBaseName();
+    return base.endsWith(ClearMark)     ? Kind::BeforeClear
+           : base.endsWith(RestoreMark) ? Kind::BeforeRestore
+                                        : Kind::Ordinary;
 }
 
 bool Backup::make(const YearFile &file, QString *error, Kind kind) {
@@ -119,7 +133,7 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
          name.isEmpty() || QFile::exists(inFolder(name)); ++order)
         name = info.completeBaseName() +
                QStringLiteral("_%1_").arg(order, 4, 10, QLatin1Char('0')) + stamp +
-               (kind == Kind::BeforeClear ? ClearMark : QString()) + QLatin1Char('.') +
+               markOf(kind) + QLatin1Char('.') +
                info.suffix();
     const QString target = inFolder(name);
     const QString temporary = Snapshot::temporaryPath(target);
@@ -148,12 +162,15 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
         return false;
     }
     MORIVA_CHECKPOINT("backup made");
-    // The newest snapshot before a clear stays out of the count until a newer clear's
-    // replaces it; the one just made is the newest of all and never goes.
+    // The newest snapshot before a clear, and before a restore, stays out of the count
+    // until a newer one of its kind replaces it; the one just made never goes.
     QStringList all = of(file.fileName());
-    if (const auto clear = std::find_if(all.crbegin(), all.crend(), isBeforeClear);
-        clear != all.crend())
-        all.removeAt(all.crend() - clear - 1);
+    for (const Kind kept : {Kind::BeforeClear, Kind::BeforeRestore}) {
+        const auto newest = std::find_if(all.crbegin(), all.crend(), [kept](const QString &n) {
+            return kindOf(n) == kept;
+        });
+        if (newest != all.crend()) all.removeAt(all.crend() - newest - 1);
+    }
     while (all.size() > Generations && all.first() != name)
         QFile::remove(inFolder(all.takeFirst()));
     // What a crash left half-made of an earlier backup of this file.

@@ -18,7 +18,9 @@ namespace Backup {
 inline const QString Folder = QStringLiteral("backup");
 constexpr int Generations = 10;
 
-enum class Kind { Ordinary, BeforeClear };
+// A snapshot taken before a restore ends in "_restore" and is kept like the one before a
+// clear, so that a restore can itself be undone.
+enum class Kind { Ordinary, BeforeClear, BeforeRestore };
 
 // Takes a snapshot of the file open on `file` now. Older generations are removed only
 // once the new one is complete and checked, so a failure never costs a good backup.
@@ -41,5 +43,6 @@ QString newestOf(const QString &yearFileName);
 
 // True for the name of a snapshot taken before a data clear.
 bool isBeforeClear(const QString &backupName);
+Kind kindOf(const QString &backupName);
 
 }  // namespace Backup

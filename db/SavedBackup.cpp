@@ -22,46 +22,12 @@
 
 namespace {
 
-const QStringList Tables = {QStringLiteral("T_Cow"), QStringLiteral("T_Cost"),
-                            QStringLiteral("T_Proseed")};
-
 // Only the names the program gives its years: a stray "cowdata13 (copy).mdb" is no year.
 QStringList yearFiles() {
     static const QRegularExpression yearName(QStringLiteral("^cowdata[0-9]{1,2}\\.mdb$"));
     QStringList names = QDir::current().entryList(QDir::Files, QDir::Name);
     names.removeIf([](const QString &n) { return !yearName.match(n).hasMatch(); });
     return names;
-}
-
-// The rows of the three tables, or an empty list with *error set.
-QList<qint64> rowCounts(const YearFile &file, QString *error) {
-    QList<qint64> counts;
-    QSqlQuery q(file.db());
-    for (const QString &table : Tables) {
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM ") + table) || !q.next()) {
-            *error = file.readFailure(q.lastError().text());
-            return {};
-        }
-        counts << q.value(0).toLongLong();
-    }
-    return counts;
-}
-
-// Reads the copy back before anything trusts it: SQLite's own check, and the same rows
-// as the year it was made from.
-QString checkCopy(const YearFile &copy, const QList<qint64> &expected) {
-    QSqlQuery q(copy.db());
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
-        return copy.readFailure(q.lastError().text());
-    if (const QString verdict = q.value(0).toString(); verdict != QLatin1String("ok"))
-        return QStringLiteral("%1 の写しが壊れています。\n詳細：%2").arg(copy.fileName(), verdict);
-    q.finish();
-    QString error;
-    const QList<qint64> counts = rowCounts(copy, &error);
-    if (counts.isEmpty()) return error;
-    if (counts != expected)
-        return QStringLiteral("%1 の写しの件数が元のファイルと合いません。").arg(copy.fileName());
-    return {};
 }
 
 QString sha256Of(const QString &path) {
@@ -79,14 +45,14 @@ QString saveYear(const QString &name, const QString &folder,
     {
         const auto source = YearFile::open(name, &error, true);
         if (!source) return error;
-        const QList<qint64> counts = rowCounts(*source, &error);
-        if (counts.isEmpty() || !Snapshot::copy(*source, path, &error)) return error;
+        const auto counts = Snapshot::counts(*source, QStringLiteral("1"), &error);
+        if (!counts || !Snapshot::copy(*source, path, &error)) return error;
         MORIVA_CHECKPOINT("saved backup year copied");
         const auto copy = YearFile::open(path, &error, true);
         if (!copy) return error;
-        if (const QString bad = checkCopy(*copy, counts); !bad.isEmpty()) return bad;
+        if (const QString bad = Snapshot::check(*copy, *counts); !bad.isEmpty()) return bad;
         const std::optional<qint64> closingTotal = closing ? closing(copy) : std::nullopt;
-        *line = QStringList{M_Cow::yearOfFileName(name), name, QString::number(counts[0]),
+        *line = QStringList{M_Cow::yearOfFileName(name), name, QString::number((*counts)[0]),
                             closingTotal ? Amount::format(*closingTotal)
                                          : QStringLiteral("計算できません")}
                     .join(QLatin1Char('\t'));

@@ -54,6 +54,36 @@ QString Snapshot::unwritable(const QString &folder) {
     return {};
 }
 
+std::optional<Snapshot::Counts> Snapshot::counts(const YearFile &file, const QString &calves, QString *error) {
+    QSqlQuery q(file.db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT (SELECT count(*) FROM T_Cow WHERE %1), "
+                               "(SELECT count(*) FROM T_Cost), (SELECT count(*) FROM T_Proseed)")
+                    .arg(calves)) ||
+        !q.next()) {
+        *error =
+            MsgText::withDetail(QStringLiteral("%1 の件数を数えられません。").arg(file.fileName()),
+                                q.lastError().text());
+        return std::nullopt;
+    }
+    return Counts{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
+}
+
+QString Snapshot::check(const YearFile &copy, const Counts &expected) {
+    QSqlQuery q(copy.db());
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
+        return copy.readFailure(q.lastError().text());
+    if (const QString verdict = q.value(0).toString(); verdict != QLatin1String("ok"))
+        return QStringLiteral("%1 の写しが壊れています。\n詳細：%2").arg(copy.fileName(), verdict);
+    q.finish();
+    QString error;
+    const auto found = counts(copy, QStringLiteral("1"), &error);
+    if (!found) return error;
+    if (*found != expected)
+        return QStringLiteral("%1 の写しの件数が元のファイルと合いません。").arg(copy.fileName());
+    return {};
+}
+
 QString Snapshot::temporaryPath(const QString &finalPath) {
     return finalPath + QStringLiteral(".tmp");
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <array>
+#include <optional>
 
 class QSqlError;
 class YearFile;
@@ -9,6 +11,15 @@ class YearFile;
 // seen half-made: a consistent copy under a temporary name, flushed to the disk, then
 // renamed to its final name. A copy of an open database is only ever made this way.
 namespace Snapshot {
+
+// The rows a copy must keep: the calves where calves holds ("1" for all), the expense
+// rows, the income rows.
+using Counts = std::array<qint64, 3>;
+std::optional<Counts> counts(const YearFile &file, const QString &calves, QString *error);
+
+// Reads a copy back before anything trusts it: SQLite's quick check, and the rows of the
+// file it was made from. "" when it holds, else why not.
+QString check(const YearFile &copy, const Counts &expected);
 
 // A temporary name beside finalPath that no year, backup or pointer file ever has.
 QString temporaryPath(const QString &finalPath);

@@ -7,6 +7,7 @@
 
 #include "Amount.h"
 #include "MsgBox.h"
+#include "Restore.h"
 #include "SaveBackup.h"
 #include "TestYear.h"
 #include "YearFile.h"
@@ -109,6 +110,55 @@ class TstSavedBackup : public QObject {
                              .toHex());
             QVERIFY2(list.contains(expected + "\r\n"), qPrintable(list));
         }
+    }
+
+    // A copy goes back whole or not at all, and the file it replaced can be brought back.
+    void restore_data() {
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("a saved year onto a new PC") << "new PC";
+        QTest::newRow("a restore undone") << "undo";
+        QTest::newRow("a damaged copy") << "damaged";
+        QTest::newRow("a copy from a newer version") << "newer";
+    }
+    void restore() {
+        QFETCH(QString, copy);
+        TestYear y;
+        y.exec("INSERT INTO T_Cow (No, Name) VALUES (1, 'あ')");
+        const QString saved = tables("cowdata13.mdb");
+        QTemporaryDir stick;
+        SaveBackup::setFolderAnswer([&] { return stick.path(); });
+        SaveBackup::run(nullptr);
+        y.exec("INSERT INTO T_Cow (No, Name) VALUES (2, 'い')");
+        const QString changed = tables("cowdata13.mdb");
+        std::unique_ptr<WorkingFolder> newPc;
+        if (copy == "new PC") newPc = std::make_unique<WorkingFolder>();
+        const QString onStick = QDir(stick.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                    .value(0) + "/cowdata13.mdb";
+        if (copy == "damaged") writeBytes(stick.filePath(onStick), QByteArray(4096, 'x'));
+        if (copy == "newer") sqlRows(stick.filePath(onStick), {"PRAGMA user_version = 99"});
+        const QByteArray before = bytesOf("cowdata13.mdb");
+
+        const auto release = [] { Frm_Wk::unload(); };
+        QList<Restore::Copy> found = Restore::find(stick.path(), {});
+        QCOMPARE(found.size(), 1);
+        const Restore::Copy fromStick = found[0];
+        QCOMPARE(fromStick.kind, Restore::Kind::Saved);
+        QString error;
+        const bool ok = Restore::restore(fromStick, release, &error);
+        if (copy == "damaged" || copy == "newer") {
+            QVERIFY(!fromStick.problem.isEmpty() && !ok);
+            QVERIFY2(error.contains("cowdata13.mdb は元のままです"), qPrintable(error));
+            QCOMPARE(bytesOf("cowdata13.mdb"), before);
+            QCOMPARE(QFile::exists("cowdata13.mdb.tmp"), false);
+            return;
+        }
+        QVERIFY2(ok, qPrintable(error));
+        QCOMPARE(tables("cowdata13.mdb"), saved);
+        if (copy != "undo") return;
+        found = Restore::find({}, {});
+        QCOMPARE(found[0].kind, Restore::Kind::BeforeRestore);
+        QVERIFY2(Restore::restore(found[0], release, &error), qPrintable(error));
+        QCOMPARE(tables("cowdata13.mdb"), changed);
     }
 };
 

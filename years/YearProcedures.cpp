@@ -5,7 +5,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-#include <array>
 #include <optional>
 
 #include "Amount.h"
@@ -38,23 +37,6 @@ bool run(YearFile &file, const QString &what, const QStringList &statements, QSt
     return true;
 }
 
-// What a finished rollover holds: the calves kept, the expense rows, the income rows.
-using Counts = std::array<qint64, 3>;
-std::optional<Counts> counts(const YearFile &file, const QString &calves, QString *error) {
-    QSqlQuery q(file.db());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT (SELECT count(*) FROM T_Cow WHERE %1), "
-                               "(SELECT count(*) FROM T_Cost), (SELECT count(*) FROM T_Proseed)")
-                    .arg(calves)) ||
-        !q.next()) {
-        *error =
-            MsgText::withDetail(QStringLiteral("%1 の件数を数えられません。").arg(file.fileName()),
-                                q.lastError().text());
-        return std::nullopt;
-    }
-    return Counts{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong()};
-}
-
 QString yearOf(const QString &fileName) {
     return M_Cow::yearOfFileName(fileName);
 }
@@ -72,12 +54,12 @@ bool newFileFailed(const QString &fileName, const QString &temporary, QString *w
 // The new file as far as it got; true when it was checked and renamed into place.
 bool makeRolledOver(const QString &fileName, QString *why) {
     const QString temporary = Snapshot::temporaryPath(fileName);
-    std::optional<Counts> expected;
+    std::optional<Snapshot::Counts> expected;
     {
         // Read-only, so that nothing can change the old year's file.
         auto old = YearFile::open(M_Cow::DbFileName, why, true);
         if (!old) return false;
-        expected = counts(*old, QStringLiteral("Kimatu IS NOT 0"), why);
+        expected = Snapshot::counts(*old, QStringLiteral("Kimatu IS NOT 0"), why);
         if (!expected) return false;
         if ((*expected)[0] > MaxCalves) {
             *why = QStringLiteral("繰り越す子牛が %1 頭を超えています。")
@@ -102,7 +84,7 @@ bool makeRolledOver(const QString &fileName, QString *why) {
         if (ok) MORIVA_CHECKPOINT("rollover: transformed");
         if (ok) {
             const QString problem = made->damage();
-            const auto found = counts(*made, QStringLiteral("1"), why);
+            const auto found = Snapshot::counts(*made, QStringLiteral("1"), why);
             if (!problem.isEmpty())
                 *why = MsgText::withDetail(
                     QStringLiteral("作ったファイルの検査で異常が見つかりました。"), problem);
