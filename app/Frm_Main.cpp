@@ -10,6 +10,7 @@
 #include "Frm_CowList.h"
 #include "Frm_Print.h"
 #include "Frm_Proseed.h"
+#include "Frm_Restore.h"
 #include "Frm_Wk.h"
 #include "Frm_Year.h"
 #include "Frm_YearList.h"
@@ -86,6 +87,9 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     QAction *save = file->addAction(QStringLiteral("バックアップを保存(&B)..."), this,
                                     [this] { SaveBackup::run(this); });
     save->setObjectName(QStringLiteral("mnu_SaveBackup"));
+    QAction *restore = file->addAction(QStringLiteral("バックアップから戻す(&R)..."), this,
+                                       &Frm_Main::mnu_Restore_Click);
+    restore->setObjectName(QStringLiteral("mnu_Restore"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn3"));
     QAction *exit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnu_Exit"));
@@ -136,6 +140,15 @@ void Frm_Main::mnu_DataClr_Click() {
     if (clear.exec() != QDialog::Accepted) return;
     // An open list would still offer the deleted calves.
     if (auto *list = qobject_cast<Frm_CowList *>(frmCowList_.data())) list->Data_CowList_Refresh();
+}
+
+void Frm_Main::mnu_Restore_Click() {
+    // A window with the year open would go on showing, and saving into, the file the
+    // restore replaces: they close first, each asking about unsaved changes as it does.
+    for (QPointer<QWidget> *slot : {&frmCowList_, &frmProseed_, &frmCost_, &frmYear_})
+        if (*slot && !(*slot)->close()) return;
+    Frm_Restore restore(this);
+    restore.exec();
 }
 
 void Frm_Main::mnu_Rerese_Click() {

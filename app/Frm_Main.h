@@ -19,6 +19,7 @@ class Frm_Main : public QMainWindow {
     void cmd_Print_Click();
     void cmd_Year_Click();
     void mnu_DataClr_Click();
+    void mnu_Restore_Click();
     void mnu_Rerese_Click();
     void mnu_About_Click();
 

@@ -22,6 +22,7 @@
 #include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "Frm_Restore.h"
 #include "SaveBackup.h"
 #include "StartUp.h"
 #include "Valuation.h"
@@ -95,7 +96,7 @@ const std::map<QString, std::function<bool()>> operations = {
     {"rollover", [] { return yearProcedure(YearProcedures::rollOver); }},
     {"savebackup",
      [] {
-         SaveBackup::setFolderAnswer([] { return year; });
+         Frm_Restore::setFolderAnswer([] { return year; });
          SaveBackup::run(nullptr);
          return MsgBox::shown().size() == 1 &&
                 MsgBox::shown()[0].text.startsWith(QStringLiteral("バックアップを保存しました。"));

@@ -8,6 +8,7 @@
 #include "Amount.h"
 #include "MsgBox.h"
 #include "Restore.h"
+#include "Frm_Restore.h"
 #include "SaveBackup.h"
 #include "TestYear.h"
 #include "YearFile.h"
@@ -70,7 +71,7 @@ class TstSavedBackup : public QObject {
         MsgBox::clearShown();
         for (int n = 0; n < saves; ++n) {
             int asked = 0;  // a refused folder is asked again: then Cancel
-            SaveBackup::setFolderAnswer([&] { return asked++ ? QString() : folder; });
+            Frm_Restore::setFolderAnswer([&] { return asked++ ? QString() : folder; });
             SaveBackup::run(nullptr);
         }
         QCOMPARE(MsgBox::shown().size(), saves);
@@ -126,7 +127,7 @@ class TstSavedBackup : public QObject {
         y.exec("INSERT INTO T_Cow (No, Name) VALUES (1, 'あ')");
         const QString saved = tables("cowdata13.mdb");
         QTemporaryDir stick;
-        SaveBackup::setFolderAnswer([&] { return stick.path(); });
+        Frm_Restore::setFolderAnswer([&] { return stick.path(); });
         SaveBackup::run(nullptr);
         y.exec("INSERT INTO T_Cow (No, Name) VALUES (2, 'い')");
         const QString changed = tables("cowdata13.mdb");

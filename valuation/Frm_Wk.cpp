@@ -106,6 +106,12 @@ std::unique_ptr<Frm_Wk> Frm_Wk::totalsOf(std::shared_ptr<YearFile> file, QString
     return wk;
 }
 
+std::optional<qint64> Frm_Wk::closingOf(const std::shared_ptr<YearFile> &file) {
+    QString ignored;  // a list that shows the figure says it could not be computed
+    const auto wk = totalsOf(file, &ignored);
+    return wk ? wk->totals().KimatuKei : std::nullopt;
+}
+
 void Frm_Wk::install(std::unique_ptr<Frm_Wk> wk) {
     M_Cow::DbFileName = wk->file_->fileName();
     wk->t_Nendo = M_Cow::yearOfFileName(M_Cow::DbFileName);

@@ -43,6 +43,9 @@ class Frm_Wk : public QObject {
     // The totals and derived figures of any year file, read and computed as load() does,
     // without becoming the work window. nullptr with a message when the file fails.
     static std::unique_ptr<Frm_Wk> totalsOf(std::shared_ptr<YearFile> file, QString *error);
+    // The 期末棚卸計 of any year file (a backup's copy too); nullopt when it cannot be
+    // computed.
+    static std::optional<qint64> closingOf(const std::shared_ptr<YearFile> &file);
     ~Frm_Wk() override;
 
     // Re-reads the sources in the given order; the four main totals each recompute the
