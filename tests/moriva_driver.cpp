@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -100,6 +101,19 @@ const std::map<QString, std::function<bool()>> operations = {
          SaveBackup::run(nullptr);
          return MsgBox::shown().size() == 1 &&
                 MsgBox::shown()[0].text.startsWith(QStringLiteral("バックアップを保存しました。"));
+     }},
+    // The current year back from the saved backup in the folder given.
+    {"restore",
+     [] {
+         Frm_Restore::setFolderAnswer([] { return year; });
+         Frm_Restore window;
+         window.cmd_Folder_Click();
+         auto *grid = window.findChild<QTableWidget *>(QStringLiteral("grid_Copies"));
+         for (int r = 0; r < grid->rowCount(); ++r)
+             if (grid->item(r, 0)->text() == M_Cow::yearOfFileName(M_Cow::DbFileName))
+                 grid->selectRow(r);
+         window.cmd_Restore_Click();
+         return MsgBox::shown().last().text == QStringLiteral("バックアップから戻しました。");
      }},
     {"dataclear",
      [] {

@@ -261,6 +261,7 @@ class TstFaults : public QObject {
     Q_OBJECT
     QTemporaryDir root_;
     QString fixture_;  // year 13 current, with calves and both ledgers; year 12 beside it
+    QString stick_;    // a saved backup of the fixture with one calf more in year 13
     State before_;
     QMap<QString, State> after_;  // per operation, from an undisturbed run
 
@@ -303,6 +304,7 @@ class TstFaults : public QObject {
         QTest::newRow("rollover") << QStringList{"rollover", "14"};
         QTest::newRow("data clear") << QStringList{"dataclear"};
         QTest::newRow("switch") << QStringList{"switch", "12"};
+        QTest::newRow("restore") << QStringList{"restore", stick_};
     }
 
     void loss(const QString &what, const QString &problem) {
@@ -337,6 +339,12 @@ class TstFaults : public QObject {
         p.close();
         QDir::setCurrent(root_.path());
         before_ = capture(fixture_);
+        const QString later = root_.filePath(QStringLiteral("later"));
+        stick_ = root_.filePath(QStringLiteral("stick"));
+        copyFolder(fixture_, later);
+        QDir().mkpath(stick_);
+        sql(later + "/cowdata13.mdb", {"INSERT INTO T_Cow (No, Name) VALUES (4, 'D')"});
+        QCOMPARE(drive(later, {QStringLiteral("savebackup"), stick_}).code, 0);
     }
 
     void cleanupTestCase() {

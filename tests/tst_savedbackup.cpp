@@ -3,10 +3,12 @@
 // that is refused or fails leaves nothing behind and the working folder as it was.
 
 #include <QCryptographicHash>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "Amount.h"
 #include "MsgBox.h"
+#include "OnModal.h"
 #include "Restore.h"
 #include "Frm_Restore.h"
 #include "SaveBackup.h"
@@ -160,6 +162,33 @@ class TstSavedBackup : public QObject {
         QCOMPARE(found[0].kind, Restore::Kind::BeforeRestore);
         QVERIFY2(Restore::restore(found[0], release, &error), qPrintable(error));
         QCOMPARE(tables("cowdata13.mdb"), changed);
+    }
+
+    // From the keyboard: the stick chosen, Enter on its row and OK restore it, and the
+    // work window reads the restored year.
+    void window() {
+        TestYear y;
+        y.exec("INSERT INTO T_Cow (No, Name) VALUES (1, 'あ')");
+        QTemporaryDir stick;
+        Frm_Restore::setFolderAnswer([&] { return stick.path(); });
+        SaveBackup::run(nullptr);
+        y.exec("DELETE FROM T_Cow");
+        Frm_Restore w;
+        auto *grid = w.findChild<QTableWidget *>("grid_Copies");
+        QCOMPARE(w.focusWidget(), grid);
+        w.cmd_Folder_Click();
+        QCOMPARE(grid->rowCount(), 1);
+        MsgBox::clearShown();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(MsgBox::shown().size(), 2);
+        QVERIFY2(MsgBox::shown()[0].text.startsWith("cowdata13.mdb（子牛 0 頭）を ") &&
+                     MsgBox::shown()[0].text.contains("の写し（子牛 1 頭）に戻します。"),
+                 qPrintable(shownBoxes()));
+        QCOMPARE(MsgBox::shown()[1].text, "バックアップから戻しました。");
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QSqlQuery q(Frm_Wk::instance()->file()->db());
+        QVERIFY(q.exec("SELECT count(*) FROM T_Cow") && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
     }
 };
 
