@@ -95,7 +95,15 @@ bool Restore::restore(const Copy &copy, const std::function<void()> &release, QS
         if (!expected) return fail(why);
         if (QFile::exists(target)) {
             const auto now = YearFile::open(target, &why, true);
-            if (!now || !Backup::make(*now, &why, Backup::Kind::BeforeRestore)) return fail(why);
+            // A file that cannot be opened is what a restore is most often for. It is
+            // kept byte for byte, out of the list of copies to restore from.
+            const QString kept = QStringLiteral("%1/%2_damaged_%3.mdb")
+                                     .arg(Backup::Folder, QFileInfo(target).completeBaseName(),
+                                          QDateTime::currentDateTime().toString(
+                                              QStringLiteral("yyyy-MM-dd_HHmmss")));
+            if (now ? !Backup::make(*now, &why, Backup::Kind::BeforeRestore)
+                    : !QDir().mkpath(Backup::Folder) || !QFile::copy(target, kept))
+                return fail(now ? why : why + QStringLiteral("\n%1 を残せません。").arg(kept));
         }
         MORIVA_CHECKPOINT("restore: current kept");
         if (!Snapshot::copy(*source, temporary, &why)) return fail(why);

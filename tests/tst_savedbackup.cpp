@@ -8,9 +8,9 @@
 
 #include "Amount.h"
 #include "MsgBox.h"
+#include "Frm_Restore.h"
 #include "OnModal.h"
 #include "Restore.h"
-#include "Frm_Restore.h"
 #include "SaveBackup.h"
 #include "TestYear.h"
 #include "YearFile.h"
@@ -101,10 +101,7 @@ class TstSavedBackup : public QObject {
         for (const QString &year : {"cowdata12.mdb", "cowdata13.mdb"}) {
             const QString copy = saved + '/' + year;
             QCOMPARE(tables(copy), tables(year));
-            QString error;
-            const auto wk = Frm_Wk::totalsOf(YearFile::open(year, &error, true), &error);
-            QVERIFY2(wk, qPrintable(error));
-            const auto closing = wk->totals().KimatuKei;
+            const auto closing = Frm_Wk::closingOf(YearFile::open(year, &error, true));
             const QString expected =
                 QStringLiteral("%1\t%2\t%3\t%4\t%5")
                     .arg(year.mid(7, 2), year, sqlText(year, "SELECT count(*) FROM T_Cow"),
@@ -115,13 +112,16 @@ class TstSavedBackup : public QObject {
         }
     }
 
-    // A copy goes back whole or not at all, and the file it replaced can be brought back.
+    // A copy goes back whole or not at all, and the file it replaced can be brought back;
+    // from the window, Enter on the chosen row and OK restore it and the work window
+    // reads the restored year.
     void restore_data() {
         QTest::addColumn<QString>("copy");
         QTest::newRow("a saved year onto a new PC") << "new PC";
-        QTest::newRow("a restore undone") << "undo";
+        QTest::newRow("by keys, then undone") << "keys";
         QTest::newRow("a damaged copy") << "damaged";
         QTest::newRow("a copy from a newer version") << "newer";
+        QTest::newRow("over a damaged year file") << "over damaged";
     }
     void restore() {
         QFETCH(QString, copy);
@@ -131,64 +131,52 @@ class TstSavedBackup : public QObject {
         QTemporaryDir stick;
         Frm_Restore::setFolderAnswer([&] { return stick.path(); });
         SaveBackup::run(nullptr);
-        y.exec("INSERT INTO T_Cow (No, Name) VALUES (2, 'い')");
+        y.exec("DELETE FROM T_Cow");
         const QString changed = tables("cowdata13.mdb");
         std::unique_ptr<WorkingFolder> newPc;
         if (copy == "new PC") newPc = std::make_unique<WorkingFolder>();
-        const QString onStick = QDir(stick.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                                    .value(0) + "/cowdata13.mdb";
-        if (copy == "damaged") writeBytes(stick.filePath(onStick), QByteArray(4096, 'x'));
-        if (copy == "newer") sqlRows(stick.filePath(onStick), {"PRAGMA user_version = 99"});
+        const QString onStick = stick.filePath(
+            QDir(stick.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0) + "/cowdata13.mdb");
+        if (copy == "damaged") writeBytes(onStick, QByteArray(4096, 'x'));
+        if (copy == "newer") sqlRows(onStick, {"PRAGMA user_version = 99"});
+        if (copy == "over damaged") writeBytes("cowdata13.mdb", QByteArray(4096, 'x'));
         const QByteArray before = bytesOf("cowdata13.mdb");
-
+        MsgBox::clearShown();
         const auto release = [] { Frm_Wk::unload(); };
         QList<Restore::Copy> found = Restore::find(stick.path(), {});
         QCOMPARE(found.size(), 1);
-        const Restore::Copy fromStick = found[0];
-        QCOMPARE(fromStick.kind, Restore::Kind::Saved);
         QString error;
-        const bool ok = Restore::restore(fromStick, release, &error);
+        if (copy == "keys") {
+            Frm_Restore w;
+            auto *grid = w.findChild<QTableWidget *>("grid_Copies");
+            QCOMPARE(w.focusWidget(), grid);
+            w.cmd_Folder_Click();
+            QTest::keyClick(grid, Qt::Key_Return);
+            QCOMPARE(shownBoxes().remove(QRegularExpression("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d")),
+                     "バックアップから戻す|cowdata13.mdb（子牛 0 頭）を  の写し（子牛 1 頭）に戻します。"
+                     "今のファイルはバックアップに残します。|OK/Cancel\n"
+                     "バックアップから戻す|バックアップから戻しました。");
+            QSqlQuery q(Frm_Wk::instance()->file()->db());
+            QVERIFY(q.exec("SELECT count(*) FROM T_Cow") && q.next() && q.value(0) == 1);
+        } else {
+            const bool ok = Restore::restore(found[0], release, &error);
+            QCOMPARE(ok, found[0].problem.isEmpty());
+            QVERIFY2(ok || error.contains("cowdata13.mdb は元のままです"), qPrintable(error));
+        }
         if (copy == "damaged" || copy == "newer") {
-            QVERIFY(!fromStick.problem.isEmpty() && !ok);
-            QVERIFY2(error.contains("cowdata13.mdb は元のままです"), qPrintable(error));
+            QVERIFY(!found[0].problem.isEmpty());
             QCOMPARE(bytesOf("cowdata13.mdb"), before);
             QCOMPARE(QFile::exists("cowdata13.mdb.tmp"), false);
             return;
         }
-        QVERIFY2(ok, qPrintable(error));
         QCOMPARE(tables("cowdata13.mdb"), saved);
-        if (copy != "undo") return;
+        if (copy == "over damaged")  // kept, never deleted
+            QCOMPARE(bytesOf("backup/" + QDir("backup").entryList({"*_damaged_*"}).value(0)), before);
+        if (copy != "keys") return;
         found = Restore::find({}, {});
         QCOMPARE(found[0].kind, Restore::Kind::BeforeRestore);
         QVERIFY2(Restore::restore(found[0], release, &error), qPrintable(error));
         QCOMPARE(tables("cowdata13.mdb"), changed);
-    }
-
-    // From the keyboard: the stick chosen, Enter on its row and OK restore it, and the
-    // work window reads the restored year.
-    void window() {
-        TestYear y;
-        y.exec("INSERT INTO T_Cow (No, Name) VALUES (1, 'あ')");
-        QTemporaryDir stick;
-        Frm_Restore::setFolderAnswer([&] { return stick.path(); });
-        SaveBackup::run(nullptr);
-        y.exec("DELETE FROM T_Cow");
-        Frm_Restore w;
-        auto *grid = w.findChild<QTableWidget *>("grid_Copies");
-        QCOMPARE(w.focusWidget(), grid);
-        w.cmd_Folder_Click();
-        QCOMPARE(grid->rowCount(), 1);
-        MsgBox::clearShown();
-        QTest::keyClick(grid, Qt::Key_Return);
-        QCOMPARE(MsgBox::shown().size(), 2);
-        QVERIFY2(MsgBox::shown()[0].text.startsWith("cowdata13.mdb（子牛 0 頭）を ") &&
-                     MsgBox::shown()[0].text.contains("の写し（子牛 1 頭）に戻します。"),
-                 qPrintable(shownBoxes()));
-        QCOMPARE(MsgBox::shown()[1].text, "バックアップから戻しました。");
-        QCOMPARE(w.result(), int(QDialog::Accepted));
-        QSqlQuery q(Frm_Wk::instance()->file()->db());
-        QVERIFY(q.exec("SELECT count(*) FROM T_Cow") && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
     }
 };
 
