@@ -34,7 +34,8 @@ QString markOf(Backup::Kind kind) {
 QRegularExpression namePattern(const QString &yearFileName) {
     const QFileInfo info(yearFileName);
     return QRegularExpression(
-        QStringLiteral("^%1_(?:(\\d+)_)?((\\d{4}-\\d\\d-\\d\\d)_\\d{6})(?:_(\\d+))?(?:%2|%3)?\\.%4$")
+        QStringLiteral(
+            "^%1_(?:(\\d+)_)?((\\d{4}-\\d\\d-\\d\\d)_\\d{6})(?:_(\\d+))?(?:%2|%3)?\\.%4$")
             .arg(QRegularExpression::escape(info.completeBaseName()), ClearMark, RestoreMark,
                  QRegularExpression::escape(info.suffix())));
 }
@@ -132,9 +133,8 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
     for (qint64 order = before.isEmpty() ? 1 : before.last().order + 1;
          name.isEmpty() || QFile::exists(inFolder(name)); ++order)
         name = info.completeBaseName() +
-               QStringLiteral("_%1_").arg(order, 4, 10, QLatin1Char('0')) + stamp +
-               markOf(kind) + QLatin1Char('.') +
-               info.suffix();
+               QStringLiteral("_%1_").arg(order, 4, 10, QLatin1Char('0')) + stamp + markOf(kind) +
+               QLatin1Char('.') + info.suffix();
     const QString target = inFolder(name);
     const QString temporary = Snapshot::temporaryPath(target);
     if (const QString why = obstacle(Snapshot::temporaryPath(name)); !why.isEmpty()) {
@@ -166,9 +166,8 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
     // until a newer one of its kind replaces it; the one just made never goes.
     QStringList all = of(file.fileName());
     for (const Kind kept : {Kind::BeforeClear, Kind::BeforeRestore}) {
-        const auto newest = std::find_if(all.crbegin(), all.crend(), [kept](const QString &n) {
-            return kindOf(n) == kept;
-        });
+        const auto newest = std::find_if(all.crbegin(), all.crend(),
+                                         [kept](const QString &n) { return kindOf(n) == kept; });
         if (newest != all.crend()) all.removeAt(all.crend() - newest - 1);
     }
     while (all.size() > Generations && all.first() != name)

@@ -60,15 +60,17 @@ QList<Restore::Copy> Restore::find(const QString &savedFolder,
     }
     if (!savedFolder.isEmpty()) {
         // The stick itself, or a saved backup folder chosen directly.
-        static const QRegularExpression saved(QRegularExpression::escape(SavedBackup::Prefix) +
-                                              QStringLiteral("(\\d{4}-\\d\\d-\\d\\d-\\d{4})(-\\d+)?$"));
+        static const QRegularExpression saved(
+            QRegularExpression::escape(SavedBackup::Prefix) +
+            QStringLiteral("(\\d{4}-\\d\\d-\\d\\d-\\d{4})(-\\d+)?$"));
         QStringList folders = QDir(savedFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         for (QString &f : folders) f = QDir(savedFolder).filePath(f);
         folders << savedFolder;
         for (const QString &folder : folders) {
             const auto m = saved.match(QFileInfo(folder).fileName());
             if (m.hasMatch())
-                savedYears(folder, QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd-HHmm")),
+                savedYears(folder,
+                           QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd-HHmm")),
                            &found);
         }
     }
@@ -97,10 +99,11 @@ bool Restore::restore(const Copy &copy, const std::function<void()> &release, QS
             const auto now = YearFile::open(target, &why, true);
             // A file that cannot be opened is what a restore is most often for. It is
             // kept byte for byte, out of the list of copies to restore from.
-            const QString kept = QStringLiteral("%1/%2_damaged_%3.mdb")
-                                     .arg(Backup::Folder, QFileInfo(target).completeBaseName(),
-                                          QDateTime::currentDateTime().toString(
-                                              QStringLiteral("yyyy-MM-dd_HHmmss")));
+            const QString kept =
+                QStringLiteral("%1/%2_damaged_%3.mdb")
+                    .arg(
+                        Backup::Folder, QFileInfo(target).completeBaseName(),
+                        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HHmmss")));
             if (now ? !Backup::make(*now, &why, Backup::Kind::BeforeRestore)
                     : !QDir().mkpath(Backup::Folder) || !QFile::copy(target, kept))
                 return fail(now ? why : why + QStringLiteral("\n%1 を残せません。").arg(kept));

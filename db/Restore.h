@@ -22,7 +22,7 @@ struct Copy {
     Kind kind = Kind::Daily;
     qint64 heads = 0;
     std::optional<qint64> closing;  // 期末棚卸計
-    QString problem;  // why it cannot be restored, in Japanese; "" when it can
+    QString problem;                // why it cannot be restored, in Japanese; "" when it can
 };
 
 // Every copy found, newest first: those in the backup folder and, when savedFolder is

@@ -38,8 +38,8 @@ QString sha256Of(const QString &path) {
 }
 
 // One year into folder: copied, checked, synced; its line of the list in *line.
-QString saveYear(const QString &name, const QString &folder,
-                 const SavedBackup::Closing &closing, QString *line) {
+QString saveYear(const QString &name, const QString &folder, const SavedBackup::Closing &closing,
+                 QString *line) {
     QString error;
     const QString path = QDir(folder).filePath(name);
     {
@@ -68,7 +68,8 @@ QString writeList(const QString &path, const QStringList &lines) {
     QFile f(path);
     const QByteArray text = "\xEF\xBB\xBF" + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
     if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.flush())
-        return QStringLiteral("%1 を書けません。\n詳細：%2").arg(SavedBackup::ListName, f.errorString());
+        return QStringLiteral("%1 を書けません。\n詳細：%2")
+            .arg(SavedBackup::ListName, f.errorString());
     f.close();
     QString error;
     return Snapshot::sync(path, &error) ? QString() : error;
@@ -77,9 +78,10 @@ QString writeList(const QString &path, const QStringList &lines) {
 // Fills the temporary folder; "" when every file in it is complete and checked.
 QString fill(const QString &folder, const SavedBackup::Closing &closing, const QString &made,
              int *years) {
-    QStringList lines = {QStringLiteral("Moriva バックアップ %1").arg(made),
-                         QStringLiteral("作業フォルダ：%1").arg(QDir::toNativeSeparators(QDir::currentPath())), QString(),
-                         QStringLiteral("年度\tファイル\t頭数\t期末棚卸計\tSHA-256")};
+    QStringList lines = {
+        QStringLiteral("Moriva バックアップ %1").arg(made),
+        QStringLiteral("作業フォルダ：%1").arg(QDir::toNativeSeparators(QDir::currentPath())),
+        QString(), QStringLiteral("年度\tファイル\t頭数\t期末棚卸計\tSHA-256")};
     const QStringList names = yearFiles();
     if (names.isEmpty()) return QStringLiteral("作業フォルダに年度のデータファイルがありません。");
     for (const QString &name : names) {
@@ -94,7 +96,8 @@ QString fill(const QString &folder, const SavedBackup::Closing &closing, const Q
         const QString to = QDir(folder).filePath(PointerFile::Name);
         QString error;
         if (!pointer.copy(to))
-            return QStringLiteral("%1 を写せません。\n詳細：%2").arg(PointerFile::Name, pointer.errorString());
+            return QStringLiteral("%1 を写せません。\n詳細：%2")
+                .arg(PointerFile::Name, pointer.errorString());
         if (!Snapshot::sync(to, &error)) return error;
     }
     return writeList(QDir(folder).filePath(SavedBackup::ListName), lines);
@@ -118,11 +121,11 @@ bool SavedBackup::save(const QString &target, const Closing &closing, Saved *sav
     if (const QString why = Snapshot::unwritable(where); !why.isEmpty()) return fail(why);
 
     const QDateTime now(Clock::today(), QTime::currentTime());
-    const QString base = QDir(where).filePath(Prefix + now.toString(QStringLiteral("yyyy-MM-dd-HHmm")));
+    const QString base =
+        QDir(where).filePath(Prefix + now.toString(QStringLiteral("yyyy-MM-dd-HHmm")));
     QString finalPath = base;
-    for (int n = 2; QFileInfo::exists(finalPath) ||
-                    QFileInfo::exists(Snapshot::temporaryPath(finalPath));
-         ++n)
+    for (int n = 2;
+         QFileInfo::exists(finalPath) || QFileInfo::exists(Snapshot::temporaryPath(finalPath)); ++n)
         finalPath = base + QStringLiteral("-%1").arg(n);
     const QString temporary = Snapshot::temporaryPath(finalPath);
     // The longest name the folder will hold is a year file's journal.
@@ -134,11 +137,13 @@ bool SavedBackup::save(const QString &target, const Closing &closing, Saved *sav
     MORIVA_CHECKPOINT("saved backup folder made");
 
     int years = 0;
-    QString why = fill(temporary, closing, now.toString(QStringLiteral("yyyy-MM-dd HH:mm")), &years);
+    QString why =
+        fill(temporary, closing, now.toString(QStringLiteral("yyyy-MM-dd HH:mm")), &years);
     if (why.isEmpty() && Snapshot::sync(temporary, &why, true)) {
         MORIVA_CHECKPOINT("saved backup checked");
         if (!QDir().rename(temporary, finalPath))
-            why = QStringLiteral("%1 の名前を変えられません。").arg(QFileInfo(temporary).fileName());
+            why =
+                QStringLiteral("%1 の名前を変えられません。").arg(QFileInfo(temporary).fileName());
     }
     if (!why.isEmpty()) {
         QDir(temporary).removeRecursively();

@@ -54,7 +54,8 @@ QString Snapshot::unwritable(const QString &folder) {
     return {};
 }
 
-std::optional<Snapshot::Counts> Snapshot::counts(const YearFile &file, const QString &calves, QString *error) {
+std::optional<Snapshot::Counts> Snapshot::counts(const YearFile &file, const QString &calves,
+                                                 QString *error) {
     QSqlQuery q(file.db());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT (SELECT count(*) FROM T_Cow WHERE %1), "

@@ -552,9 +552,9 @@ class TstFaults : public QObject {
         if (fault == "full")
             mount = std::make_unique<Mount>(QStringList{"-t", "tmpfs", "-o", "size=1m", "tmpfs"});
         if (fault == "readonly") mount = std::make_unique<Mount>(QStringList{"--bind", stick});
-        if (mount && (!mount->ok() || (fault == "readonly" &&
-                                       QProcess::execute("mount", {"-o", "remount,bind,ro",
-                                                                   mount->path()}) != 0)))
+        if (mount && (!mount->ok() ||
+                      (fault == "readonly" &&
+                       QProcess::execute("mount", {"-o", "remount,bind,ro", mount->path()}) != 0)))
             QSKIP(onWindows ? "no mounts on Windows: this fault is tried on Linux"
                             : "mounting a file system needs root");
         if (mount) stick = mount->path();
@@ -574,7 +574,8 @@ class TstFaults : public QObject {
                 for (qint64 w = 0; w < left; w += 4096)
                     if (ballast.write(QByteArray(4096, '\0')) < 0 || !ballast.flush()) break;
             }
-            const Run r = drive(dir, {QStringLiteral("savebackup"), stick}, fault == "crash" ? n : 0);
+            const Run r =
+                drive(dir, {QStringLiteral("savebackup"), stick}, fault == "crash" ? n : 0);
             QCOMPARE(capture(dir).bytes, was.bytes);
             const QStringList made = QDir(stick).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
             if (r.code == 0) {
@@ -587,13 +588,15 @@ class TstFaults : public QObject {
             // A crash cannot clean up, but what it leaves is either under the temporary
             // name or whole; a refusal must leave nothing.
             const QStringList whole{"cowdata12.mdb", "cowdata13.mdb", "cowdb.inf", "目録.txt"};
-            QVERIFY2(made.isEmpty() ||
-                         (fault == "crash" && made.size() == 1 &&
-                          (made[0].endsWith(".tmp") ||
-                           QDir(stick + '/' + made[0]).entryList(QDir::Files, QDir::Name) == whole)),
-                     qPrintable(made.join(' ')));
+            QVERIFY2(
+                made.isEmpty() ||
+                    (fault == "crash" && made.size() == 1 &&
+                     (made[0].endsWith(".tmp") ||
+                      QDir(stick + '/' + made[0]).entryList(QDir::Files, QDir::Name) == whole)),
+                qPrintable(made.join(' ')));
             if (fault != "crash")
-                QVERIFY2(r.out.contains(QStringLiteral("バックアップをフォルダ")), qPrintable(r.out));
+                QVERIFY2(r.out.contains(QStringLiteral("バックアップをフォルダ")),
+                         qPrintable(r.out));
             if (fault == "readonly") break;
         }
         QVERIFY(faults > 0);

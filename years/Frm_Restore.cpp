@@ -26,10 +26,14 @@ const QString Title = QStringLiteral("バックアップから戻す");
 
 QString kindName(Restore::Kind kind) {
     switch (kind) {
-        case Restore::Kind::Daily: return QStringLiteral("毎日");
-        case Restore::Kind::BeforeClear: return QStringLiteral("データクリアの前");
-        case Restore::Kind::BeforeRestore: return QStringLiteral("戻す前");
-        case Restore::Kind::Saved: return QStringLiteral("保存したもの");
+        case Restore::Kind::Daily:
+            return QStringLiteral("毎日");
+        case Restore::Kind::BeforeClear:
+            return QStringLiteral("データクリアの前");
+        case Restore::Kind::BeforeRestore:
+            return QStringLiteral("戻す前");
+        case Restore::Kind::Saved:
+            return QStringLiteral("保存したもの");
     }
     return {};
 }
@@ -41,10 +45,10 @@ QString madeText(const Restore::Copy &c) {
 }  // namespace
 
 QString Frm_Restore::askFolder(QWidget *parent, const QString &caption) {
-    const QString folder = folderAnswer ? folderAnswer()
-                                        : QFileDialog::getExistingDirectory(
-                                              parent, caption,
-                                              lastFolder.isEmpty() ? QDir::homePath() : lastFolder);
+    const QString folder =
+        folderAnswer ? folderAnswer()
+                     : QFileDialog::getExistingDirectory(
+                           parent, caption, lastFolder.isEmpty() ? QDir::homePath() : lastFolder);
     if (!folder.isEmpty()) lastFolder = folder;
     return folder;
 }
@@ -105,12 +109,11 @@ void Frm_Restore::fill() {
     for (int r = 0; r < copies_.size(); ++r) {
         const Restore::Copy &c = copies_[r];
         const bool usable = c.problem.isEmpty();
-        const QStringList cells = {
-            M_Cow::yearOfFileName(c.yearFile), madeText(c), kindName(c.kind),
-            usable ? Amount::format(c.heads) : QStringLiteral("読めません"),
-            !usable ? c.problem.section(QLatin1Char('\n'), 0, 0)
-            : c.closing ? Amount::format(*c.closing)
-                        : QString()};
+        const QStringList cells = {M_Cow::yearOfFileName(c.yearFile), madeText(c), kindName(c.kind),
+                                   usable ? Amount::format(c.heads) : QStringLiteral("読めません"),
+                                   !usable     ? c.problem.section(QLatin1Char('\n'), 0, 0)
+                                   : c.closing ? Amount::format(*c.closing)
+                                               : QString()};
         for (int col = 0; col < cells.size(); ++col) {
             auto *item = new QTableWidgetItem(cells[col]);
             if (col == 3 || (col == 4 && usable))
@@ -147,12 +150,14 @@ void Frm_Restore::cmd_Restore_Click() {
     if (QFile::exists(c.yearFile)) {
         QString error;
         const auto file = YearFile::open(c.yearFile, &error, true);
-        const auto counts = file ? Snapshot::counts(*file, QStringLiteral("1"), &error) : std::nullopt;
+        const auto counts =
+            file ? Snapshot::counts(*file, QStringLiteral("1"), &error) : std::nullopt;
         now = counts ? QStringLiteral("（子牛 %1 頭）").arg(Amount::format((*counts)[0]))
                      : QStringLiteral("（読めません）");
     }
     const QString question =
-        QStringLiteral("%1%2を %3 の写し（子牛 %4 頭）に戻します。今のファイルはバックアップに残します。")
+        QStringLiteral(
+            "%1%2を %3 の写し（子牛 %4 頭）に戻します。今のファイルはバックアップに残します。")
             .arg(c.yearFile, now, madeText(c), Amount::format(c.heads));
     if (MsgBox::show(this, question, Title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
         return;
@@ -160,8 +165,8 @@ void Frm_Restore::cmd_Restore_Click() {
     // The work window lets the file go for the rename and reads it again after, as after
     // a year switch; a failed restore leaves the old file, which it reads again too.
     QString error;
-    const bool ok = Restore::restore(c, current ? [] { Frm_Wk::unload(); } : std::function<void()>{},
-                                     &error);
+    const bool ok =
+        Restore::restore(c, current ? [] { Frm_Wk::unload(); } : std::function<void()>{}, &error);
     QString reload;
     if (current && !Frm_Wk::instance() && !Frm_Wk::load(&reload))
         error = error.isEmpty() ? reload : error + QLatin1Char('\n') + reload;
