@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -15,9 +16,9 @@ const QString folderInTheWay = QStringLiteral("%1 はファイルではなくフ
 
 }  // namespace
 
-PointerFile::Read ReadCurrentYear(QString *fileName, QString *problem) {
+PointerFile::Read ReadCurrentYear(QString *fileName, QString *problem, const QString &folder) {
     using PointerFile::Read;
-    QFile file(PointerFile::Name);
+    QFile file(folder.isEmpty() ? PointerFile::Name : QDir(folder).filePath(PointerFile::Name));
     if (!file.exists()) return Read::Unusable;
     if (QFileInfo(file).isDir()) {
         *problem = folderInTheWay.arg(PointerFile::Name);

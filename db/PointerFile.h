@@ -19,7 +19,9 @@ enum class Read {
 // file name with a year in it is taken: a line with a path separator, a drive colon
 // ("C:name" is a path on Windows) or a control character is refused, so a damaged or
 // planted pointer file cannot lead the program out of its folder.
-PointerFile::Read ReadCurrentYear(QString *fileName, QString *problem);
+// folder is the working folder when empty, else a saved backup's.
+PointerFile::Read ReadCurrentYear(QString *fileName, QString *problem,
+                                  const QString &folder = QString());
 
 // Replaces cowdb.inf atomically with fileName, without a line terminator.
 bool WritePointerFile(const QString &fileName, QString *error);

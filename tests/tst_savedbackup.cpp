@@ -122,19 +122,25 @@ class TstSavedBackup : public QObject {
         QTest::newRow("a damaged copy") << "damaged";
         QTest::newRow("a copy from a newer version") << "newer";
         QTest::newRow("over a damaged year file") << "over damaged";
+        QTest::newRow("every year onto a new PC, by keys") << "whole";
     }
     void restore() {
         QFETCH(QString, copy);
         TestYear y;
         y.exec("INSERT INTO T_Cow (No, Name) VALUES (1, 'あ')");
         const QString saved = tables("cowdata13.mdb");
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+        sqlRows("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name) VALUES (7, 'まえ')"});
+        const QString saved12 = tables("cowdata12.mdb");
+        if (copy == "whole") writeBytes("cowdb.inf", "cowdata12.mdb");
         QTemporaryDir stick;
         Frm_Restore::setFolderAnswer([&] { return stick.path(); });
         SaveBackup::run(nullptr);
         y.exec("DELETE FROM T_Cow");
         const QString changed = tables("cowdata13.mdb");
         std::unique_ptr<WorkingFolder> newPc;
-        if (copy == "new PC") newPc = std::make_unique<WorkingFolder>();
+        if (copy == "new PC" || copy == "whole") newPc = std::make_unique<WorkingFolder>();
         const QString onStick = stick.filePath(
             QDir(stick.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0) +
             "/cowdata13.mdb");
@@ -145,13 +151,29 @@ class TstSavedBackup : public QObject {
         MsgBox::clearShown();
         const auto release = [] { Frm_Wk::unload(); };
         QList<Restore::Copy> found = Restore::find(stick.path(), {});
-        QCOMPARE(found.size(), 1);
-        QString error;
+        QCOMPARE(found.size(), 2);
+        found.removeIf([](const Restore::Copy &c) { return c.yearFile != "cowdata13.mdb"; });
+        if (copy == "whole") {
+            Frm_Restore w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.cmd_Folder_Click();
+            // From the list on to すべての年度を戻す, pressed.
+            for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Right, Qt::Key_Right, Qt::Key_Space})
+                QTest::keyClick(QApplication::focusWidget(), key);
+            QVERIFY2(shownBoxes().contains("（cowdata12.mdb、cowdata13.mdb の 2 年度分）"),
+                     qPrintable(shownBoxes()));
+            QCOMPARE(tables("cowdata12.mdb") + tables("cowdata13.mdb"), saved12 + saved);
+            QCOMPARE(bytesOf("cowdb.inf"), "cowdata12.mdb");
+            QCOMPARE(M_Cow::DbFileName, "cowdata12.mdb");
+            return;
+        }
         if (copy == "keys") {
             Frm_Restore w;
             auto *grid = w.findChild<QTableWidget *>("grid_Copies");
             QCOMPARE(w.focusWidget(), grid);
             w.cmd_Folder_Click();
+            QTest::keyClick(grid, Qt::Key_Down);  // the same moment: cowdata12, then 13
             QTest::keyClick(grid, Qt::Key_Return);
             QCOMPARE(
                 shownBoxes().remove(QRegularExpression("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d")),

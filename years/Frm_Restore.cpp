@@ -2,20 +2,24 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "Amount.h"
 #include "Frm_Wk.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "PointerFile.h"
 #include "Snapshot.h"
 #include "YearFile.h"
+#include "YearProcedures.h"
 
 namespace {
 
@@ -68,6 +72,7 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
     grid_Copies->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_Copies->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_Copies->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_Copies->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
     grid_Copies->verticalHeader()->hide();
     grid_Copies->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 
@@ -75,10 +80,12 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
     cmd_Folder->setObjectName(QStringLiteral("cmd_Folder"));
     auto *cmd_Restore = new QPushButton(QStringLiteral("戻す"), this);
     cmd_Restore->setObjectName(QStringLiteral("cmd_Restore"));
+    cmd_RestoreAll = new QPushButton(QStringLiteral("すべての年度を戻す"), this);
+    cmd_RestoreAll->setObjectName(QStringLiteral("cmd_RestoreAll"));
     auto *cmd_Close = new QPushButton(QStringLiteral("閉じる"), this);
     cmd_Close->setObjectName(QStringLiteral("cmd_Close"));
     auto *keys = new KeyNav(this);
-    for (QPushButton *b : {cmd_Folder, cmd_Restore, cmd_Close}) {
+    for (QPushButton *b : {cmd_Folder, cmd_Restore, cmd_RestoreAll, cmd_Close}) {
         b->setAutoDefault(false);  // Enter on the list restores the row, nothing else
         keys->button(b);
     }
@@ -88,7 +95,13 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
     });
     connect(cmd_Folder, &QPushButton::clicked, this, &Frm_Restore::cmd_Folder_Click);
     connect(cmd_Restore, &QPushButton::clicked, this, &Frm_Restore::cmd_Restore_Click);
+    connect(cmd_RestoreAll, &QPushButton::clicked, this, &Frm_Restore::cmd_RestoreAll_Click);
     connect(cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
+    // Only a saved backup holds a whole farm's years to bring back at once.
+    connect(grid_Copies, &QTableWidget::itemSelectionChanged, this, [this] {
+        const int r = chosen();
+        cmd_RestoreAll->setEnabled(r >= 0 && copies_[r].kind == Restore::Kind::Saved);
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(grid_Copies, 1);
@@ -96,6 +109,7 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
     bottom->addWidget(cmd_Folder);
     bottom->addStretch();
     bottom->addWidget(cmd_Restore);
+    bottom->addWidget(cmd_RestoreAll);
     bottom->addWidget(cmd_Close);
     layout->addLayout(bottom);
     resize(720, 420);
@@ -105,6 +119,7 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
 
 void Frm_Restore::fill() {
     copies_ = Restore::find(savedFolder_, Frm_Wk::closingOf);
+    cmd_RestoreAll->setEnabled(false);
     grid_Copies->setRowCount(int(copies_.size()));
     for (int r = 0; r < copies_.size(); ++r) {
         const Restore::Copy &c = copies_[r];
@@ -140,11 +155,32 @@ void Frm_Restore::cmd_Folder_Click() {
     grid_Copies->setFocus();
 }
 
-void Frm_Restore::cmd_Restore_Click() {
+int Frm_Restore::chosen() const {
     const int r = grid_Copies->currentRow();
-    if (r < 0 || r >= copies_.size() || !copies_[r].problem.isEmpty() ||
-        !grid_Copies->selectionModel()->isRowSelected(r, {}))
-        return;
+    return r >= 0 && r < copies_.size() && copies_[r].problem.isEmpty() &&
+                   grid_Copies->selectionModel()->isRowSelected(r, {})
+               ? r
+               : -1;
+}
+
+bool Frm_Restore::confirm(const QString &question) {
+    return MsgBox::show(this, question, Title, MsgBox::Buttons::OkCancel) == MsgBox::Answer::Ok;
+}
+
+bool Frm_Restore::restoreCopy(const Restore::Copy &copy, QString *error) {
+    const bool current = copy.yearFile == M_Cow::DbFileName;
+    // A failed restore leaves the old file, which the work window reads again too.
+    const bool ok =
+        Restore::restore(copy, current ? [] { Frm_Wk::unload(); } : std::function<void()>{}, error);
+    QString reload;
+    if (current && !Frm_Wk::instance() && !Frm_Wk::load(&reload))
+        *error = error->isEmpty() ? reload : *error + QLatin1Char('\n') + reload;
+    return ok && reload.isEmpty();
+}
+
+void Frm_Restore::cmd_Restore_Click() {
+    const int r = chosen();
+    if (r < 0) return;
     const Restore::Copy &c = copies_[r];
     QString now = QStringLiteral("（今はありません）");
     if (QFile::exists(c.yearFile)) {
@@ -155,22 +191,68 @@ void Frm_Restore::cmd_Restore_Click() {
         now = counts ? QStringLiteral("（子牛 %1 頭）").arg(Amount::format((*counts)[0]))
                      : QStringLiteral("（読めません）");
     }
-    const QString question =
-        QStringLiteral(
-            "%1%2を %3 の写し（子牛 %4 頭）に戻します。今のファイルはバックアップに残します。")
-            .arg(c.yearFile, now, madeText(c), Amount::format(c.heads));
-    if (MsgBox::show(this, question, Title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
+    if (!confirm(QStringLiteral("%1%2を %3 の写し（子牛 %4 頭）に戻します。"
+                                "今のファイルはバックアップに残します。")
+                     .arg(c.yearFile, now, madeText(c), Amount::format(c.heads))))
         return;
-    const bool current = c.yearFile == M_Cow::DbFileName;
-    // The work window lets the file go for the rename and reads it again after, as after
-    // a year switch; a failed restore leaves the old file, which it reads again too.
     QString error;
-    const bool ok =
-        Restore::restore(c, current ? [] { Frm_Wk::unload(); } : std::function<void()>{}, &error);
-    QString reload;
-    if (current && !Frm_Wk::instance() && !Frm_Wk::load(&reload))
-        error = error.isEmpty() ? reload : error + QLatin1Char('\n') + reload;
-    if (!ok || !reload.isEmpty()) {
+    if (!restoreCopy(c, &error)) {
+        MsgBox::show(this, error, Title);
+        fill();
+        return;
+    }
+    MsgBox::show(this, QStringLiteral("バックアップから戻しました。"), Title);
+    accept();
+}
+
+void Frm_Restore::cmd_RestoreAll_Click() {
+    const int r = chosen();
+    if (r < 0 || copies_[r].kind != Restore::Kind::Saved) return;
+    const QString folder = QFileInfo(copies_[r].path).absolutePath();
+    QList<Restore::Copy> years;
+    QStringList names, unusable;
+    for (const Restore::Copy &c : copies_) {
+        if (c.kind != Restore::Kind::Saved || QFileInfo(c.path).absolutePath() != folder) continue;
+        (c.problem.isEmpty() ? names : unusable) << c.yearFile;
+        years << c;
+    }
+    // Half a farm brought back is worse than none: the farmer would not know which
+    // years are the stick's.
+    if (!unusable.isEmpty()) {
+        MsgBox::show(
+            this,
+            QStringLiteral("%1 のうち %2 が読めないため、まとめては戻せません。"
+                           "読める年度を一つずつ戻してください。")
+                .arg(QDir::toNativeSeparators(folder), unusable.join(QStringLiteral("、"))),
+            Title);
+        return;
+    }
+    std::sort(years.begin(), years.end(), [](const Restore::Copy &a, const Restore::Copy &b) {
+        return a.yearFile < b.yearFile;
+    });
+    names.sort();
+    if (!confirm(QStringLiteral("%1 の写し（%2 の %3 年度分）をすべて戻します。"
+                                "今のファイルはバックアップに残します。")
+                     .arg(madeText(copies_[r]), names.join(QStringLiteral("、")),
+                          QString::number(names.size()))))
+        return;
+    QStringList done;
+    QString error;
+    for (const Restore::Copy &c : years) {
+        if (!restoreCopy(c, &error)) {
+            if (!done.isEmpty())
+                error += QStringLiteral("\n戻した年度：%1").arg(done.join(QStringLiteral("、")));
+            MsgBox::show(this, error, Title);
+            fill();
+            return;
+        }
+        done << c.yearFile;
+    }
+    // The pointer file last: the year it names exists by now.
+    QString pointed, problem;
+    if (ReadCurrentYear(&pointed, &problem, folder) == PointerFile::Read::Ok &&
+        done.contains(pointed) && pointed != M_Cow::DbFileName &&
+        !YearProcedures::switchYear(pointed, &error)) {
         MsgBox::show(this, error, Title);
         fill();
         return;

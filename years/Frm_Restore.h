@@ -25,11 +25,19 @@ class Frm_Restore : public QDialog {
 
     void cmd_Folder_Click();
     void cmd_Restore_Click();
+    // Every year of the chosen row's saved backup, then the year its cowdb.inf names
+    // made current: a new PC set up from the stick in one step.
+    void cmd_RestoreAll_Click();
 
   private:
     void fill();
+    int chosen() const;  // the chosen usable row, or -1
+    bool confirm(const QString &question);
+    // Restores one copy; the work window lets the file go and reads it again after.
+    bool restoreCopy(const Restore::Copy &copy, QString *error);
 
     QString savedFolder_;
     QList<Restore::Copy> copies_;
     QTableWidget *grid_Copies;
+    QPushButton *cmd_RestoreAll;
 };
