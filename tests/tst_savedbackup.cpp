@@ -30,6 +30,15 @@ QString tables(const QString &file) {
            sqlText(file, "SELECT * FROM T_Proseed ORDER BY rowid");
 }
 
+// A removable medium as Windows names it: another drive (under Wine Z:, the Linux root),
+// and a folder named in Japanese.
+struct Stick {
+    QTemporaryDir dir{onWindows ? "Z:/tmp/stick-XXXXXX" : QDir::tempPath() + "/stick-XXXXXX"};
+    Stick() { QDir().mkpath(path()); }
+    QString path() const { return dir.path() + "/USBメモリ"; }
+    QString filePath(const QString &name) const { return path() + '/' + name; }
+};
+
 }  // namespace
 
 class TstSavedBackup : public QObject {
@@ -65,7 +74,7 @@ class TstSavedBackup : public QObject {
         writeBytes("cowdb.inf", "cowdata13.mdb\r\n");
         QDir().mkdir("backup");
         if (target == "damaged") writeBytes("cowdata12.mdb", QByteArray(4096, 'x'));
-        QTemporaryDir stick;
+        Stick stick;
         const QString folder = target == "gone"                      ? stick.filePath("gone")
                                : target == "." || target == "backup" ? y.path() + '/' + target
                                                                      : stick.path();
@@ -134,7 +143,7 @@ class TstSavedBackup : public QObject {
         sqlRows("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name) VALUES (7, 'まえ')"});
         const QString saved12 = tables("cowdata12.mdb");
         if (copy == "whole") writeBytes("cowdb.inf", "cowdata12.mdb");
-        QTemporaryDir stick;
+        Stick stick;
         Frm_Restore::setFolderAnswer([&] { return stick.path(); });
         SaveBackup::run(nullptr);
         y.exec("DELETE FROM T_Cow");
