@@ -75,6 +75,7 @@ class TstSavedBackup : public QObject {
         QDir().mkdir("backup");
         if (target == "damaged") writeBytes("cowdata12.mdb", QByteArray(4096, 'x'));
         Stick stick;
+        QVERIFY(stick.dir.isValid());
         const QString folder = target == "gone"                      ? stick.filePath("gone")
                                : target == "." || target == "backup" ? y.path() + '/' + target
                                                                      : stick.path();
@@ -144,6 +145,7 @@ class TstSavedBackup : public QObject {
         const QString saved12 = tables("cowdata12.mdb");
         if (copy == "whole") writeBytes("cowdb.inf", "cowdata12.mdb");
         Stick stick;
+        QVERIFY(stick.dir.isValid());
         Frm_Restore::setFolderAnswer([&] { return stick.path(); });
         SaveBackup::run(nullptr);
         y.exec("DELETE FROM T_Cow");
@@ -175,6 +177,7 @@ class TstSavedBackup : public QObject {
             QCOMPARE(tables("cowdata12.mdb") + tables("cowdata13.mdb"), saved12 + saved);
             QCOMPARE(bytesOf("cowdb.inf"), "cowdata12.mdb");
             QCOMPARE(M_Cow::DbFileName, "cowdata12.mdb");
+            Frm_Wk::unload();  // Windows removes no folder with a file open in it
             return;
         }
         if (copy == "keys") {
