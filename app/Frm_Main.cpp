@@ -10,6 +10,7 @@
 #include "Frm_CowList.h"
 #include "Frm_Print.h"
 #include "Frm_Proseed.h"
+#include "Frm_Sale.h"
 #include "Frm_Wk.h"
 #include "Frm_Year.h"
 #include "Frm_YearList.h"
@@ -81,6 +82,9 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
         overview.exec();
     });
     years->setObjectName(QStringLiteral("mnu_YearList"));
+    QAction *sale = file->addAction(QStringLiteral("売却牛の明細(&U)..."), this,
+                                    [this] { showOnce<Frm_Sale>(frmSale_); });
+    sale->setObjectName(QStringLiteral("mnu_Sale"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn1"));
     QAction *exit = file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnu_Exit"));
