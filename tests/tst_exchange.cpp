@@ -397,8 +397,8 @@ class TstExchange : public QObject {
         QStringList texts;
         for (QAction *a : file->actions())
             texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(texts.mid(2, 4),
-                 QStringList({"CSV出力(&E)...", "CSV取り込み(&I)...", "年度一覧(&Y)", "-"}));
+        QCOMPARE(texts.mid(2, 5), QStringList({"CSV出力(&E)...", "CSV取り込み(&I)...",
+                                               "年度一覧(&Y)", "売却牛の明細(&U)...", "-"}));
 
         const QStringList defaults = {"子牛台帳_13年度.csv", "集計_13年度.csv"};
         QStringList offered;
