@@ -197,13 +197,15 @@ namespace {
 // only ever added, nullable, so that the rows already there stand for "not entered".
 const QList<QStringList> &upgradeSteps() {
     static const QList<QStringList> steps = {
-        {QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Kingaku INTEGER CHECK (S_Kingaku IS NULL OR "
-                        "(typeof(S_Kingaku) = 'integer' AND S_Kingaku BETWEEN -2147483648 AND "
-                        "2147483647))"),
+        {QStringLiteral(
+             "ALTER TABLE T_Cow ADD COLUMN S_Kingaku INTEGER CHECK (S_Kingaku IS NULL OR "
+             "(typeof(S_Kingaku) = 'integer' AND S_Kingaku BETWEEN -2147483648 AND "
+             "2147483647))"),
          QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Hinsyu INTEGER CHECK (S_Hinsyu IS NULL OR "
                         "(typeof(S_Hinsyu) = 'integer' AND S_Hinsyu BETWEEN 1 AND 4))"),
-         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Touroku INTEGER CHECK (S_Touroku IS NULL OR "
-                        "(typeof(S_Touroku) = 'integer' AND S_Touroku IN (0, 1)))"),
+         QStringLiteral(
+             "ALTER TABLE T_Cow ADD COLUMN S_Touroku INTEGER CHECK (S_Touroku IS NULL OR "
+             "(typeof(S_Touroku) = 'integer' AND S_Touroku IN (0, 1)))"),
          QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Saki INTEGER CHECK (S_Saki IS NULL OR "
                         "(typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 AND 3))"),
          QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Jika INTEGER CHECK (S_Jika IS NULL OR "
@@ -226,7 +228,8 @@ bool YearFile::upgrade(QString *error) {
     q.finish();
     if (version >= SchemaVersion) return true;
     const QString refused =
-        QStringLiteral("%1 をこのバージョンの形式に更新できませんでした。ファイルには手を加えていません。")
+        QStringLiteral(
+            "%1 をこのバージョンの形式に更新できませんでした。ファイルには手を加えていません。")
             .arg(MsgText::fileLabel(fileName_));
     // A file still being made under a temporary name has its source untouched beside it.
     QString why;

@@ -230,9 +230,9 @@ QString statusOf(const QString &code, const QString &name, int *status) {
 QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf) {
     const auto cellOf = [&](int c) { return at[c] < 0 ? QString() : cells[at[c]]; };
     QString problem;
-    for (int c : {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate,
-                  ColHiikuKingaku, ColKimatu, ColSKingaku, ColSHinsyu, ColSTouroku, ColSSaki,
-                  ColSJika, ColSBirth}) {
+    for (int c :
+         {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate, ColHiikuKingaku,
+          ColKimatu, ColSKingaku, ColSHinsyu, ColSTouroku, ColSSaki, ColSJika, ColSBirth}) {
         const Column &col = columns()[c];
         const QString typed = cellOf(c);
         const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);

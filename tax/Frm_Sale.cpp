@@ -59,7 +59,8 @@ QString heading(int column, const QString &caption) {
     const Choice *c = choiceOf(column);
     if (!c) return caption;
     QStringList parts;
-    for (int i = 0; i < c->words.size(); ++i) parts << QStringLiteral("%1 %2").arg(c->first + i).arg(c->words[i]);
+    for (int i = 0; i < c->words.size(); ++i)
+        parts << QStringLiteral("%1 %2").arg(c->first + i).arg(c->words[i]);
     return caption + QLatin1Char('\n') + parts.join(QLatin1Char(' '));
 }
 
@@ -88,7 +89,10 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
     const QString fixed[] = {QStringLiteral("No"), QStringLiteral("子牛名前"),
                              QStringLiteral("売却日")};
     for (int c = 0; c < ReadOnlyColumns + SaleData::FieldCount; ++c) {
-        QLabel *label = cell(c < ReadOnlyColumns ? fixed[c] : heading(c - ReadOnlyColumns, Captions[c - ReadOnlyColumns]), c, this);
+        QLabel *label =
+            cell(c < ReadOnlyColumns ? fixed[c]
+                                     : heading(c - ReadOnlyColumns, Captions[c - ReadOnlyColumns]),
+                 c, this);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
         headings->addWidget(label, 0, c);
@@ -155,6 +159,12 @@ void Frm_Sale::fill() {
     std::vector<SaleData::Row> data;
     QString error;
     if (!SaleData::load(*file_, &data, &error)) MsgBox::show(this, error, Title);
+    // Building a long list anew takes seconds: only when something shown has changed.
+    QList<QVariantList> shown;
+    for (const SaleData::Row &r : data)
+        shown << (QVariantList{r.rowid, r.head.no, r.head.name, r.head.sold} + r.stored);
+    if (shown == shown_ && scroll_->widget()) return;
+    shown_ = shown;
     busy_ = true;
     rows_.clear();
     current_ = -1;
@@ -163,7 +173,8 @@ void Frm_Sale::fill() {
     grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     for (int r = 0; r < int(data.size()); ++r) addRow(r, data[r], grid);
     if (data.empty())
-        grid->addWidget(new QLabel(QStringLiteral("この年度に売却した子牛はありません。"), table), 0, 0);
+        grid->addWidget(new QLabel(QStringLiteral("この年度に売却した子牛はありません。"), table),
+                        0, 0);
     scroll_->setWidget(table);  // the earlier rows go with their widget
     busy_ = false;
     int row = 0;
@@ -229,11 +240,11 @@ bool Frm_Sale::saveRow(int r) {
     if (r < 0 || r >= rowCount() || !rows_[r].dirty) return true;
     Row &row = rows_[r];
     busy_ = true;
-    const Binding::Collected in = Binding::collect(
-        {{SaleData::columns()[SaleData::Kingaku], row.edits[SaleData::Kingaku], Kind::Amount,
-          Captions[SaleData::Kingaku]},
-         {SaleData::columns()[SaleData::Birth], row.edits[SaleData::Birth], Kind::Date,
-          Captions[SaleData::Birth]}});
+    const Binding::Collected in =
+        Binding::collect({{SaleData::columns()[SaleData::Kingaku], row.edits[SaleData::Kingaku],
+                           Kind::Amount, Captions[SaleData::Kingaku]},
+                          {SaleData::columns()[SaleData::Birth], row.edits[SaleData::Birth],
+                           Kind::Date, Captions[SaleData::Birth]}});
     QVariantList stored = row.stored;
     QString error = in.error;
     if (!in.bad) {
@@ -252,9 +263,11 @@ bool Frm_Sale::saveRow(int r) {
         return false;
     }
     row.stored = stored;
+    shown_[r] = shown_[r].mid(0, 4) + stored;
     row.dirty = false;
     // As stored: "1000" comes back "1,000", "R1.5.1" as the era form.
-    row.edits[SaleData::Kingaku]->setText(Binding::display(stored[SaleData::Kingaku], Kind::Amount));
+    row.edits[SaleData::Kingaku]->setText(
+        Binding::display(stored[SaleData::Kingaku], Kind::Amount));
     row.edits[SaleData::Birth]->setText(Binding::display(stored[SaleData::Birth], Kind::Date));
     busy_ = false;
     return true;

@@ -56,8 +56,9 @@ class Frm_Sale : public QWidget {
 
     std::shared_ptr<YearFile> file_;
     std::vector<Row> rows_;
-    int current_ = -1;  // the row the focus is in
-    bool busy_ = false;  // saving or filling: focus changes are the window's own
+    QList<QVariantList> shown_;  // what the rows were built from
+    int current_ = -1;           // the row the focus is in
+    bool busy_ = false;          // saving or filling: focus changes are the window's own
     QScrollArea *scroll_ = nullptr;
     KeyNav *keys_ = nullptr;
     QPushButton *cmd_Hantei = nullptr;

@@ -29,8 +29,7 @@ bool SaleData::load(const YearFile &file, std::vector<Row> *rows, QString *error
         present = q.next();
     q.finish();
     QStringList fields;
-    for (const QString &c : columns())
-        fields << (present ? c : QStringLiteral("NULL AS ") + c);
+    for (const QString &c : columns()) fields << (present ? c : QStringLiteral("NULL AS ") + c);
     if (!q.exec(QStringLiteral("SELECT rowid, No, Name, I_Date, O_Date, "
                                "coalesce(Kisyu, 0) + coalesce(I_Kingaku, 0) + "
                                "coalesce(HiikuKingaku, 0), %1 FROM T_Cow WHERE Syori = %2 "
@@ -43,7 +42,8 @@ bool SaleData::load(const YearFile &file, std::vector<Row> *rows, QString *error
     while (q.next()) {
         Row r;
         r.rowid = q.value(0).toLongLong();
-        for (int f = 0; f < FieldCount; ++f) r.stored << (q.isNull(6 + f) ? QVariant() : q.value(6 + f));
+        for (int f = 0; f < FieldCount; ++f)
+            r.stored << (q.isNull(6 + f) ? QVariant() : q.value(6 + f));
         SoldHead &h = r.head;
         h.no = q.value(1).toInt();
         h.name = q.value(2).toString();

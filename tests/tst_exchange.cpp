@@ -165,8 +165,9 @@ class TstExchange : public QObject {
             << "0|2:「処理」は 1 から 4 の番号にしてください（5）。"
                "|3:「処理名」は 導入・種付、肥育中、売却、死亡 のどれかにしてください（売った）。";
         QTest::newRow("sale codes outside their lists")
-            << QByteArray("No,導入・種付年月日,品種区分,高等登録,売却先\r\n1,H13/4/1,5,,\r\n"
-                          "2,H13/4/1,,2,\r\n3,H13/4/1,,,0\r\n4,H13/4/1,4,1,3\r\n")
+            << QByteArray(
+                   "No,導入・種付年月日,品種区分,高等登録,売却先\r\n1,H13/4/1,5,,\r\n"
+                   "2,H13/4/1,,2,\r\n3,H13/4/1,,,0\r\n4,H13/4/1,4,1,3\r\n")
             << "1|2:「品種区分」は 1 から 4 の番号にしてください（5）。"
                "|3:「高等登録」は 0（いいえ）か 1（はい）にしてください（2）。"
                "|4:「売却先」は 1 から 3 の番号にしてください（0）。";
@@ -210,8 +211,10 @@ class TstExchange : public QObject {
                 out << (c.value(f).isNull() ? QStringLiteral("NULL") : c.value(f).toString());
             return out.join('|');
         };
-        QCOMPARE(show(imp.calves[0]), QStringLiteral("12|髙橋㈱|2001-04-01|1000|NULL|1|9|NULL|NULL"));
-        QCOMPARE(show(imp.calves[1]), QStringLiteral("13|NULL|2000-12-01|NULL|2001-07-03|3|7|NULL|NULL"));
+        QCOMPARE(show(imp.calves[0]),
+                 QStringLiteral("12|髙橋㈱|2001-04-01|1000|NULL|1|9|NULL|NULL"));
+        QCOMPARE(show(imp.calves[1]),
+                 QStringLiteral("13|NULL|2000-12-01|NULL|2001-07-03|3|7|NULL|NULL"));
         // No sale date: the month count runs to today (August).
         QCOMPARE(show(imp.calves[2]), QStringLiteral("14|NULL|2019-05-01|NULL|NULL|4|8|NULL|NULL"));
     }

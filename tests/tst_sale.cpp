@@ -17,9 +17,9 @@ const QString Y13 = QStringLiteral("cowdata13.mdb");
 const QString SaleFields = QStringLiteral(
     "SELECT No, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow "
     "WHERE No IN (1, 3, 4) ORDER BY rowid");
-const QString OldFields =
-    QStringLiteral("SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
-                   "HiikuKingaku, Kimatu FROM T_Cow ORDER BY rowid");
+const QString OldFields = QStringLiteral(
+    "SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
+    "HiikuKingaku, Kimatu FROM T_Cow ORDER BY rowid");
 
 }  // namespace
 
@@ -77,8 +77,9 @@ class TstSale : public QObject {
         }
         // The same fields, constraints and order as a file made new.
         QCOMPARE(sqlText(Y13, "SELECT * FROM pragma_table_info('T_Cow')"), template2);
-        QCOMPARE(sqlText(Y13, "SELECT count(*) FROM T_Cow WHERE coalesce(S_Kingaku, S_Hinsyu, "
-                              "S_Touroku, S_Saki, S_Jika, S_Birth) IS NOT NULL"),
+        QCOMPARE(sqlText(Y13,
+                         "SELECT count(*) FROM T_Cow WHERE coalesce(S_Kingaku, S_Hinsyu, "
+                         "S_Touroku, S_Saki, S_Jika, S_Birth) IS NOT NULL"),
                  "0");
         QVERIFY(sqlText(Y13, "UPDATE T_Cow SET S_Hinsyu = 5").startsWith("error: "));
         const QStringList backups = Backup::of(Y13);
@@ -102,10 +103,11 @@ class TstSale : public QObject {
         const QString four = "4|500000|1|1|1|1|2000-03-03";
         QTest::newRow("Enter through a row, from its last field to the next row")
             << "1200000|⏎|1|⏎|1|⏎|1|⏎|0|⏎|H12.4.1|⏎"
-            << "3 1,0:" << "1|1200000|1|1|1|0|2000-04-01;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four
-            << "";
+            << "3 1,0:"
+            << "1|1200000|1|1|1|0|2000-04-01;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four << "";
         QTest::newRow("→ and a full-width digit; saved only once ↓ leaves the row")
-            << "850000|→|２|→" << "3 0,2:" << none + four << "";
+            << "850000|→|２|→"
+            << "3 0,2:" << none + four << "";
         QTest::newRow("↓ saves and keeps the column") << "850000|→|２|↓"
                                                       << "3 1,1:"
                                                       << "1|850000|2|NULL|NULL|NULL|NULL;"
@@ -113,31 +115,37 @@ class TstSale : public QObject {
                                                              four
                                                       << "";
         QTest::newRow("one field changed, the others of the row kept; ↑ above")
-            << "↓|↓|→|→|→|3|←|←|⌫|↑" << "3 1,1:"
-            << none + "4|500000|NULL|1|3|1|2000-03-03" << "";
+            << "↓|↓|→|→|→|3|←|←|⌫|↑"
+            << "3 1,1:" << none + "4|500000|NULL|1|3|1|2000-03-03"
+            << "";
         QTest::newRow("← from a row's first field to the row above; ↑ at the top stays")
-            << "↓|←|↑|↑" << "3 0,5:" << none + four << "";
-        QTest::newRow("a choice not on the list is not taken")
-            << "→|5|0|↓" << "3 1,1:" << none + four << "";
+            << "↓|←|↑|↑"
+            << "3 0,5:" << none + four << "";
+        QTest::newRow("a choice not on the list is not taken") << "→|5|0|↓"
+                                                               << "3 1,1:" << none + four << "";
         QTest::newRow("a bad amount: the ledgers' message, the typing kept")
-            << "12x|↓" << "3 0,0:12x" << none + four
-            << "「売却価額」には -2,147,483,648 から 2,147,483,647 までの金額を数字で入力してください。";
+            << "12x|↓"
+            << "3 0,0:12x" << none + four
+            << "「売却価額」には -2,147,483,648 から 2,147,483,647 "
+               "までの金額を数字で入力してください。";
         QTest::newRow("a bad date at the row's end")
-            << "←|→|→|→|→|→|H13/2/29|⏎" << "3 0,5:H13/2/29" << none + four
+            << "←|→|→|→|→|→|H13/2/29|⏎"
+            << "3 0,5:H13/2/29" << none + four
             << "「生年月日」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。";
         QTest::newRow("an era date outside its era")
-            << "→|→|→|→|→|R1/4/30|↓" << "3 0,5:R1/4/30" << none + four
-            << "「生年月日」：…";
+            << "→|→|→|→|→|R1/4/30|↓"
+            << "3 0,5:R1/4/30" << none + four << "「生年月日」：…";
         QTest::newRow("closing saves the row being typed")
-            << "990000|close" << "3 -" << "1|990000|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four
-            << "";
+            << "990000|close"
+            << "3 -"
+            << "1|990000|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four << "";
         QTest::newRow("closing with a bad amount stays open")
-            << "abc|close" << "3 0,0:abc" << none + four
-            << "「売却価額」には …";
+            << "abc|close"
+            << "3 0,0:abc" << none + four << "「売却価額」には …";
         QTest::newRow("a calf no longer sold leaves the list and keeps its data")
-            << "700000|↓|unsell|⟳" << "2 0,0:"
-            << "1|700000|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four
-            << "";
+            << "700000|↓|unsell|⟳"
+            << "2 0,0:"
+            << "1|700000|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four << "";
     }
     void keys() {
         QFETCH(QString, keys);
@@ -145,12 +153,14 @@ class TstSale : public QObject {
         QFETCH(QString, stored);
         QFETCH(QString, message);
         TestYear y;
-        y.exec("INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori) VALUES "
-               "(1, 'あ', '2000-04-01', '2001-06-01', 3), (2, 'い', '2000-04-01', NULL, 2), "
-               "(3, 'う', '2000-05-01', '2001-07-01', 3)");
-        y.exec("INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori, S_Kingaku, S_Hinsyu, "
-               "S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
-               "(4, 'え', '2000-06-01', '2001-08-01', 3, 500000, 1, 1, 1, 1, '2000-03-03')");
+        y.exec(
+            "INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori) VALUES "
+            "(1, 'あ', '2000-04-01', '2001-06-01', 3), (2, 'い', '2000-04-01', NULL, 2), "
+            "(3, 'う', '2000-05-01', '2001-07-01', 3)");
+        y.exec(
+            "INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori, S_Kingaku, S_Hinsyu, "
+            "S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
+            "(4, 'え', '2000-06-01', '2001-08-01', 3, 500000, 1, 1, 1, 1, '2000-03-03')");
         auto *w = new Frm_Sale;
         w->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<Frm_Sale> window(w);
@@ -159,9 +169,9 @@ class TstSale : public QObject {
         QCOMPARE(QApplication::focusWidget(), w->field(0, SaleData::Kingaku));
         for (const QString &token : keys.split('|')) {
             QWidget *at = QApplication::focusWidget();
-            static const QMap<QString, int> named = {{"⏎", Qt::Key_Return}, {"→", Qt::Key_Right},
-                                                     {"←", Qt::Key_Left},   {"↑", Qt::Key_Up},
-                                                     {"↓", Qt::Key_Down},   {"⌫", Qt::Key_Backspace}};
+            static const QMap<QString, int> named = {
+                {"⏎", Qt::Key_Return}, {"→", Qt::Key_Right}, {"←", Qt::Key_Left},
+                {"↑", Qt::Key_Up},     {"↓", Qt::Key_Down},  {"⌫", Qt::Key_Backspace}};
             if (named.contains(token)) {
                 QTest::keyClick(at, Qt::Key(named[token]));
             } else if (token == "close") {
@@ -182,7 +192,10 @@ class TstSale : public QObject {
             for (int r = 0; r < window->rowCount(); ++r)
                 for (int c = 0; c < SaleData::FieldCount; ++c)
                     if (window->field(r, c)->hasFocus())
-                        where = QStringLiteral("%1,%2:%3").arg(r).arg(c).arg(window->field(r, c)->text());
+                        where = QStringLiteral("%1,%2:%3")
+                                    .arg(r)
+                                    .arg(c)
+                                    .arg(window->field(r, c)->text());
         QCOMPARE(QStringLiteral("%1 %2").arg(window ? window->rowCount() : 3).arg(where), focus);
         QCOMPARE(y.text(SaleFields), stored);
         QStringList shown;
