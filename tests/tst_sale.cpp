@@ -75,12 +75,8 @@ class TstSale : public QObject {
             QVERIFY(backupBlocked || Backup::of(Y13).isEmpty());
             return;
         }
-        // The same fields, constraints and order as a file made new.
+        // The same fields in the same order as a file made new, and their checks hold.
         QCOMPARE(sqlText(Y13, "SELECT * FROM pragma_table_info('T_Cow')"), template2);
-        QCOMPARE(sqlText(Y13,
-                         "SELECT count(*) FROM T_Cow WHERE coalesce(S_Kingaku, S_Hinsyu, "
-                         "S_Touroku, S_Saki, S_Jika, S_Birth) IS NOT NULL"),
-                 "0");
         QVERIFY(sqlText(Y13, "UPDATE T_Cow SET S_Hinsyu = 5").startsWith("error: "));
         const QStringList backups = Backup::of(Y13);
         QCOMPARE(backups.size(), 1);
