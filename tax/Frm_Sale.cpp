@@ -121,8 +121,8 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
     outer->addWidget(scroll_, 1);
     outer->addLayout(bottom);
 
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget *, QWidget *now) { focusChanged(now); });
+    following_ = connect(qApp, &QApplication::focusChanged, this,
+                         [this](QWidget *, QWidget *now) { focusChanged(now); });
 
     // The window stays on the year it was opened on.
     QString error;
@@ -136,7 +136,8 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
 }
 
 Frm_Sale::~Frm_Sale() {
-    busy_ = true;  // the fields go before the window
+    // The fields go after this part of the window, and their focus with them.
+    disconnect(following_);
 }
 
 QLineEdit *Frm_Sale::field(int row, int column) const {
@@ -170,6 +171,9 @@ void Frm_Sale::fill() {
     current_ = -1;
     auto *table = new QWidget;
     auto *grid = new QGridLayout(table);
+    // The rows' keys go with the rows: a navigator that outlived them would take a new
+    // field at a freed one's address for one it already watches.
+    rowKeys_ = new KeyNav(table);
     grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     for (int r = 0; r < int(data.size()); ++r) addRow(r, data[r], grid);
     if (data.empty())
@@ -214,14 +218,14 @@ void Frm_Sale::addRow(int r, const SaleData::Row &data, QGridLayout *grid) {
             edit->setText(Binding::display(data.stored[c], kind));
             connect(edit, &QLineEdit::textEdited, this, [this, r] { rows_[r].dirty = true; });
         }
-        keys_->on(edit, {Qt::Key_Return, Qt::Key_Right}, [this, r, c] {
+        rowKeys_->on(edit, {Qt::Key_Return, Qt::Key_Right}, [this, r, c] {
             return c + 1 < SaleData::FieldCount ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
         });
-        keys_->on(edit, {Qt::Key_Left}, [this, r, c] {
+        rowKeys_->on(edit, {Qt::Key_Left}, [this, r, c] {
             return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, SaleData::FieldCount - 1);
         });
-        keys_->on(edit, {Qt::Key_Up}, [this, r, c] { return moveTo(r, r - 1, c); });
-        keys_->on(edit, {Qt::Key_Down}, [this, r, c] { return moveTo(r, r + 1, c); });
+        rowKeys_->on(edit, {Qt::Key_Up}, [this, r, c] { return moveTo(r, r - 1, c); });
+        rowKeys_->on(edit, {Qt::Key_Down}, [this, r, c] { return moveTo(r, r + 1, c); });
         grid->addWidget(edit, r, ReadOnlyColumns + c);
         row.edits << edit;
     }

@@ -60,6 +60,8 @@ class Frm_Sale : public QWidget {
     int current_ = -1;           // the row the focus is in
     bool busy_ = false;          // saving or filling: focus changes are the window's own
     QScrollArea *scroll_ = nullptr;
-    KeyNav *keys_ = nullptr;
+    KeyNav *keys_ = nullptr;     // the button's
+    KeyNav *rowKeys_ = nullptr;  // the rows' fields, built with them
+    QMetaObject::Connection following_;
     QPushButton *cmd_Hantei = nullptr;
 };

@@ -132,8 +132,8 @@ class TstSale : public QObject {
             << "abc|close"
             << "3 0,0:abc" << none + four << "「売却価額」には ";
         QTest::newRow("a calf no longer sold leaves the list and keeps its data")
-            << "700000|↓|unsell|⟳"
-            << "2 0,0:"
+            << "700000|↓|unsell|⟳|↓"
+            << "2 1,0:500,000"
             << "1|700000|NULL|NULL|NULL|NULL|NULL;3|NULL|NULL|NULL|NULL|NULL|NULL;" + four << "";
     }
     void keys() {
