@@ -159,7 +159,10 @@ void Frm_Sale::fill() {
     }
     std::vector<SaleData::Row> data;
     QString error;
-    if (!SaleData::load(*file_, &data, &error)) MsgBox::show(this, error, Title);
+    if (!SaleData::load(*file_, &data, &error)) {
+        MsgBox::show(this, error, Title);
+        return;  // what is shown stays
+    }
     // Building a long list anew takes seconds: only when something shown has changed.
     QList<QVariantList> shown;
     for (const SaleData::Row &r : data)
@@ -256,12 +259,22 @@ bool Frm_Sale::saveRow(int r) {
         stored[SaleData::Birth] = in.values.value(SaleData::columns()[SaleData::Birth]);
         SaleData::save(*file_, row.rowid, stored, &error);
     }
+    refusedInput_ = in.bad;
     if (!error.isEmpty()) {
         MsgBox::show(this, error, Title);
+        busy_ = false;
+        const qint64 rowid = row.rowid;
+        if (!in.bad) {
+            // A calf deleted in the register meanwhile leaves the list; after any other
+            // failure the row keeps its typing for another try.
+            fill();
+            if (r >= rowCount() || rows_[r].rowid != rowid) return false;
+        }
+        busy_ = true;
         if (in.bad)
             Binding::markBad(in);
         else
-            row.edits[SaleData::Kingaku]->setFocus();
+            rows_[r].edits[SaleData::Kingaku]->setFocus();
         current_ = r;
         busy_ = false;
         return false;
@@ -330,7 +343,9 @@ void Frm_Sale::Form_Activate() {
 }
 
 void Frm_Sale::closeEvent(QCloseEvent *e) {
-    if (file_ && !saveRow(current_)) {
+    // Typing that cannot be stored is kept for correction; a write that failed has said
+    // that nothing was saved, and the window goes.
+    if (file_ && !saveRow(current_) && refusedInput_) {
         e->ignore();
         return;
     }

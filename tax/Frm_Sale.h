@@ -58,7 +58,9 @@ class Frm_Sale : public QWidget {
     std::vector<Row> rows_;
     QList<QVariantList> shown_;  // what the rows were built from
     int current_ = -1;           // the row the focus is in
-    bool busy_ = false;          // saving or filling: focus changes are the window's own
+    bool busy_ = false;
+    bool refusedInput_ = false;  // the last save refused what was typed          // saving or
+                                 // filling: focus changes are the window's own
     QScrollArea *scroll_ = nullptr;
     KeyNav *keys_ = nullptr;     // the button's
     KeyNav *rowKeys_ = nullptr;  // the rows' fields, built with them

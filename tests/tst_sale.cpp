@@ -87,8 +87,8 @@ class TstSale : public QObject {
 
     // Keys typed into the real window, from its first row's 売却価額. Tokens are split at
     // "|": a text typed, ⏎ → ← ↑ ↓ ⌫ as keys, a full-width digit as a key of its own,
-    // "close", "unsell" (calf 1 back to 肥育中 in the register) and ⟳ (the window
-    // becomes active again). Then: the rows listed and the focused field with its text,
+    // "close", "unsell" (calf 1 back to 肥育中 in the register), "delete" (calf 1 deleted) and ⟳
+    // (the window becomes active again). Then: the rows listed and the focused field with its text,
     // what the file holds for calves 1, 3 and 4, and the start of the message shown.
     void keys_data() {
         QTest::addColumn<QString>("keys");
@@ -131,6 +131,9 @@ class TstSale : public QObject {
         QTest::newRow("closing with a bad amount stays open")
             << "abc|close"
             << "3 0,0:abc" << none + four << "「売却価額」には ";
+        QTest::newRow("a calf deleted meanwhile leaves the list")
+            << "700000|delete|↓"
+            << "2 0,0:" << three + four << "cowdata13.mdb の保存に失敗";
         QTest::newRow("a calf no longer sold leaves the list and keeps its data")
             << "700000|↓|unsell|⟳|↓"
             << "2 1,0:500,000"
@@ -167,6 +170,8 @@ class TstSale : public QObject {
                 w->close();
             } else if (token == "unsell") {
                 y.exec("UPDATE T_Cow SET Syori = 2 WHERE No = 1");
+            } else if (token == "delete") {
+                y.exec("DELETE FROM T_Cow WHERE No = 1");
             } else if (token == "⟳") {
                 w->Form_Activate();
             } else if (token.at(0).unicode() > 0x7f) {
