@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <iterator>
+#include <numeric>
 
 #include "BoundFields.h"
 #include "EraDate.h"
@@ -54,14 +56,14 @@ QString wordOf(int column, const QVariant &code) {
     return code.isNull() ? QString() : c->words.value(code.toInt() - c->first);
 }
 
-// The choices beside a heading: "1 肉専用種 2 交雑種 …".
+// The choices under a heading, one a line.
 QString heading(int column, const QString &caption) {
     const Choice *c = choiceOf(column);
     if (!c) return caption;
     QStringList parts;
     for (int i = 0; i < c->words.size(); ++i)
         parts << QStringLiteral("%1 %2").arg(c->first + i).arg(c->words[i]);
-    return caption + QLatin1Char('\n') + parts.join(QLatin1Char(' '));
+    return caption + QLatin1Char('\n') + parts.join(QLatin1Char('\n'));
 }
 
 const QString Captions[] = {QStringLiteral("売却価額"), QStringLiteral("品種区分"),
@@ -69,7 +71,9 @@ const QString Captions[] = {QStringLiteral("売却価額"), QStringLiteral("品�
                             QStringLiteral("自家産"),   QStringLiteral("生年月日")};
 // No, 子牛名前, 売却日, then the six fields: headings and cells share them, so that the
 // columns line up while the rows scroll under the headings.
-const int Widths[] = {40, 130, 80, 100, 110, 80, 190, 80, 90};
+const int Widths[] = {40, 120, 80, 100, 100, 70, 150, 70, 90};
+constexpr int Columns = std::size(Widths);
+constexpr int Spacing = 6;
 constexpr int ReadOnlyColumns = 3;
 
 QLabel *cell(const QString &text, int column, QWidget *parent) {
@@ -88,7 +92,7 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
     auto *headings = new QGridLayout;
     const QString fixed[] = {QStringLiteral("No"), QStringLiteral("子牛名前"),
                              QStringLiteral("売却日")};
-    for (int c = 0; c < ReadOnlyColumns + SaleData::FieldCount; ++c) {
+    for (int c = 0; c < Columns; ++c) {
         QLabel *label =
             cell(c < ReadOnlyColumns ? fixed[c]
                                      : heading(c - ReadOnlyColumns, Captions[c - ReadOnlyColumns]),
@@ -97,12 +101,16 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
         headings->addWidget(label, 0, c);
     }
-    headings->setColumnStretch(ReadOnlyColumns + SaleData::FieldCount, 1);
+    headings->setColumnStretch(Columns, 1);
+    headings->setHorizontalSpacing(Spacing);
 
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("grid_Sale"));
     scroll_->setWidgetResizable(true);
-    scroll_->setMinimumSize(900, 360);
+    // Every column, with room for the frame and the scroll bar.
+    scroll_->setMinimumSize(std::accumulate(Widths, Widths + Columns, 0) + Columns * Spacing + 40,
+                            360);
+    headings->setContentsMargins(scroll_->frameWidth(), 0, 0, 0);
 
     cmd_Hantei = new QPushButton(QStringLiteral("判定表"), this);
     cmd_Hantei->setObjectName(QStringLiteral("cmd_Hantei"));
@@ -177,7 +185,11 @@ void Frm_Sale::fill() {
     // The rows' keys go with the rows: a navigator that outlived them would take a new
     // field at a freed one's address for one it already watches.
     rowKeys_ = new KeyNav(table);
-    grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(Spacing);
+    // The room left over goes to the right and below, not between the columns.
+    grid->setColumnStretch(Columns, 1);
+    grid->setRowStretch(int(data.size()) + 1, 1);
     for (int r = 0; r < int(data.size()); ++r) addRow(r, data[r], grid);
     if (data.empty())
         grid->addWidget(new QLabel(QStringLiteral("この年度に売却した子牛はありません。"), table),
