@@ -11,6 +11,7 @@
 #include "Frm_Print.h"
 #include "Frm_Proseed.h"
 #include "Frm_Restore.h"
+#include "Frm_Sale.h"
 #include "Frm_Wk.h"
 #include "Frm_Year.h"
 #include "Frm_YearList.h"
@@ -83,6 +84,9 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
         overview.exec();
     });
     years->setObjectName(QStringLiteral("mnu_YearList"));
+    QAction *sale = file->addAction(QStringLiteral("売却牛の明細(&U)..."), this,
+                                    [this] { showOnce<Frm_Sale>(frmSale_); });
+    sale->setObjectName(QStringLiteral("mnu_Sale"));
     file->addSeparator()->setObjectName(QStringLiteral("mnu_kbn1"));
     QAction *save = file->addAction(QStringLiteral("バックアップを保存(&B)..."), this,
                                     [this] { SaveBackup::run(this); });
@@ -145,7 +149,7 @@ void Frm_Main::mnu_DataClr_Click() {
 void Frm_Main::mnu_Restore_Click() {
     // A window with the year open would go on showing, and saving into, the file the
     // restore replaces: they close first, each asking about unsaved changes as it does.
-    for (QPointer<QWidget> *slot : {&frmCowList_, &frmProseed_, &frmCost_, &frmYear_})
+    for (QPointer<QWidget> *slot : {&frmCowList_, &frmProseed_, &frmCost_, &frmYear_, &frmSale_})
         if (*slot && !(*slot)->close()) return;
     Frm_Restore restore(this);
     restore.exec();

@@ -31,5 +31,5 @@ class Frm_Main : public QMainWindow {
     template <typename Window>
     void showOnce(QPointer<QWidget> &slot);
 
-    QPointer<QWidget> frmCowList_, frmProseed_, frmCost_, frmYear_;
+    QPointer<QWidget> frmCowList_, frmProseed_, frmCost_, frmYear_, frmSale_;
 };

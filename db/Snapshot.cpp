@@ -89,6 +89,10 @@ QString Snapshot::temporaryPath(const QString &finalPath) {
     return finalPath + QStringLiteral(".tmp");
 }
 
+bool Snapshot::isTemporary(const QString &path) {
+    return path.endsWith(QStringLiteral(".tmp"));
+}
+
 bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
     discard(path);  // the copy must start from nothing
     // SQLite's backup copies the pages as they are, where VACUUM INTO rebuilt every

@@ -23,6 +23,7 @@ QString check(const YearFile &copy, const Counts &expected);
 
 // A temporary name beside finalPath that no year, backup or pointer file ever has.
 QString temporaryPath(const QString &finalPath);
+bool isTemporary(const QString &path);
 
 // Writes a consistent copy of the file open on `from` to path (SQLite's backup). Whatever
 // was already at path is removed first: only temporary paths are given here.

@@ -13,6 +13,7 @@
 #include "Backup.h"
 #include "Checkpoint.h"
 #include "MsgText.h"
+#include "Snapshot.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -153,6 +154,7 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
         return nullptr;
     }
     const QString name = nextConnectionName();
+    std::shared_ptr<YearFile> opened;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         // A plain path would make SQLite create an empty database where none exists.
@@ -177,12 +179,84 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
             // Taken after the walk: opening may have rolled back a crashed change.
             if (problem.isEmpty()) walkedFiles().insert(path, stampOf(path));
         }
-        if (problem.isEmpty()) return std::shared_ptr<YearFile>(new YearFile(name, fileName, path));
-        *error = problem;
-        db.close();
+        if (problem.isEmpty()) {
+            opened.reset(new YearFile(name, fileName, path));
+        } else {
+            *error = problem;
+            db.close();
+        }
     }
-    QSqlDatabase::removeDatabase(name);
+    if (opened && (readOnly || opened->upgrade(error))) return opened;
+    if (!opened) QSqlDatabase::removeDatabase(name);
     return nullptr;
+}
+
+namespace {
+
+// What turns a file of version n into one of version n + 1, at index n - 1. Columns are
+// only ever added, nullable, so that the rows already there stand for "not entered".
+const QList<QStringList> &upgradeSteps() {
+    static const QList<QStringList> steps = {
+        {QStringLiteral(
+             "ALTER TABLE T_Cow ADD COLUMN S_Kingaku INTEGER CHECK (S_Kingaku IS NULL OR "
+             "(typeof(S_Kingaku) = 'integer' AND S_Kingaku BETWEEN -2147483648 AND "
+             "2147483647))"),
+         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Hinsyu INTEGER CHECK (S_Hinsyu IS NULL OR "
+                        "(typeof(S_Hinsyu) = 'integer' AND S_Hinsyu BETWEEN 1 AND 4))"),
+         QStringLiteral(
+             "ALTER TABLE T_Cow ADD COLUMN S_Touroku INTEGER CHECK (S_Touroku IS NULL OR "
+             "(typeof(S_Touroku) = 'integer' AND S_Touroku IN (0, 1)))"),
+         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Saki INTEGER CHECK (S_Saki IS NULL OR "
+                        "(typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 AND 3))"),
+         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Jika INTEGER CHECK (S_Jika IS NULL OR "
+                        "(typeof(S_Jika) = 'integer' AND S_Jika IN (0, 1)))"),
+         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Birth TEXT CHECK (S_Birth IS NULL OR "
+                        "(typeof(S_Birth) = 'text' AND date(S_Birth, '+0 days') IS S_Birth))")},
+    };
+    static_assert(YearFile::SchemaVersion == 2, "one step for every version before this one");
+    return steps;
+}
+
+}  // namespace
+
+bool YearFile::upgrade(QString *error) {
+    QSqlQuery q(db());
+    // A file that cannot even say its version is left to the first statement that needs
+    // it, which says what went wrong in its own terms; nothing is written here.
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) return true;
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version >= SchemaVersion) return true;
+    const QString refused =
+        QStringLiteral(
+            "%1 をこのバージョンの形式に更新できませんでした。ファイルには手を加えていません。")
+            .arg(MsgText::fileLabel(fileName_));
+    // A file still being made under a temporary name has its source untouched beside it.
+    QString why;
+    if (!Snapshot::isTemporary(path_) && !Backup::make(*this, &why)) {
+        *error = refused + QLatin1Char('\n') + why;
+        return false;
+    }
+    MORIVA_CHECKPOINT("upgrade: backup made");
+    const bool done = transaction(
+        [&](QString *err) {
+            QSqlQuery step(db());
+            for (int v = std::max(version, 1); v < SchemaVersion; ++v)
+                for (const QString &sql : upgradeSteps()[v - 1])
+                    if (!step.exec(sql)) {
+                        *err = step.lastError().text();
+                        return false;
+                    }
+            if (!step.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion))) {
+                *err = step.lastError().text();
+                return false;
+            }
+            MORIVA_CHECKPOINT("upgrade: before commit");
+            return true;
+        },
+        &why);
+    if (!done) *error = MsgText::withDetail(refused, why);
+    return done;
 }
 
 QString YearFile::damage() const {

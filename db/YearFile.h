@@ -12,10 +12,13 @@
 class YearFile {
   public:
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     // A bare file name in the working folder, checked page by page before it is used.
-    // On failure returns nullptr and a Japanese message naming the file.
+    // On failure returns nullptr and a Japanese message naming the file. A file of an
+    // earlier version opened for writing is first brought up to this one: a backup, then
+    // every step in one transaction; a file only read is left as it is, so what reads the
+    // newer fields must allow for their absence.
     static std::shared_ptr<YearFile> open(const QString &fileName, QString *error,
                                           bool readOnly = false);
     ~YearFile();
@@ -49,6 +52,7 @@ class YearFile {
 
   private:
     YearFile(QString connection, QString fileName, QString path);
+    bool upgrade(QString *error);
     QString connection_;
     QString fileName_;
     QString path_;  // absolute

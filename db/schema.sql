@@ -3,7 +3,7 @@
 -- Amounts are whole yen in the 32-bit range, counts in the 16-bit range, dates ISO
 -- text. date(x,'+0 days') is used because date(x) alone accepts 2001-02-31.
 PRAGMA application_id = 1297241665;  -- 'MRVA'
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 
 CREATE TABLE T_Cow (
     No           INTEGER CHECK (No IS NULL OR (typeof(No) = 'integer' AND No BETWEEN -32768 AND 32767)),
@@ -28,7 +28,14 @@ CREATE TABLE T_Cow (
     F9  TEXT CHECK (F9 IS NULL OR length(F9) <= 1),
     F10 TEXT CHECK (F10 IS NULL OR length(F10) <= 1),
     F11 TEXT CHECK (F11 IS NULL OR length(F11) <= 1),
-    F12 TEXT CHECK (F12 IS NULL OR length(F12) <= 1)
+    F12 TEXT CHECK (F12 IS NULL OR length(F12) <= 1),
+    -- A sold calf as the market's or 農協's 売却証明書 states it; since version 2.
+    S_Kingaku INTEGER CHECK (S_Kingaku IS NULL OR (typeof(S_Kingaku) = 'integer' AND S_Kingaku BETWEEN -2147483648 AND 2147483647)),
+    S_Hinsyu  INTEGER CHECK (S_Hinsyu IS NULL OR (typeof(S_Hinsyu) = 'integer' AND S_Hinsyu BETWEEN 1 AND 4)),
+    S_Touroku INTEGER CHECK (S_Touroku IS NULL OR (typeof(S_Touroku) = 'integer' AND S_Touroku IN (0, 1))),
+    S_Saki    INTEGER CHECK (S_Saki IS NULL OR (typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 AND 3)),
+    S_Jika    INTEGER CHECK (S_Jika IS NULL OR (typeof(S_Jika) = 'integer' AND S_Jika IN (0, 1))),
+    S_Birth   TEXT    CHECK (S_Birth IS NULL OR (typeof(S_Birth) = 'text' AND date(S_Birth, '+0 days') IS S_Birth))
 );
 
 CREATE TABLE T_Cost (

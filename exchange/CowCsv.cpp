@@ -24,6 +24,7 @@ struct Column {
     QString caption;
     QString field;  // of T_Cow; empty for the status name, which the code stands for
     Kind kind;
+    int low = 0, high = 0;  // of a code chosen from a list; both 0 for any other field
 };
 
 const QList<Column> &columns() {
@@ -40,6 +41,13 @@ const QList<Column> &columns() {
         {QStringLiteral("肥育月数"), QStringLiteral("Hiikutuki"), Kind::Count},
         {QStringLiteral("肥育金額"), QStringLiteral("HiikuKingaku"), Kind::Amount},
         {QStringLiteral("期末棚卸高"), QStringLiteral("Kimatu"), Kind::Amount},
+        // A sold calf's sale data, after every column of earlier versions' files.
+        {QStringLiteral("売却価額"), QStringLiteral("S_Kingaku"), Kind::Amount},
+        {QStringLiteral("品種区分"), QStringLiteral("S_Hinsyu"), Kind::Count, 1, 4},
+        {QStringLiteral("高等登録"), QStringLiteral("S_Touroku"), Kind::Count, 0, 1},
+        {QStringLiteral("売却先"), QStringLiteral("S_Saki"), Kind::Count, 1, 3},
+        {QStringLiteral("自家産"), QStringLiteral("S_Jika"), Kind::Count, 0, 1},
+        {QStringLiteral("生年月日"), QStringLiteral("S_Birth"), Kind::Date},
     };
     return list;
 }
@@ -55,7 +63,13 @@ enum {
     ColSyoriName,
     ColHiikutuki,
     ColHiikuKingaku,
-    ColKimatu
+    ColKimatu,
+    ColSKingaku,
+    ColSHinsyu,
+    ColSTouroku,
+    ColSSaki,
+    ColSJika,
+    ColSBirth
 };
 
 const QStringList statusNames = {QStringLiteral("導入・種付"), QStringLiteral("肥育中"),
@@ -216,12 +230,21 @@ QString statusOf(const QString &code, const QString &name, int *status) {
 QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf) {
     const auto cellOf = [&](int c) { return at[c] < 0 ? QString() : cells[at[c]]; };
     QString problem;
-    for (int c : {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate,
-                  ColHiikuKingaku, ColKimatu}) {
+    for (int c :
+         {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate, ColHiikuKingaku,
+          ColKimatu, ColSKingaku, ColSHinsyu, ColSTouroku, ColSSaki, ColSJika, ColSBirth}) {
         const Column &col = columns()[c];
         const QString typed = cellOf(c);
         const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);
         if (!value) return problem + QStringLiteral("（%1）").arg(Binding::excerpt(typed));
+        if (col.high > 0 && !value->isNull() &&
+            (value->toInt() < col.low || value->toInt() > col.high))
+            return QStringLiteral("「%1」は %2にしてください（%3）。")
+                .arg(col.caption,
+                     col.low == 0 && col.high == 1
+                         ? QStringLiteral("0（いいえ）か 1（はい）")
+                         : QStringLiteral("%1 から %2 の番号").arg(col.low).arg(col.high),
+                     Binding::excerpt(typed));
         calf->insert(col.field, *value);
     }
     if (calf->value(QStringLiteral("No")).isNull()) return QStringLiteral("「No」が空です。");
@@ -289,9 +312,9 @@ bool CowCsv::read(const QByteArray &bytes, const QSet<int> &registered, Import *
 
 bool CowCsv::write(YearFile &file, const QList<QVariantMap> &calves, QString *error,
                    const Progress &progress) {
-    const QStringList fields = {"No",        "Name",         "OName",  "I_Date",
-                                "I_Kingaku", "Kisyu",        "O_Date", "Syori",
-                                "Hiikutuki", "HiikuKingaku", "Kimatu"};
+    QStringList fields = {"Syori", "Hiikutuki"};
+    for (const Column &c : columns())
+        if (!c.field.isEmpty() && !fields.contains(c.field)) fields << c.field;
     QStringList marks;
     for (int i = 0; i < fields.size(); ++i) marks << QStringLiteral("?");
     const QString sql = QStringLiteral("INSERT INTO T_Cow (%1) VALUES (%2)")

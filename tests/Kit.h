@@ -113,3 +113,14 @@ inline QString sqlText(const QString &file, const QString &sql) {
     }
     return error.isEmpty() ? lines.join(QLatin1Char(';')) : QStringLiteral("error: ") + error;
 }
+
+// Takes a year file made from today's template back to the first version, as farms still
+// hold them: no sale fields, user_version 1.
+inline void makeVersion1(const QString &file) {
+    QStringList steps;
+    for (const char *c : {"S_Kingaku", "S_Hinsyu", "S_Touroku", "S_Saki", "S_Jika", "S_Birth"})
+        steps << QStringLiteral("ALTER TABLE T_Cow DROP COLUMN %1").arg(QLatin1String(c));
+    QString error;
+    sqlRows(file, steps << QStringLiteral("PRAGMA user_version = 1"), &error);
+    if (!error.isEmpty()) qFatal("%s", qPrintable(error));
+}

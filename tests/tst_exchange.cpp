@@ -60,16 +60,18 @@ QByteArray sjis(const QString &text) {
 void fillWorkedExample(const TestYear &y) {
     y.exec(QStringLiteral(
         "INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
-        "HiikuKingaku, Kimatu) VALUES "
-        "(1, 'はなこ, 1号', 'ゆり', '2000-03-01', NULL, 300000, NULL, 2, 12, 1176912, 1476912),"
-        "(2, 'さくら\"2\"', NULL, '2001-04-10', 400000, NULL, NULL, 1, 9, 882684, 1282684),"
+        "HiikuKingaku, Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
+        "(1, 'はなこ, 1号', 'ゆり', '2000-03-01', NULL, 300000, NULL, 2, 12, 1176912, 1476912, "
+        "NULL, NULL, NULL, NULL, NULL, NULL),"
+        "(2, 'さくら\"2\"', NULL, '2001-04-10', 400000, NULL, NULL, 1, 9, 882684, 1282684, "
+        "NULL, NULL, NULL, NULL, NULL, NULL),"
         "(3, 'もも' || char(10) || '3', 'うめ', '2000-11-01', 250000, 250000, '2001-05-20', 3, 5, "
-        "490380, 0)"));
+        "490380, 0, 820000, 2, 0, 1, 1, '2000-10-02')"));
 }
 
 const QString CowColumns = QStringLiteral(
     "SELECT No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, HiikuKingaku, "
-    "Kimatu FROM T_Cow ORDER BY rowid");
+    "Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow ORDER BY rowid");
 
 void writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
@@ -162,6 +164,13 @@ class TstExchange : public QObject {
                    "No,導入・種付年月日,処理,処理名\r\n1,H13/4/1,5,\r\n2,H13/4/1,,売った\r\n")
             << "0|2:「処理」は 1 から 4 の番号にしてください（5）。"
                "|3:「処理名」は 導入・種付、肥育中、売却、死亡 のどれかにしてください（売った）。";
+        QTest::newRow("sale codes outside their lists")
+            << QByteArray(
+                   "No,導入・種付年月日,品種区分,高等登録,売却先\r\n1,H13/4/1,5,,\r\n"
+                   "2,H13/4/1,,2,\r\n3,H13/4/1,,,0\r\n4,H13/4/1,4,1,3\r\n")
+            << "1|2:「品種区分」は 1 から 4 の番号にしてください（5）。"
+               "|3:「高等登録」は 0（いいえ）か 1（はい）にしてください（2）。"
+               "|4:「売却先」は 1 から 3 の番号にしてください（0）。";
         QTest::newRow("broken quoting") << Header + "1,a\"b\",H13/4/1,\r\n"
                                         << "error:2 行目の引用符（\"）の使い方が正しくありません。";
         QTest::newRow("name over 255 characters")
@@ -196,15 +205,18 @@ class TstExchange : public QObject {
         QCOMPARE(imp.calves.size(), 3);
         const auto show = [](const QVariantMap &c) {
             QStringList out;
-            for (const char *f :
-                 {"No", "Name", "I_Date", "I_Kingaku", "O_Date", "Syori", "Hiikutuki"})
+            // A file of the layout before the sale data leaves it empty.
+            for (const char *f : {"No", "Name", "I_Date", "I_Kingaku", "O_Date", "Syori",
+                                  "Hiikutuki", "S_Kingaku", "S_Birth"})
                 out << (c.value(f).isNull() ? QStringLiteral("NULL") : c.value(f).toString());
             return out.join('|');
         };
-        QCOMPARE(show(imp.calves[0]), QStringLiteral("12|髙橋㈱|2001-04-01|1000|NULL|1|9"));
-        QCOMPARE(show(imp.calves[1]), QStringLiteral("13|NULL|2000-12-01|NULL|2001-07-03|3|7"));
+        QCOMPARE(show(imp.calves[0]),
+                 QStringLiteral("12|髙橋㈱|2001-04-01|1000|NULL|1|9|NULL|NULL"));
+        QCOMPARE(show(imp.calves[1]),
+                 QStringLiteral("13|NULL|2000-12-01|NULL|2001-07-03|3|7|NULL|NULL"));
         // No sale date: the month count runs to today (August).
-        QCOMPARE(show(imp.calves[2]), QStringLiteral("14|NULL|2019-05-01|NULL|NULL|4|8"));
+        QCOMPARE(show(imp.calves[2]), QStringLiteral("14|NULL|2019-05-01|NULL|NULL|4|8|NULL|NULL"));
     }
 
     // The worked example goes out in the documented layout and comes back into an empty
@@ -224,10 +236,12 @@ class TstExchange : public QObject {
             csv,
             Bom +
                 "No,子牛名前,親牛名前,導入・種付年月日,導入・種付金額,期首棚卸高,売却・死亡年月日,"
-                "処理,処理名,肥育月数,肥育金額,期末棚卸高\r\n"
-                "1,\"はなこ, 1号\",ゆり,2000/03/01,,300000,,2,肥育中,12,1176912,1476912\r\n"
-                "2,\"さくら\"\"2\"\"\",,2001/04/10,400000,,,1,導入・種付,9,882684,1282684\r\n"
-                "3,\"もも\n3\",うめ,2000/11/01,250000,250000,2001/05/20,3,売却,5,490380,0\r\n");
+                "処理,処理名,肥育月数,肥育金額,期末棚卸高,売却価額,品種区分,高等登録,売却先,自家産,"
+                "生年月日\r\n"
+                "1,\"はなこ, 1号\",ゆり,2000/03/01,,300000,,2,肥育中,12,1176912,1476912,,,,,,\r\n"
+                "2,\"さくら\"\"2\"\"\",,2001/04/10,400000,,,1,導入・種付,9,882684,1282684,,,,,,\r\n"
+                "3,\"もも\n3\",うめ,2000/11/01,250000,250000,2001/05/20,3,売却,5,490380,0,"
+                "820000,2,0,1,1,2000/10/02\r\n");
         TestYear empty(QStringLiteral("cowdata14.mdb"));
         writeFile(QStringLiteral("in.csv"), csv);
         onModal([](QWidget *preview) {
@@ -386,8 +400,8 @@ class TstExchange : public QObject {
         QStringList texts;
         for (QAction *a : file->actions())
             texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(texts.mid(2, 4),
-                 QStringList({"CSV出力(&E)...", "CSV取り込み(&I)...", "年度一覧(&Y)", "-"}));
+        QCOMPARE(texts.mid(2, 5), QStringList({"CSV出力(&E)...", "CSV取り込み(&I)...",
+                                               "年度一覧(&Y)", "売却牛の明細(&U)...", "-"}));
 
         const QStringList defaults = {"子牛台帳_13年度.csv", "集計_13年度.csv"};
         QStringList offered;

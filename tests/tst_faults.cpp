@@ -270,6 +270,8 @@ class TstFaults : public QObject {
     void seed(const QString &dir, const QStringList &op) const {
         copyFolder(fixture_, dir);
         if (op.first() == QLatin1String("setup")) QFile::remove(dir + '/' + Pointer);
+        if (op.first() == QLatin1String("upgrade"))
+            makeVersion1(dir + QStringLiteral("/cowdata13.mdb"));
     }
     State before(const QStringList &op) {
         const QString dir = root_.filePath(QStringLiteral("before"));
@@ -357,6 +359,7 @@ class TstFaults : public QObject {
     void crashAtEveryStep_data() {
         operations();
         QTest::newRow("setup") << QStringList{"setup", "14"};
+        QTest::newRow("upgrade of an older year file") << QStringList{"upgrade"};
     }
     void crashAtEveryStep() {
         QFETCH(QStringList, op);

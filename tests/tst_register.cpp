@@ -224,8 +224,9 @@ void TstRegister::addBeforeActivationAddsACalf() {
 void TstRegister::editModeShowsTheStoredCalf() {
     TestYear year;
     year.exec(
-        "INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori) VALUES "
-        "(12, 'x', '2001-04-01', 1234567, -5000, '2019-05-01', 3)");
+        "INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, S_Kingaku, "
+        "S_Birth) VALUES (12, 'x', '2001-04-01', 1234567, -5000, '2019-05-01', 3, 900000, "
+        "'2001-01-05')");
     M_Cow::CowEditMode = true;
     M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;";
     Frm_Cow *ed = openEditor();
@@ -247,7 +248,9 @@ void TstRegister::editModeShowsTheStoredCalf() {
     QPointer<Frm_Cow> guard(ed);
     ed->cmd_Update_Click();
     QVERIFY(MsgBox::shown().isEmpty());
-    QCOMPARE(year.text("SELECT O_Date, Syori, Hiikutuki FROM T_Cow"), QStringLiteral("NULL|2|12"));
+    // The sale data, which the editor does not show, stays.
+    QCOMPARE(year.text("SELECT O_Date, Syori, Hiikutuki, S_Kingaku, S_Birth FROM T_Cow"),
+             QStringLiteral("NULL|2|12|900000|2001-01-05"));
     QVERIFY(!guard || !guard->isVisible());
 }
 
@@ -478,8 +481,8 @@ void TstRegister::listFollowsTheRegister() {
 void TstRegister::deleteAsksAndUpdatesTotals() {
     TestYear year;
     year.exec(
-        "INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki) VALUES "
-        "(1, '2001-04-01', 100, 1, 9), (2, '2001-04-01', 200, 1, 9)");
+        "INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki, S_Kingaku) VALUES "
+        "(1, '2001-04-01', 100, 1, 9, 111), (2, '2001-04-01', 200, 1, 9, 222)");
     Frm_Wk::instance()->refreshAll();
     QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("300"));
     Frm_CowList list;
@@ -495,7 +498,9 @@ void TstRegister::deleteAsksAndUpdatesTotals() {
     MsgBox::queueAnswer(MsgBox::Answer::Ok);
     QTest::keyClick(grid, Qt::Key_Delete);  // the grid's own delete asks the same
     QCOMPARE(MsgBox::shown().size(), 2);
-    QCOMPARE(year.value("SELECT group_concat(No) FROM T_Cow").toString(), QStringLiteral("1"));
+    // The calf left keeps its own sale data.
+    QCOMPARE(year.value("SELECT group_concat(No || ':' || S_Kingaku) FROM T_Cow").toString(),
+             QStringLiteral("1:111"));
     QCOMPARE(grid->model()->rowCount(), 1);
     QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("100"));
 

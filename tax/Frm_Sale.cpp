@@ -1,0 +1,365 @@
+#include "Frm_Sale.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <iterator>
+#include <numeric>
+
+#include "BoundFields.h"
+#include "EraDate.h"
+#include "KeyNav.h"
+#include "M_Cow.h"
+#include "MsgBox.h"
+#include "YearFile.h"
+
+using Binding::Kind;
+
+const QString Frm_Sale::Title = QStringLiteral("売却牛の明細");
+
+namespace {
+
+// The choices typed by their number; the first word stands for the code `first`.
+struct Choice {
+    int first;
+    QStringList words;
+};
+
+const Choice *choiceOf(int column) {
+    static const Choice breed{1, {"肉専用種", "交雑種", "乳用種", "対象外の牛"}};
+    static const Choice yesNo{0, {"いいえ", "はい"}};
+    static const Choice place{1, {"家畜市場・卸売市場", "農協への委託", "その他"}};
+    switch (column) {
+        case SaleData::Hinsyu:
+            return &breed;
+        case SaleData::Touroku:
+        case SaleData::Jika:
+            return &yesNo;
+        case SaleData::Saki:
+            return &place;
+        default:
+            return nullptr;
+    }
+}
+
+QString wordOf(int column, const QVariant &code) {
+    const Choice *c = choiceOf(column);
+    return code.isNull() ? QString() : c->words.value(code.toInt() - c->first);
+}
+
+// The choices under a heading, one a line.
+QString heading(int column, const QString &caption) {
+    const Choice *c = choiceOf(column);
+    if (!c) return caption;
+    QStringList parts;
+    for (int i = 0; i < c->words.size(); ++i)
+        parts << QStringLiteral("%1 %2").arg(c->first + i).arg(c->words[i]);
+    return caption + QLatin1Char('\n') + parts.join(QLatin1Char('\n'));
+}
+
+const QString Captions[] = {QStringLiteral("売却価額"), QStringLiteral("品種区分"),
+                            QStringLiteral("高等登録"), QStringLiteral("売却先"),
+                            QStringLiteral("自家産"),   QStringLiteral("生年月日")};
+// No, 子牛名前, 売却日, then the six fields: headings and cells share them, so that the
+// columns line up while the rows scroll under the headings.
+const int Widths[] = {40, 120, 80, 100, 100, 70, 150, 70, 90};
+constexpr int Columns = std::size(Widths);
+constexpr int Spacing = 6;
+constexpr int ReadOnlyColumns = 3;
+
+QLabel *cell(const QString &text, int column, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
+    label->setFixedWidth(Widths[column]);
+    return label;
+}
+
+}  // namespace
+
+Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Frm_Sale"));
+    setWindowTitle(Title);
+    keys_ = new KeyNav(this);
+
+    auto *headings = new QGridLayout;
+    const QString fixed[] = {QStringLiteral("No"), QStringLiteral("子牛名前"),
+                             QStringLiteral("売却日")};
+    for (int c = 0; c < Columns; ++c) {
+        QLabel *label =
+            cell(c < ReadOnlyColumns ? fixed[c]
+                                     : heading(c - ReadOnlyColumns, Captions[c - ReadOnlyColumns]),
+                 c, this);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        headings->addWidget(label, 0, c);
+    }
+    headings->setColumnStretch(Columns, 1);
+    headings->setHorizontalSpacing(Spacing);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("grid_Sale"));
+    scroll_->setWidgetResizable(true);
+    // Every column, with room for the frame and the scroll bar.
+    scroll_->setMinimumSize(std::accumulate(Widths, Widths + Columns, 0) + Columns * Spacing + 40,
+                            360);
+    headings->setContentsMargins(scroll_->frameWidth(), 0, 0, 0);
+
+    cmd_Hantei = new QPushButton(QStringLiteral("判定表"), this);
+    cmd_Hantei->setObjectName(QStringLiteral("cmd_Hantei"));
+    cmd_Hantei->setAutoDefault(false);
+    // Clicked, it takes no focus: the click itself saves the row, and says so only once
+    // when the row is refused.
+    cmd_Hantei->setFocusPolicy(Qt::TabFocus);
+    connect(cmd_Hantei, &QPushButton::clicked, this, &Frm_Sale::cmd_Hantei_Click);
+    keys_->button(cmd_Hantei);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(cmd_Hantei);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(headings);
+    outer->addWidget(scroll_, 1);
+    outer->addLayout(bottom);
+
+    following_ = connect(qApp, &QApplication::focusChanged, this,
+                         [this](QWidget *, QWidget *now) { focusChanged(now); });
+
+    // The window stays on the year it was opened on.
+    QString error;
+    file_ = YearFile::open(M_Cow::DbFileName, &error);
+    if (!file_) {
+        MsgBox::show(this, error, Title);
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    fill();
+}
+
+Frm_Sale::~Frm_Sale() {
+    // The fields go after this part of the window, and their focus with them.
+    disconnect(following_);
+}
+
+QLineEdit *Frm_Sale::field(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= SaleData::FieldCount)
+        return nullptr;
+    return rows_[row].edits[column];
+}
+
+void Frm_Sale::fill() {
+    // Back to the same calf and field after a re-read.
+    qint64 rowid = -1;
+    int column = SaleData::Kingaku;
+    if (const QWidget *f = QApplication::focusWidget(); f && f->window() == this) {
+        const int row = f->property("saleRow").toInt();
+        if (f->property("saleRow").isValid() && row < rowCount()) {
+            rowid = rows_[row].rowid;
+            column = f->property("saleColumn").toInt();
+        }
+    }
+    std::vector<SaleData::Row> data;
+    QString error;
+    if (!SaleData::load(*file_, &data, &error)) {
+        MsgBox::show(this, error, Title);
+        return;  // what is shown stays
+    }
+    // Building a long list anew takes seconds: only when something shown has changed.
+    QList<QVariantList> shown;
+    for (const SaleData::Row &r : data)
+        shown << (QVariantList{r.rowid, r.head.no, r.head.name, r.head.sold} + r.stored);
+    if (shown == shown_ && scroll_->widget()) return;
+    shown_ = shown;
+    busy_ = true;
+    rows_.clear();
+    current_ = -1;
+    auto *table = new QWidget;
+    auto *grid = new QGridLayout(table);
+    // The rows' keys go with the rows: a navigator that outlived them would take a new
+    // field at a freed one's address for one it already watches.
+    rowKeys_ = new KeyNav(table);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(Spacing);
+    // The room left over goes to the right and below, not between the columns.
+    grid->setColumnStretch(Columns, 1);
+    grid->setRowStretch(int(data.size()) + 1, 1);
+    for (int r = 0; r < int(data.size()); ++r) addRow(r, data[r], grid);
+    if (data.empty())
+        grid->addWidget(new QLabel(QStringLiteral("この年度に売却した子牛はありません。"), table),
+                        0, 0);
+    scroll_->setWidget(table);  // the earlier rows go with their widget
+    busy_ = false;
+    int row = 0;
+    for (int r = 0; r < rowCount(); ++r)
+        if (rows_[r].rowid == rowid) row = r;
+    if (QLineEdit *edit = field(row, column)) {
+        edit->setFocus();
+        edit->selectAll();
+        current_ = row;
+    }
+}
+
+void Frm_Sale::addRow(int r, const SaleData::Row &data, QGridLayout *grid) {
+    QWidget *table = grid->parentWidget();
+    Row row;
+    row.rowid = data.rowid;
+    row.stored = data.stored;
+    const SoldHead &h = data.head;
+    grid->addWidget(cell(QString::number(h.no), 0, table), r, 0);
+    grid->addWidget(cell(Binding::plainText(h.name), 1, table), r, 1);
+    grid->addWidget(cell(EraDate::format(h.sold), 2, table), r, 2);
+    for (int c = 0; c < SaleData::FieldCount; ++c) {
+        auto *edit = new QLineEdit(table);
+        edit->setObjectName(QStringLiteral("t_") + SaleData::columns()[c]);
+        edit->setFixedWidth(Widths[ReadOnlyColumns + c]);
+        edit->setProperty("saleRow", r);
+        edit->setProperty("saleColumn", c);
+        if (choiceOf(c)) {
+            // Chosen by its number, never typed as words; read-only also keeps the input
+            // method out, so that a digit arrives as a key however it is set.
+            edit->setReadOnly(true);
+            edit->setText(wordOf(c, data.stored[c]));
+            edit->installEventFilter(this);
+        } else {
+            const Kind kind = c == SaleData::Kingaku ? Kind::Amount : Kind::Date;
+            if (kind == Kind::Amount) edit->setAlignment(Qt::AlignRight);
+            edit->setText(Binding::display(data.stored[c], kind));
+            connect(edit, &QLineEdit::textEdited, this, [this, r] { rows_[r].dirty = true; });
+        }
+        rowKeys_->on(edit, {Qt::Key_Return, Qt::Key_Right}, [this, r, c] {
+            return c + 1 < SaleData::FieldCount ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
+        });
+        rowKeys_->on(edit, {Qt::Key_Left}, [this, r, c] {
+            return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, SaleData::FieldCount - 1);
+        });
+        rowKeys_->on(edit, {Qt::Key_Up}, [this, r, c] { return moveTo(r, r - 1, c); });
+        rowKeys_->on(edit, {Qt::Key_Down}, [this, r, c] { return moveTo(r, r + 1, c); });
+        grid->addWidget(edit, r, ReadOnlyColumns + c);
+        row.edits << edit;
+    }
+    rows_.push_back(std::move(row));
+}
+
+QWidget *Frm_Sale::moveTo(int fromRow, int row, int column) {
+    QLineEdit *target = field(row, column);
+    if (!target) return nullptr;  // past the first or last row: the focus stays
+    if (row != fromRow && !saveRow(fromRow)) return nullptr;  // the refused field has it
+    scroll_->ensureWidgetVisible(target);
+    return target;
+}
+
+bool Frm_Sale::saveRow(int r) {
+    if (r < 0 || r >= rowCount() || !rows_[r].dirty) return true;
+    Row &row = rows_[r];
+    busy_ = true;
+    const Binding::Collected in =
+        Binding::collect({{SaleData::columns()[SaleData::Kingaku], row.edits[SaleData::Kingaku],
+                           Kind::Amount, Captions[SaleData::Kingaku]},
+                          {SaleData::columns()[SaleData::Birth], row.edits[SaleData::Birth],
+                           Kind::Date, Captions[SaleData::Birth]}});
+    QVariantList stored = row.stored;
+    QString error = in.error;
+    if (!in.bad) {
+        stored[SaleData::Kingaku] = in.values.value(SaleData::columns()[SaleData::Kingaku]);
+        stored[SaleData::Birth] = in.values.value(SaleData::columns()[SaleData::Birth]);
+        SaleData::save(*file_, row.rowid, stored, &error);
+    }
+    refusedInput_ = in.bad;
+    if (!error.isEmpty()) {
+        MsgBox::show(this, error, Title);
+        busy_ = false;
+        const qint64 rowid = row.rowid;
+        if (!in.bad) {
+            // A calf deleted in the register meanwhile leaves the list; after any other
+            // failure the row keeps its typing for another try.
+            fill();
+            if (r >= rowCount() || rows_[r].rowid != rowid) return false;
+        }
+        busy_ = true;
+        if (in.bad)
+            Binding::markBad(in);
+        else
+            rows_[r].edits[SaleData::Kingaku]->setFocus();
+        current_ = r;
+        busy_ = false;
+        return false;
+    }
+    row.stored = stored;
+    shown_[r] = shown_[r].mid(0, 4) + stored;
+    row.dirty = false;
+    // As stored: "1000" comes back "1,000", "R1.5.1" as the era form.
+    row.edits[SaleData::Kingaku]->setText(
+        Binding::display(stored[SaleData::Kingaku], Kind::Amount));
+    row.edits[SaleData::Birth]->setText(Binding::display(stored[SaleData::Birth], Kind::Date));
+    busy_ = false;
+    return true;
+}
+
+void Frm_Sale::focusChanged(QWidget *now) {
+    if (busy_ || !now || now->window() != this) return;
+    const QVariant at = now->property("saleRow");
+    const int row = at.isValid() ? at.toInt() : -1;
+    if (row == current_ || row < 0) return;
+    // A click into another row leaves this one, as a key does.
+    if (saveRow(current_)) current_ = row;
+}
+
+bool Frm_Sale::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto *edit = static_cast<QLineEdit *>(watched);
+    const int r = edit->property("saleRow").toInt();
+    const int c = edit->property("saleColumn").toInt();
+    const auto *key = static_cast<QKeyEvent *>(event);
+    QVariant code;
+    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {
+        code = QVariant();
+    } else {
+        // Full-width digits count as their ASCII twins.
+        const QString typed = key->text().normalized(QString::NormalizationForm_KC);
+        bool number = false;
+        const int n = typed.toInt(&number);
+        const Choice *choice = choiceOf(c);
+        if (!number || typed.size() != 1 || n < choice->first ||
+            n >= choice->first + choice->words.size())
+            return false;  // the key does whatever it does in a read-only field
+        code = n;
+    }
+    rows_[r].stored[c] = code;
+    rows_[r].dirty = true;
+    edit->setText(wordOf(c, code));
+    edit->selectAll();
+    return true;
+}
+
+void Frm_Sale::cmd_Hantei_Click() {
+    if (file_ && saveRow(current_)) emit judgementRequested();
+}
+
+bool Frm_Sale::event(QEvent *e) {
+    const bool handled = QWidget::event(e);
+    // Not on the return from one of our message boxes: that would re-read over the
+    // typing a refused save kept.
+    if (e->type() == QEvent::WindowActivate && !MsgBox::returningFromBox()) Form_Activate();
+    return handled;
+}
+
+void Frm_Sale::Form_Activate() {
+    if (file_ && saveRow(current_)) fill();
+}
+
+void Frm_Sale::closeEvent(QCloseEvent *e) {
+    // Typing that cannot be stored is kept for correction; a write that failed has said
+    // that nothing was saved, and the window goes.
+    if (file_ && !saveRow(current_) && refusedInput_) {
+        e->ignore();
+        return;
+    }
+    QWidget::closeEvent(e);
+}

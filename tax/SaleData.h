@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStringList>
+#include <QVariantList>
+#include <vector>
+
+#include "SoldHead.h"
+
+class YearFile;
+
+// The year's sold calves (status 売却) with their sale data, in the register's order: the
+// one place that reads and writes the six sale fields of T_Cow.
+namespace SaleData {
+
+// The stored fields, in the order of Row::stored and of the window's columns.
+enum Field { Kingaku, Hinsyu, Touroku, Saki, Jika, Birth, FieldCount };
+const QStringList &columns();
+
+struct Row {
+    qint64 rowid = 0;
+    SoldHead head;
+    QVariantList stored;  // by Field; null when not entered
+};
+
+// A file of a version before these fields, opened only to be read, shows them empty.
+bool load(const YearFile &file, std::vector<Row> *rows, QString *error);
+bool load(const YearFile &file, std::vector<SoldHead> *heads, QString *error);
+
+// Writes one calf's six fields (by Field, null for empty) in one transaction.
+bool save(YearFile &file, qint64 rowid, const QVariantList &stored, QString *error);
+
+}  // namespace SaleData

@@ -1,0 +1,200 @@
+// The sold calves' sale data: the year file's upgrade that adds it, and the window that
+// enters it.
+
+#include <QLineEdit>
+#include <QtTest>
+
+#include "Backup.h"
+#include "Frm_Sale.h"
+#include "MsgBox.h"
+#include "SaleData.h"
+#include "TestYear.h"
+#include "YearFile.h"
+
+namespace {
+
+const QString Y13 = QStringLiteral("cowdata13.mdb");
+const QString SaleFields = QStringLiteral(
+    "SELECT No, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow "
+    "WHERE No IN (1, 3, 4) ORDER BY rowid");
+const QString OldFields = QStringLiteral(
+    "SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
+    "HiikuKingaku, Kimatu FROM T_Cow ORDER BY rowid");
+
+}  // namespace
+
+class TstSale : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { MsgBox::setHeadless(true); }
+    void init() { MsgBox::clearShown(); }
+
+    // A year file of the first version with calves, opened in each way: only a writable
+    // open upgrades it, and only after a backup of it as it was.
+    void upgrade_data() {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("backupBlocked");  // a file named backup in the folder
+        QTest::addColumn<bool>("upgraded");
+        QTest::newRow("opened for writing") << false << false << true;
+        QTest::newRow("read only: the overview, the restore list") << true << false << false;
+        QTest::newRow("no backup possible: refused, untouched") << false << true << false;
+    }
+    void upgrade() {
+        QFETCH(bool, readOnly);
+        QFETCH(bool, backupBlocked);
+        QFETCH(bool, upgraded);
+        WorkingFolder dir;
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        const QString template2 = sqlText(Y13, "SELECT * FROM pragma_table_info('T_Cow')");
+        makeVersion1(Y13);
+        sqlRows(Y13, {"INSERT INTO T_Cow (No, Name, I_Date, Kisyu, O_Date, Syori, Kimatu) VALUES "
+                      "(1, 'う', '2000-04-01', 250000, '2001-06-01', 3, 0), "
+                      "(2, 'ま', '2001-03-01', NULL, NULL, 2, 500)"});
+        if (backupBlocked) writeBytes(Backup::Folder, "not a folder");
+        const QString oldData = sqlText(Y13, OldFields);
+        const QByteArray oldBytes = bytesOf(Y13);
+        M_Cow::DbFileName = Y13;
+
+        auto file = YearFile::open(Y13, &error, readOnly);
+        QCOMPARE(bool(file), !backupBlocked);
+        if (backupBlocked) QVERIFY2(error.contains("更新できませんでした"), qPrintable(error));
+        std::vector<SaleData::Row> rows;
+        if (file) {
+            // Whatever the version, the sold calf is read with its sale fields empty.
+            QVERIFY2(SaleData::load(*file, &rows, &error), qPrintable(error));
+            QCOMPARE(rows.size(), size_t(1));
+            QCOMPARE(rows[0].head.cost, 250000);
+            QCOMPARE(rows[0].stored, QVariantList(SaleData::FieldCount));
+        }
+        file.reset();
+        QCOMPARE(sqlText(Y13, OldFields), oldData);
+        QCOMPARE(sqlText(Y13, "PRAGMA user_version"), upgraded ? "2" : "1");
+        if (!upgraded) {
+            QCOMPARE(bytesOf(Y13), oldBytes);
+            QVERIFY(backupBlocked || Backup::of(Y13).isEmpty());
+            return;
+        }
+        // The same fields in the same order as a file made new, and their checks hold.
+        QCOMPARE(sqlText(Y13, "SELECT * FROM pragma_table_info('T_Cow')"), template2);
+        QVERIFY(sqlText(Y13, "UPDATE T_Cow SET S_Hinsyu = 5").startsWith("error: "));
+        const QStringList backups = Backup::of(Y13);
+        QCOMPARE(backups.size(), 1);
+        const QString copy = Backup::Folder + '/' + backups[0];
+        QCOMPARE(sqlText(copy, "PRAGMA user_version"), "1");
+        QCOMPARE(sqlText(copy, OldFields), oldData);
+    }
+
+    // Keys typed into the real window, from its first row's 売却価額. Tokens are split at
+    // "|": a text typed, ⏎ → ← ↑ ↓ ⌫ as keys, a full-width digit as a key of its own,
+    // "close", "unsell" (calf 1 back to 肥育中 in the register), "delete" (calf 1 deleted)
+    // and ⟳ (the window becomes active again). Then: the rows listed and the focused field
+    // with its text, what the file holds for calves 1, 3 and 4, and the message's start.
+    void keys_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("message");
+        const QString three = "3|NULL|NULL|NULL|NULL|NULL|NULL;",
+                      four = "4|500000|1|1|1|1|2000-03-03";
+        const auto one = [&](const QString &fields) { return "1|" + fields + ";" + three + four; };
+        const QString none = one("NULL|NULL|NULL|NULL|NULL|NULL");
+        const QString badAmount = "「売却価額」には -2,147,483,648 から 2,147,483,647 までの金額";
+        QTest::newRow("Enter through a row, from its last field to the next row")
+            << "1200000|⏎|1|⏎|1|⏎|1|⏎|0|⏎|H12.4.1|⏎"
+            << "3 1,0:" << one("1200000|1|1|1|0|2000-04-01") << "";
+        QTest::newRow("a full-width digit; ↓ saves and keeps the column")
+            << "850000|→|２|↓"
+            << "3 1,1:" << one("850000|2|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("one field changed, the others of the row kept; ↑ above")
+            << "↓|↓|→|→|→|3|←|←|⌫|↑"
+            << "3 1,1:" << none.chopped(four.size()) + "4|500000|NULL|1|3|1|2000-03-03"
+            << "";
+        QTest::newRow("← from a row's first field to the row above; ↑ at the top stays")
+            << "↓|←|↑|↑"
+            << "3 0,5:" << none << "";
+        QTest::newRow("a choice not on the list is not taken") << "→|5|0|↓"
+                                                               << "3 1,1:" << none << "";
+        QTest::newRow("a bad amount: the ledgers' message, the typing kept")
+            << "12x|↓"
+            << "3 0,0:12x" << none << badAmount;
+        QTest::newRow("a bad date at the row's end")
+            << "←|→|→|→|→|→|H13/2/29|⏎"
+            << "3 0,5:H13/2/29" << none
+            << "「生年月日」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。";
+        QTest::newRow("closing saves the row being typed")
+            << "990000|close"
+            << "3 -" << one("990000|NULL|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("closing with a bad amount stays open") << "abc|close"
+                                                              << "3 0,0:abc" << none << badAmount;
+        QTest::newRow("a calf deleted meanwhile leaves the list")
+            << "700000|delete|↓"
+            << "2 0,0:" << three + four << "cowdata13.mdb の保存に失敗";
+        QTest::newRow("a calf no longer sold leaves the list and keeps its data")
+            << "700000|↓|unsell|⟳|↓"
+            << "2 1,0:500,000" << one("700000|NULL|NULL|NULL|NULL|NULL") << "";
+    }
+    void keys() {
+        QFETCH(QString, keys);
+        QFETCH(QString, focus);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        TestYear y;
+        y.exec(
+            "INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori) VALUES "
+            "(1, 'あ', '2000-04-01', '2001-06-01', 3), (2, 'い', '2000-04-01', NULL, 2), "
+            "(3, 'う', '2000-05-01', '2001-07-01', 3)");
+        y.exec(
+            "INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori, S_Kingaku, S_Hinsyu, "
+            "S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
+            "(4, 'え', '2000-06-01', '2001-08-01', 3, 500000, 1, 1, 1, 1, '2000-03-03')");
+        auto *w = new Frm_Sale;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<Frm_Sale> window(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->field(0, SaleData::Kingaku));
+        for (const QString &token : keys.split('|')) {
+            QWidget *at = QApplication::focusWidget();
+            static const QMap<QString, int> named = {
+                {"⏎", Qt::Key_Return}, {"→", Qt::Key_Right}, {"←", Qt::Key_Left},
+                {"↑", Qt::Key_Up},     {"↓", Qt::Key_Down},  {"⌫", Qt::Key_Backspace}};
+            if (named.contains(token)) {
+                QTest::keyClick(at, Qt::Key(named[token]));
+            } else if (token == "close") {
+                w->close();
+            } else if (token == "unsell") {
+                y.exec("UPDATE T_Cow SET Syori = 2 WHERE No = 1");
+            } else if (token == "delete") {
+                y.exec("DELETE FROM T_Cow WHERE No = 1");
+            } else if (token == "⟳") {
+                w->Form_Activate();
+            } else if (token.at(0).unicode() > 0x7f) {
+                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, token);
+                QApplication::sendEvent(at, &press);
+            } else {
+                QTest::keyClicks(at, token);
+            }
+        }
+        QString where = QStringLiteral("-");
+        if (window)
+            for (int r = 0; r < window->rowCount(); ++r)
+                for (int c = 0; c < SaleData::FieldCount; ++c)
+                    if (window->field(r, c)->hasFocus())
+                        where = QStringLiteral("%1,%2:%3")
+                                    .arg(r)
+                                    .arg(c)
+                                    .arg(window->field(r, c)->text());
+        QCOMPARE(QStringLiteral("%1 %2").arg(window ? window->rowCount() : 3).arg(where), focus);
+        QCOMPARE(y.text(SaleFields), stored);
+        QStringList shown;
+        for (const MsgBox::Shown &m : MsgBox::shown()) shown << m.text;
+        QVERIFY2(
+            message.isEmpty() ? shown.isEmpty() : shown.size() == 1 && shown[0].startsWith(message),
+            qPrintable(shown.join('\n')));
+        delete window;
+    }
+};
+
+QTEST_MAIN(TstSale)
+#include "tst_sale.moc"
