@@ -64,8 +64,8 @@ Verdict judge(const SoldHead &h) {
         if (!h.bought.isValid()) return outside("導入日が未入力");
         if (h.bought.addMonths(2) > h.sold) return outside("飼育2か月未満");
     }
-    // Not known to be exempt is not exempt: the 5 % is the smaller risk than a wrongly
-    // claimed exemption.
+    // An exemption is claimed only where the entries show it: a head whose breed or price
+    // is missing stays among those taxed until it is entered.
     if (h.breed == SoldHead::Breed::Unset)
         return {Result::Taxed, QStringLiteral("品種区分が未入力")};
     if (!h.price) return {Result::Taxed, QStringLiteral("売却価額が未入力")};
