@@ -128,7 +128,12 @@ Report::Section totalsOf(const Summary &sum) {
     const int rows = 4, top = 240, h = 300;
     Report::Section s{top + rows * h + 120, {}};
     const int countLeft = columns[PriceColumn - 1].left;
-    s.items << text(countLeft + 45, top - 210, 755, 200, u("頭数"), C, Size);
+    // Headed again: on a long register the lines' headings are pages back.
+    s.items << text(countLeft + 45, top - 210, 710, 200, u("頭数"), C, Size);
+    for (int i = 0; i < 3; ++i) {
+        const Column &c = columns[PriceColumn + i];
+        s.items << text(c.left + 45, top - 210, c.width - 90, 200, u(c.heading), C, Size);
+    }
     Total all;
     for (int g = 0; g < rows; ++g) {
         const Total &t = g < 3 ? sum.totals[g] : all;
@@ -266,11 +271,16 @@ void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, con
         }
         if (!sum->checks.isEmpty()) out({120, {}});
         for (const QString &p : sum->checks) paragraph(p, 0, out);
+        // The foot in one section, so that its rule never stays behind on the page before.
         Report::Section foot{180, {rule(0, 120, Width, 120)}};
-        out(foot);
-        paragraph(u("この表は判定の目安です。特例を受けるか、どちらの方法によるかは、市場・農協の"
+        for (const QString &line :
+             wrap(u("この表は判定の目安です。特例を受けるか、どちらの方法によるかは、市場・農協の"
                     "肉用牛売却証明書をもとに判断し、迷うときは税務署にお尋ねください。"),
-                  0, out);
+                  Width / 180.0 - 1)) {
+            foot.items << text(0, foot.height + 30, Width, 240, line, L);
+            foot.height += 270;
+        }
+        out(foot);
         return true;
     };
 }
