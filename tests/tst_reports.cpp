@@ -19,6 +19,7 @@
 #include "MsgBox.h"
 #include "PrinterSetup.h"
 #include "ReportPreview.h"
+#include "SaleReport.h"
 #include "StatementReport.h"
 #include "TestYear.h"
 #include "YearFile.h"
@@ -517,6 +518,86 @@ class TstReports : public QObject {
     // What ends the preparation or a report, and the orientation each leaves behind.
     // A register that cannot be read while the preview paints leaves no cut-short pages
     // to print: the preview says why and closes.
+    // The sale report read back from its PDF: each group, the verdict's figures, the
+    // heads outside the rule, the check against 販売金額; and the cap, where the cheapest
+    // exempt head is the one counted beyond 1,500.
+    void saleReport() {
+        using B = SoldHead::Breed;
+        using P = SoldHead::Place;
+        auto head = [](int no, const char *name, B breed, bool reg, P place, qint64 price,
+                       qint64 cost, QDate bought = QDate(2026, 1, 10)) {
+            SoldHead h;
+            h.no = no;
+            h.name = QString::fromUtf8(name);
+            h.breed = breed;
+            h.registered = reg;
+            h.place = place;
+            h.price = price;
+            h.cost = cost;
+            h.bought = bought;
+            h.sold = QDate(2026, 5, 20 + no % 3);
+            return h;
+        };
+        const std::vector<SoldHead> five = {
+            head(1, "黒毛A", B::Beef, false, P::Market, 1'012'000, 604'000),
+            head(2, "交雑B", B::Cross, false, P::Market, 853'000, 521'000),
+            head(3, "登録C", B::Beef, true, P::Market, 1'234'000, 700'000),
+            head(4, "相対D", B::Beef, false, P::Other, 416'000, 457'000),
+            head(5, "導入E", B::Beef, false, P::Market, 318'000, 296'000, QDate(2026, 5, 1)),
+        };
+        SoldHead late = head(6, "越年F", B::Beef, false, P::Market, 316'000, 0);
+        late.sold = QDate(2027, 1, 4);
+        std::vector<SoldHead> many;
+        for (int no = 1; no <= 1501; ++no)
+            many.push_back(
+                head(no, "牛", B::Beef, false, P::Market, no == 700 ? 400'000 : 500'000 + no, 0));
+        struct Case {
+            const char *name;
+            std::vector<SoldHead> heads;
+            qint64 hanbai;
+            QList<int> beyond;
+            QStringList texts;
+        };
+        const Case cases[] = {
+            {"sale-five",
+             five,
+             3'800'000,
+             {},
+             {"黒毛A", "1,012,000", "604,000", "408,000", "交雑B", "853,000", "521,000", "332,000",
+              "登録C", "1,234,000", "700,000", "534,000", "相対D", "416,000", "457,000", "-41,000",
+              "導入E", "318,000", "296,000", "22,000",
+              // the groups' and the year's totals
+              "1,865,000", "1,125,000", "740,000", "734,000", "753,000", "-19,000", "3,833,000",
+              "2,578,000", "1,255,000", "合計 1,865,000 円 × 5 % ＝ 93,250 円が",
+              "次の売却は特例の対象外です（通常の課税）：", "売却先がその他", "飼育2か月未満",
+              "収入の販売金額 3,800,000 円", "（差 33,000 円）"}},
+            {"sale-first",
+             {five[2], late},
+             1'550'000,
+             {},
+             {"売却した特定の肉用牛 1 頭は、すべて免税対象飼育牛で 1,500 頭以内です。",
+              "特例の期間外", "期間はその後延長されていることがあります。"}},
+            {"sale-cap",
+             many,
+             0,
+             {700},
+             {"1,500頭超", "400,000 円 × 5 % ＝ 20,000 円",
+              "1,500 頭を超える部分とする牛は申告する方が選べます（措置法通達25-1）。"}},
+        };
+        WorkingFolder dir;
+        for (const Case &c : cases) {
+            QList<int> beyond;
+            for (const SaleReport::Line &l : SaleReport::summarize(c.heads, c.hanbai).lines)
+                if (l.beyond) beyond << l.head.no;
+            QCOMPARE(beyond, c.beyond);
+            const QString pdf = dir.path() + "/" + SaleReport::pdfName("08");
+            QString error;
+            QVERIFY2(SaleReport::savePdf(c.heads, c.hanbai, "08", pdf, &error), qPrintable(error));
+            QFile::remove("/tmp/judge-" + QString(c.name) + ".pdf");
+            QCOMPARE(missingIn("pdftotext", pdf, c.name, c.texts).join(" | "), QString());
+        }
+    }
+
     void previewCutShortCloses() {
         TestYear year;
         seedWorkedExample(year);

@@ -1,0 +1,308 @@
+#include "SaleReport.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "Amount.h"
+#include "EraDate.h"
+#include "ReportPreview.h"
+
+namespace SaleReport {
+
+namespace {
+
+using Report::rule;
+using Report::text;
+constexpr Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCenter;
+constexpr int Width = 9020;  // A4 portrait within one-inch margins
+constexpr int Size = 160;    // 8 pt: ten columns must fit the width
+
+const QString caption = QStringLiteral("売却明細");
+
+// The line's columns: heading, left edge, width, alignment.
+struct Column {
+    const char *heading;
+    int left, width;
+    Qt::Alignment align;
+};
+const Column columns[] = {
+    {"No", 0, 450, R},           {"名前", 450, 1350, L},      {"売却日", 1800, 900, R},
+    {"区分", 2700, 750, C},      {"登録", 3450, 400, C},      {"売却先", 3850, 800, C},
+    {"売却価額", 4650, 1100, R}, {"売却原価", 5750, 1100, R}, {"差額", 6850, 1100, R},
+    {"判定", 7950, 1070, C},
+};
+enum { PriceColumn = 6 };
+
+const char *const groupCaptions[] = {"免税対象飼育牛", "5 % の対象", "特例の対象外"};
+
+QString u(const char *s) {
+    return QString::fromUtf8(s);
+}
+
+QString breedText(SoldHead::Breed b) {
+    const char *const names[] = {"", "肉専用種", "交雑種", "乳用種", "対象外の牛"};
+    return u(names[int(b)]);
+}
+
+QString placeText(SoldHead::Place p) {
+    const char *const names[] = {"", "市場", "農協委託", "その他"};
+    return u(names[int(p)]);
+}
+
+QString yen(qint64 v) {
+    return Amount::format(v) + QStringLiteral(" 円");
+}
+
+// Paragraph text in lines of at most ems full-width characters. A run of Latin letters,
+// digits and signs ("1,500", "25-1") is never split, and closing punctuation stays with
+// the character before it.
+QStringList wrap(const QString &paragraph, double ems) {
+    static const QString closing = QStringLiteral("、。）」：・");
+    QStringList lines{QString()};
+    double width = 0;
+    for (qsizetype i = 0; i < paragraph.size();) {
+        qsizetype j = i + 1;
+        const auto latin = [&](qsizetype k) {
+            return paragraph[k].unicode() < 0x80 && paragraph[k] != u' ';
+        };
+        if (latin(i))
+            while (j < paragraph.size() && latin(j)) ++j;
+        while (j < paragraph.size() && closing.contains(paragraph[j])) ++j;
+        const QString token = paragraph.mid(i, j - i);
+        double w = 0;
+        for (QChar c : token) w += c.unicode() < 0x80 ? 0.55 : 1;
+        if (width + w > ems && !lines.last().isEmpty()) {
+            lines << QString();
+            width = 0;
+        }
+        if (!(lines.last().isEmpty() && token == u" ")) {
+            lines.last() += token;
+            width += w;
+        }
+        i = j;
+    }
+    return lines;
+}
+
+// A paragraph as sections of one line each, so that a page may break between its lines.
+void paragraph(const QString &text, int indent, const Report::Sink &out) {
+    for (const QString &line : wrap(text, (Width - indent) / 180.0 - 1))
+        out({270, {Report::text(indent, 30, Width - indent, 240, line, L)}});
+}
+
+Report::Section header(const QString &year) {
+    Report::Section s{1000, {}};
+    s.items << text(0, 0, 6000, 360, u("肉用牛の売却の明細（免税の判定）"), L, 285)
+            << text(6500, 60, Width - 6500, 300, year + u("年度"), R, 200);
+    for (const Column &c : columns)
+        s.items << text(c.left + 45, 690, c.width - 90, 240, u(c.heading), C, Size);
+    s.items << rule(0, 630, Width, 630) << rule(0, 990, Width, 990);
+    for (const Column &c : columns) s.items << rule(c.left, 630, c.left, 990);
+    s.items << rule(Width, 630, Width, 990);
+    return s;
+}
+
+void cells(Report::Section *s, const QStringList &values) {
+    for (int i = 0; i < values.size(); ++i) {
+        const Column &c = columns[i];
+        s->items << text(c.left + 45, 45, c.width - 90, 225, values[i], c.align, Size);
+    }
+}
+
+Report::Section lineOf(const Line &l) {
+    Report::Section s{300, {}};
+    const SoldHead &h = l.head;
+    const QString result = l.beyond ? u("1,500頭超") : Judgement::label(l.verdict.result);
+    cells(&s, {QString::number(h.no), h.name, EraDate::format(h.sold, u'.'), breedText(h.breed),
+               h.registered ? u("有") : QString(), placeText(h.place),
+               h.price ? Amount::format(*h.price) : QString(), Amount::format(h.cost),
+               h.price ? Amount::format(*h.price - h.cost) : QString(), result});
+    s.items << rule(0, 300, Width, 300);
+    for (const Column &c : columns) s.items << rule(c.left, 0, c.left, 300);
+    s.items << rule(Width, 0, Width, 300);
+    return s;
+}
+
+// The groups' totals under the lines, in the lines' own figure columns.
+Report::Section totalsOf(const Summary &sum) {
+    const int rows = 4, top = 240, h = 300;
+    Report::Section s{top + rows * h + 120, {}};
+    const int countLeft = columns[PriceColumn - 1].left;
+    // Headed again: on a long register the lines' headings are pages back.
+    s.items << text(countLeft + 45, top - 210, 710, 200, u("頭数"), C, Size);
+    for (int i = 0; i < 3; ++i) {
+        const Column &c = columns[PriceColumn + i];
+        s.items << text(c.left + 45, top - 210, c.width - 90, 200, u(c.heading), C, Size);
+    }
+    Total all;
+    for (int g = 0; g < rows; ++g) {
+        const Total &t = g < 3 ? sum.totals[g] : all;
+        if (g < 3) {
+            all.count += t.count;
+            all.price += t.price;
+            all.cost += t.cost;
+            all.gain += t.gain;
+        }
+        const int y = top + g * h;
+        s.items << text(45, y + 45, countLeft - 90, 225, g < 3 ? u(groupCaptions[g]) : u("合計"), L,
+                        Size)
+                << text(countLeft + 45, y + 45, 710, 225, Amount::format(t.count), R, Size);
+        for (int i = 0; i < 3; ++i) {
+            const Column &c = columns[PriceColumn + i];
+            const qint64 v = i == 0 ? t.price : i == 1 ? t.cost : t.gain;
+            s.items << text(c.left + 45, y + 45, c.width - 90, 225, Amount::format(v), R, Size);
+        }
+        s.items << rule(0, y + h, columns[PriceColumn + 3].left, y + h);
+    }
+    const int right = columns[PriceColumn + 3].left;
+    s.items << rule(0, top, right, top);
+    for (int x : {0, countLeft, columns[PriceColumn].left, columns[PriceColumn + 1].left,
+                  columns[PriceColumn + 2].left, right})
+        s.items << rule(x, top, x, top + rows * h);
+    return s;
+}
+
+}  // namespace
+
+Group Line::group() const {
+    if (verdict.result == Judgement::Result::Outside) return OutsideGroup;
+    return verdict.result == Judgement::Result::Exempt && !beyond ? ExemptGroup : FivePercentGroup;
+}
+
+Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai) {
+    Summary sum;
+    QList<Line *> exempt;
+    sum.lines.reserve(qsizetype(heads.size()));
+    for (const SoldHead &h : heads) sum.lines << Line{h, Judgement::judge(h)};
+    for (Line &l : sum.lines)
+        if (l.verdict.result == Judgement::Result::Exempt) exempt << &l;
+    // Which head count beyond the cap is the farmer's choice; the cheapest ones make the
+    // least tax.
+    if (exempt.size() > Cap) {
+        std::stable_sort(exempt.begin(), exempt.end(), [](const Line *a, const Line *b) {
+            return *a->head.price < *b->head.price;
+        });
+        for (qsizetype i = 0; i < exempt.size() - Cap; ++i) exempt[i]->beyond = true;
+    }
+    int unpriced = 0;
+    bool late = false;
+    qint64 sold = 0;
+    for (const Line &l : sum.lines) {
+        Total &t = sum.totals[l.group()];
+        ++t.count;
+        t.cost += l.head.cost;
+        if (l.head.price) {
+            t.price += *l.head.price;
+            t.gain += *l.head.price - l.head.cost;
+            sold += *l.head.price;
+        } else {
+            ++unpriced;
+        }
+        late = late || l.verdict.reason == u("特例の期間外");
+    }
+    sum.base = sum.totals[FivePercentGroup].price;
+    sum.tax = sum.base * 5 / 100;
+
+    const int specific = sum.totals[ExemptGroup].count + sum.totals[FivePercentGroup].count;
+    if (specific == 0) {
+        sum.verdict << u("特例の対象になる特定の肉用牛の売却はありません。");
+    } else if (sum.totals[FivePercentGroup].count == 0) {
+        sum.verdict << u("売却した特定の肉用牛 %1 頭は、すべて免税対象飼育牛で 1,500 頭以内です。"
+                         "この売却による所得は所得税・住民税が免除されます（措置法第25条第1項）。")
+                           .arg(Amount::format(specific));
+    } else {
+        sum.verdict
+            << u("第2項を選ぶ場合：免税対象飼育牛の所得は免除されます。免税対象飼育牛に当たらない"
+                 "特定の肉用牛と、1,500 頭を超える部分の売却価額の合計 %1 円 × 5 % ＝ %2 "
+                 "円が、これらの売却による所得税額です。ほかの所得には通常の所得税がかかります"
+                 "（住民税 1.5 %・復興特別所得税は別）。通常の課税を選ぶこともできます。")
+                   .arg(Amount::format(sum.base), Amount::format(sum.tax))
+            << u("5 % のもとにする売却価額が消費税を含むかどうかは、経理の方式（税込・税抜）"
+                 "によります。この表は入力された売却証明書の価額をそのまま使っています。");
+        if (exempt.size() > Cap)
+            sum.verdict << u(
+                "1,500 頭を超える部分とする牛は申告する方が選べます（措置法通達25-1）。"
+                "この表では売却価額の低い順に選んでいます。");
+    }
+    if (unpriced > 0)
+        sum.verdict
+            << u("売却価額が未入力の牛が %1 頭あります。合計と 5 % の計算に入っていません。")
+                   .arg(unpriced);
+
+    if (!hanbai)
+        sum.checks << u("売却価額の合計は %1 です。収入の販売金額は未入力です。").arg(yen(sold));
+    else if (*hanbai != sold)
+        sum.checks << u("売却価額の合計 %1 と、収入の販売金額 %2 が違います（差 %3）。")
+                          .arg(yen(sold), yen(*hanbai), yen(sold - *hanbai));
+    if (late) {
+        const QDate last = Judgement::lastDate();
+        sum.checks << u("%1年%2月%3日より後の売却は特例の期間外としています。"
+                        "期間はその後延長されていることがあります。")
+                          .arg(last.year())
+                          .arg(last.month())
+                          .arg(last.day());
+    }
+    return sum;
+}
+
+void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, const QString &year,
+           Report::Document *doc) {
+    doc->title = u("肉用牛の売却の明細（免税の判定）");
+    doc->caption = caption;
+    doc->orientation = QPageLayout::Portrait;
+    auto sum = std::make_shared<const Summary>(summarize(heads, hanbai));
+    doc->sections = [sum, year](const Report::Sink &out, QString *) {
+        out(header(year));
+        for (const Line &l : sum->lines) out(lineOf(l));
+        out(totalsOf(*sum));
+        for (const QString &p : sum->verdict) paragraph(p, 0, out);
+        bool listed = false;
+        for (const Line &l : sum->lines) {
+            if (l.group() != OutsideGroup) continue;
+            if (!std::exchange(listed, true)) {
+                out({120, {}});
+                paragraph(u("次の売却は特例の対象外です（通常の課税）："), 0, out);
+            }
+            const SoldHead &h = l.head;
+            paragraph(u("No %1　%2　%3　%4")
+                          .arg(QString::number(h.no), h.name, EraDate::format(h.sold, u'.'),
+                               l.verdict.reason),
+                      360, out);
+        }
+        if (!sum->checks.isEmpty()) out({120, {}});
+        for (const QString &p : sum->checks) paragraph(p, 0, out);
+        // The foot in one section, so that its rule never stays behind on the page before.
+        Report::Section foot{180, {rule(0, 120, Width, 120)}};
+        for (const QString &line :
+             wrap(u("この表は判定の目安です。特例を受けるか、どちらの方法によるかは、市場・農協の"
+                    "肉用牛売却証明書をもとに判断し、迷うときは税務署にお尋ねください。"),
+                  Width / 180.0 - 1)) {
+            foot.items << text(0, foot.height + 30, Width, 240, line, L);
+            foot.height += 270;
+        }
+        out(foot);
+        return true;
+    };
+}
+
+void preview(QWidget *parent, const std::vector<SoldHead> &heads, std::optional<qint64> hanbai,
+             const QString &year) {
+    Report::Document doc;
+    build(heads, hanbai, year, &doc);
+    ReportPreview::exec(parent, doc);
+}
+
+QString pdfName(const QString &year) {
+    Report::Document doc;
+    doc.caption = caption;
+    return ReportPreview::pdfName(doc, year);
+}
+
+bool savePdf(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, const QString &year,
+             const QString &path, QString *error) {
+    Report::Document doc;
+    build(heads, hanbai, year, &doc);
+    return Report::savePdf(doc, path, ReportPreview::defaultPaper(), error);
+}
+
+}  // namespace SaleReport
