@@ -18,6 +18,7 @@
 #include "Help.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
+#include "SaleReport.h"
 #include "SaveBackup.h"
 #include "dlg_DataClr.h"
 #include "frmAbout.h"
@@ -67,8 +68,16 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     QAction *clear =
         file->addAction(QStringLiteral("データクリア(&C)"), this, &Frm_Main::mnu_DataClr_Click);
     clear->setObjectName(QStringLiteral("mnu_DataClr"));
-    QAction *pdf = file->addAction(QStringLiteral("PDFに保存(&P)..."), this,
-                                   [this] { Frm_Print::savePdfs(this); });
+    QAction *pdf = file->addAction(QStringLiteral("PDFに保存(&P)..."), this, [this] {
+        // The year's sale judgement goes with the two forms when calves were sold.
+        Frm_Print::savePdfs(this, [](QList<Report::Document> *docs, QString *error) {
+            Report::Document doc;
+            int heads = 0;
+            if (!SaleReport::buildYear(&doc, &heads, error)) return false;
+            if (heads > 0) docs->append(doc);
+            return true;
+        });
+    });
     pdf->setObjectName(QStringLiteral("mnu_SavePdf"));
     QAction *csvOut = file->addAction(QStringLiteral("CSV出力(&E)..."), this,
                                       [this] { CsvCommands::exportYear(this); });
@@ -169,13 +178,14 @@ void Frm_Main::closeEvent(QCloseEvent *event) {
     if (MsgBox::show(this, QStringLiteral("終了します。よろしいですか？"), QStringLiteral("終了"),
                      MsgBox::Buttons::OkCancel) == MsgBox::Answer::Ok) {
         // Windows that refresh the work totals on closing go before the work window.
-        for (QWidget *w :
-             {frmCost_.data(), frmCowList_.data(), frmProseed_.data(), frmYear_.data()})
+        for (QWidget *w : {frmCost_.data(), frmCowList_.data(), frmProseed_.data(), frmYear_.data(),
+                           frmSale_.data()})
             if (w) w->close();
         Frm_Wk::unload();
     }
     bool othersOpen = Frm_Wk::instance() != nullptr;
-    for (QWidget *w : {frmCowList_.data(), frmProseed_.data(), frmCost_.data(), frmYear_.data()})
+    for (QWidget *w : {frmCowList_.data(), frmProseed_.data(), frmCost_.data(), frmYear_.data(),
+                       frmSale_.data()})
         othersOpen = othersOpen || (w && w->isVisible());
     if (!othersOpen) {
         event->accept();

@@ -157,13 +157,14 @@ void Frm_Print::setFolderAnswer(std::function<QString()> answer) {
     folderAnswer = std::move(answer);
 }
 
-void Frm_Print::savePdfs(QWidget *parent) {
+void Frm_Print::savePdfs(QWidget *parent, const More &more) {
     QString error;
     const auto file = YearFile::open(M_Cow::DbFileName, &error);
     if (prepare(parent, file, error) != Prepared::Ready) return;
-    Report::Document docs[2];
+    QList<Report::Document> docs(2);
     if (!InventoryReport::build(file, *Frm_Wk::instance(), &docs[0], &error) ||
-        !StatementReport::build(*Frm_Wk::instance(), &docs[1], &error)) {
+        !StatementReport::build(*Frm_Wk::instance(), &docs[1], &error) ||
+        (more && !more(&docs, &error))) {
         MsgBox::show(parent, error);
         return;
     }
@@ -192,7 +193,7 @@ void Frm_Print::savePdfs(QWidget *parent) {
                                title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
         return;
     const QPageSize paper = ReportPreview::defaultPaper();
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < docs.size(); ++i) {
         if (!Report::savePdf(docs[i], QDir(folder).filePath(names[i]), paper, &error)) {
             MsgBox::show(parent, error);
             return;

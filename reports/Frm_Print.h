@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
+
+#include "Report.h"
 
 class QPushButton;
 class YearFile;
@@ -22,8 +25,10 @@ class Frm_Print : public QDialog {
     void cmd_Meisai_Click();
 
     // The main menu's "PDFに保存": the same preparation, then both forms written as PDF
-    // files into a folder the user chooses, with no printer needed.
-    static void savePdfs(QWidget *parent);
+    // files into a folder the user chooses, with no printer needed. more adds the
+    // documents of the layers above (false with a message when it cannot).
+    using More = std::function<bool(QList<Report::Document> *docs, QString *error)>;
+    static void savePdfs(QWidget *parent, const More &more = {});
     // Test seam: answers the folder dialog ("" for Cancel).
     static void setFolderAnswer(std::function<QString()> answer);
 

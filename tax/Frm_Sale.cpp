@@ -20,6 +20,8 @@
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
+#include "ReportPreview.h"
+#include "SaleReport.h"
 #include "YearFile.h"
 
 using Binding::Kind;
@@ -339,7 +341,13 @@ bool Frm_Sale::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void Frm_Sale::cmd_Hantei_Click() {
-    if (file_ && saveRow(current_)) emit judgementRequested();
+    if (!file_ || !saveRow(current_)) return;
+    QString error;
+    Report::Document doc;
+    if (!SaleReport::buildYear(&doc, nullptr, &error))
+        MsgBox::show(this, error, Title);
+    else
+        ReportPreview::exec(this, doc);
 }
 
 bool Frm_Sale::event(QEvent *e) {
@@ -351,7 +359,18 @@ bool Frm_Sale::event(QEvent *e) {
 }
 
 void Frm_Sale::Form_Activate() {
-    if (file_ && saveRow(current_)) fill();
+    if (!file_ || !saveRow(current_)) return;
+    // After a year switch the rows typed here must go into the new year's file.
+    if (file_->fileName() != M_Cow::DbFileName) {
+        QString error;
+        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        if (!file) {
+            MsgBox::show(this, error, Title);
+            return;
+        }
+        file_ = std::move(file);
+    }
+    fill();
 }
 
 void Frm_Sale::closeEvent(QCloseEvent *e) {

@@ -32,10 +32,6 @@ class Frm_Sale : public QWidget {
     // The entry field of a row (from 0) and a SaleData::Field; nullptr outside the list.
     QLineEdit *field(int row, int column) const;
 
-  signals:
-    // 判定表: the rows saved, the report of the year's judgement is wanted.
-    void judgementRequested();
-
   protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -58,9 +54,8 @@ class Frm_Sale : public QWidget {
     std::vector<Row> rows_;
     QList<QVariantList> shown_;  // what the rows were built from
     int current_ = -1;           // the row the focus is in
-    bool busy_ = false;
-    bool refusedInput_ = false;  // the last save refused what was typed          // saving or
-                                 // filling: focus changes are the window's own
+    bool busy_ = false;          // saving or filling: focus changes are the window's own
+    bool refusedInput_ = false;  // the last save refused what was typed
     QScrollArea *scroll_ = nullptr;
     KeyNav *keys_ = nullptr;     // the button's
     KeyNav *rowKeys_ = nullptr;  // the rows' fields, built with them

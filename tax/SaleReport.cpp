@@ -5,7 +5,10 @@
 
 #include "Amount.h"
 #include "EraDate.h"
+#include "Frm_Wk.h"
 #include "ReportPreview.h"
+#include "SaleData.h"
+#include "Statement.h"
 
 namespace SaleReport {
 
@@ -283,6 +286,21 @@ void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, con
         out(foot);
         return true;
     };
+}
+
+bool buildYear(Report::Document *doc, int *heads, QString *error) {
+    const Frm_Wk *wk = Frm_Wk::instance();
+    if (!wk) {
+        *error = QStringLiteral("集計データが読み込まれていません。");
+        return false;
+    }
+    std::vector<SoldHead> sold;
+    QList<Statement::Line> lines;
+    if (!SaleData::load(*wk->file(), &sold, error) || !Statement::compute(*wk, &lines, error))
+        return false;
+    if (heads) *heads = int(sold.size());
+    build(sold, lines.value(0).amount, wk->t_Nendo, doc);  // line 1: 販売金額
+    return true;
 }
 
 void preview(QWidget *parent, const std::vector<SoldHead> &heads, std::optional<qint64> hanbai,

@@ -51,6 +51,11 @@ Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanb
 void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, const QString &year,
            Report::Document *doc);
 
+// The current year's report: the work window's year file's sold calves and the 販売金額 of
+// its statement. *heads (when given) is how many were sold. False with a message when the
+// year cannot be read.
+bool buildYear(Report::Document *doc, int *heads, QString *error);
+
 // Opens the preview, from which the user prints or saves a PDF.
 void preview(QWidget *parent, const std::vector<SoldHead> &heads, std::optional<qint64> hanbai,
              const QString &year);

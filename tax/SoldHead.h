@@ -12,10 +12,10 @@ struct SoldHead {
     enum class Breed { Unset = 0, Beef = 1, Cross = 2, Dairy = 3, Outside = 4 };  // S_Hinsyu
     enum class Place { Unset = 0, Market = 1, Consigned = 2, Other = 3 };         // S_Saki
 
-    int no = 0;       // No
-    QString name;     // Name
-    QDate bought;     // I_Date; invalid when empty
-    QDate sold;       // O_Date; invalid when empty
+    int no = 0;                   // No
+    QString name;                 // Name
+    QDate bought;                 // I_Date; invalid when empty
+    QDate sold;                   // O_Date; invalid when empty
     std::optional<qint64> price;  // S_Kingaku: the certified price, 生産者補給金等 included
     Breed breed = Breed::Unset;
     bool registered = false;  // S_Touroku: 高等登録

@@ -378,8 +378,8 @@ class TstReports : public QObject {
         QVERIFY(bytesOf(earlier) == before && before.size() > 0);
     }
 
-    // Both forms as PDF files through the main menu, no printer needed: the text reads
-    // back as printed, in the embedded gothic.
+    // Both forms, and the sale judgement of a year with sold calves, as PDF files through the main
+    // menu, no printer needed: the text reads back as printed, in the embedded gothic.
     void menuWritesBothPdfs() {
         TestYear year;
         seedWorkedExample(year);
@@ -400,6 +400,10 @@ class TstReports : public QObject {
                             "差引金額（5－27）", "免税対象牛は販売証明書添付"}),
                  QStringList());
         QCOMPARE(missingIn("pdffonts", statement, "menu-statement", {"IPAPGothic"}), QStringList());
+        // Calf C was sold: the year's sale judgement goes with the forms.
+        QCOMPARE(missingIn("pdftotext", year.path() + "/売却明細_13年度.pdf", "menu-sale",
+                           {"肉用牛の売却の明細（免税の判定）", "売却先が未入力"}),
+                 QStringList());
         QCOMPARE(missingIn("pdfinfo", inventory, "menu-inventory",
                            {"Title:           棚卸表", "842 x 595 pts (A4)"}),  // landscape
                  QStringList());

@@ -1,12 +1,15 @@
 // The sold calves' sale data: the year file's upgrade that adds it, and the window that
 // enters it.
 
+#include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "Backup.h"
 #include "Frm_Sale.h"
 #include "MsgBox.h"
+#include "ReportPreview.h"
 #include "SaleData.h"
 #include "TestYear.h"
 #include "YearFile.h"
@@ -125,6 +128,9 @@ class TstSale : public QObject {
         QTest::newRow("closing saves the row being typed")
             << "990000|close"
             << "3 -" << one("990000|NULL|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("判定表 saves the row, then shows the year's report")
+            << "990000|判定表"
+            << "3 -" << one("990000|NULL|NULL|NULL|NULL|NULL") << "";
         QTest::newRow("closing with a bad amount stays open") << "abc|close"
                                                               << "3 0,0:abc" << none << badAmount;
         QTest::newRow("a calf deleted meanwhile leaves the list")
@@ -161,6 +167,15 @@ class TstSale : public QObject {
                 {"↑", Qt::Key_Up},     {"↓", Qt::Key_Down},  {"⌫", Qt::Key_Backspace}};
             if (named.contains(token)) {
                 QTest::keyClick(at, Qt::Key(named[token]));
+            } else if (token == "判定表") {
+                QString shown;
+                ReportPreview::setShownHook([&](QDialog *preview, const Report::Document &doc) {
+                    shown = doc.caption;
+                    preview->close();
+                });
+                QTest::mouseClick(w->findChild<QPushButton *>("cmd_Hantei"), Qt::LeftButton);
+                ReportPreview::setShownHook(nullptr);
+                QCOMPARE(shown, QStringLiteral("売却明細"));
             } else if (token == "close") {
                 w->close();
             } else if (token == "unsell") {
