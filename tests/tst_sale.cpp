@@ -13,6 +13,8 @@
 #include "SaleData.h"
 #include "TestYear.h"
 #include "YearFile.h"
+#include "YearFiles.h"
+#include "YearProcedures.h"
 
 namespace {
 
@@ -131,6 +133,9 @@ class TstSale : public QObject {
         QTest::newRow("判定表 saves the row, then shows the year's report")
             << "990000|判定表"
             << "3 -" << one("990000|NULL|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("after a year switch the rows are the new year's")
+            << "year12|800000|close"
+            << "1 -" << none << "";
         QTest::newRow("closing with a bad amount stays open") << "abc|close"
                                                               << "3 0,0:abc" << none << badAmount;
         QTest::newRow("a calf deleted meanwhile leaves the list")
@@ -176,6 +181,13 @@ class TstSale : public QObject {
                 QTest::mouseClick(w->findChild<QPushButton *>("cmd_Hantei"), Qt::LeftButton);
                 ReportPreview::setShownHook(nullptr);
                 QCOMPARE(shown, QStringLiteral("売却明細"));
+            } else if (token == "year12") {
+                QString error;
+                QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
+                sqlRows("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name, O_Date, Syori) VALUES "
+                                          "(9, 'き', '2000-09-01', 3)"});
+                QVERIFY2(YearProcedures::switchYear("cowdata12.mdb", &error), qPrintable(error));
+                w->Form_Activate();
             } else if (token == "close") {
                 w->close();
             } else if (token == "unsell") {
@@ -202,6 +214,8 @@ class TstSale : public QObject {
                                     .arg(window->field(r, c)->text());
         QCOMPARE(QStringLiteral("%1 %2").arg(window ? window->rowCount() : 3).arg(where), focus);
         QCOMPARE(y.text(SaleFields), stored);
+        if (keys.startsWith("year12"))
+            QCOMPARE(sqlText("cowdata12.mdb", "SELECT S_Kingaku FROM T_Cow"), "800000");
         QStringList shown;
         for (const MsgBox::Shown &m : MsgBox::shown()) shown << m.text;
         QVERIFY2(
