@@ -133,9 +133,8 @@ class TstSale : public QObject {
         QTest::newRow("判定表 saves the row, then shows the year's report")
             << "990000|判定表"
             << "3 -" << one("990000|NULL|NULL|NULL|NULL|NULL") << "";
-        QTest::newRow("after a year switch the rows are the new year's")
-            << "year12|800000|close"
-            << "1 -" << none << "";
+        QTest::newRow("after a year switch the rows are the new year's") << "year12|800000|close"
+                                                                         << "1 -" << none << "";
         QTest::newRow("closing with a bad amount stays open") << "abc|close"
                                                               << "3 0,0:abc" << none << badAmount;
         QTest::newRow("a calf deleted meanwhile leaves the list")
