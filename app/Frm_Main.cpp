@@ -17,6 +17,7 @@
 #include "Frm_YearList.h"
 #include "Help.h"
 #include "KeyNav.h"
+#include "LedgerWindow.h"
 #include "MsgBox.h"
 #include "SaleReport.h"
 #include "SaveBackup.h"
@@ -157,11 +158,28 @@ void Frm_Main::mnu_DataClr_Click() {
 
 void Frm_Main::mnu_Restore_Click() {
     // A window with the year open would go on showing, and saving into, the file the
-    // restore replaces: they close first, each asking about unsaved changes as it does.
-    for (QPointer<QWidget> *slot : {&frmCowList_, &frmProseed_, &frmCost_, &frmYear_, &frmSale_})
-        if (*slot && !(*slot)->close()) return;
+    // restore replaces.
+    if (!closeWindows() || !openWindows().isEmpty()) return;
     Frm_Restore restore(this);
     restore.exec();
+}
+
+QList<QWidget *> Frm_Main::openWindows() const {
+    QList<QWidget *> open;
+    for (QWidget *w : {frmCost_.data(), frmCowList_.data(), frmProseed_.data(), frmYear_.data(),
+                       frmSale_.data()})
+        if (w && w->isVisible()) open << w;
+    return open;
+}
+
+bool Frm_Main::closeWindows() {
+    const QList<QWidget *> open = openWindows();
+    // Every question first: a Cancel on the second window must not find the first closed.
+    for (QWidget *w : open)
+        if (auto *ledger = qobject_cast<LedgerWindow *>(w); ledger && !ledger->mayDropTyping())
+            return false;
+    for (QWidget *w : open) w->close();
+    return true;
 }
 
 void Frm_Main::mnu_Rerese_Click() {
@@ -177,17 +195,13 @@ void Frm_Main::mnu_About_Click() {
 void Frm_Main::closeEvent(QCloseEvent *event) {
     if (MsgBox::show(this, QStringLiteral("終了します。よろしいですか？"), QStringLiteral("終了"),
                      MsgBox::Buttons::OkCancel) == MsgBox::Answer::Ok) {
-        // Windows that refresh the work totals on closing go before the work window.
-        for (QWidget *w : {frmCost_.data(), frmCowList_.data(), frmProseed_.data(), frmYear_.data(),
-                           frmSale_.data()})
-            if (w) w->close();
+        if (!closeWindows()) {
+            event->ignore();
+            return;
+        }
         Frm_Wk::unload();
     }
-    bool othersOpen = Frm_Wk::instance() != nullptr;
-    for (QWidget *w : {frmCowList_.data(), frmProseed_.data(), frmCost_.data(), frmYear_.data(),
-                       frmSale_.data()})
-        othersOpen = othersOpen || (w && w->isVisible());
-    if (!othersOpen) {
+    if (Frm_Wk::instance() == nullptr && openWindows().isEmpty()) {
         event->accept();
         return;
     }

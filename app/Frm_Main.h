@@ -30,6 +30,12 @@ class Frm_Main : public QMainWindow {
     // Shows the window once; a second request brings the open one to the front.
     template <typename Window>
     void showOnce(QPointer<QWidget> &slot);
+    // The windows opened from here, in the order they close: those that refresh the work
+    // totals on closing go before the work window does.
+    QList<QWidget *> openWindows() const;
+    // Closes them for a restore or the exit, asking first about typing not yet saved;
+    // false when the farmer keeps the typing: nothing is closed then.
+    bool closeWindows();
 
     QPointer<QWidget> frmCowList_, frmProseed_, frmCost_, frmYear_, frmSale_;
 };

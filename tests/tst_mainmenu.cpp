@@ -2,8 +2,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -124,6 +126,88 @@ class TstMainMenu : public QObject {
                                    (confirm ? "" : "\nエラー|すべてのフォームを閉じてください。"));
         QCOMPARE(main_->isVisible(), !confirm);
         QCOMPARE(Frm_Wk::instance() != nullptr, !confirm);
+    }
+
+    // A restore or the exit closes the ledgers: typing left in one is the farmer's to give
+    // up, and a Cancel keeps every window as it was.
+    void programClosingAsksAboutTyping_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("typedIn");  // "Cost Proseed": both opened, typed in
+        QTest::addColumn<QString>("answers");  // one letter a question: O(K) or C(ancel)
+        QTest::addColumn<QString>("asked");    // the windows whose typing was asked about
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("restore, expenses typed, Cancel") << "restore"
+                                                         << "Cost"
+                                                         << "C"
+                                                         << "経費登録" << false;
+        QTest::newRow("restore, expenses typed, OK") << "restore"
+                                                     << "Cost"
+                                                     << "O"
+                                                     << "経費登録" << true;
+        QTest::newRow("restore, nothing typed") << "restore"
+                                                << ""
+                                                << ""
+                                                << "" << true;
+        QTest::newRow("restore, both typed, Cancel on the second") << "restore"
+                                                                   << "Cost Proseed"
+                                                                   << "OC"
+                                                                   << "経費登録 収入登録" << false;
+        // The first answer is the exit's own question.
+        QTest::newRow("exit, income typed, Cancel") << "exit"
+                                                    << "Proseed"
+                                                    << "OC"
+                                                    << "収入登録" << false;
+        QTest::newRow("exit, income typed, OK") << "exit"
+                                                << "Proseed"
+                                                << "OO"
+                                                << "収入登録" << true;
+    }
+    void programClosingAsksAboutTyping() {
+        QFETCH(QString, how);
+        QFETCH(QString, typedIn);
+        QFETCH(QString, answers);
+        QFETCH(QString, asked);
+        QFETCH(bool, closed);
+        QList<QPointer<QWidget>> ledgers;
+        for (const QString &form : {QStringLiteral("Cost"), QStringLiteral("Proseed")}) {
+            button("cmd_" + form)->click();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == "Frm_" + form) ledgers << w;
+            QVERIFY(QTest::qWaitForWindowActive(ledgers.last()));
+            if (typedIn.contains(form))
+                QTest::keyClicks(ledgers.last()->findChild<QLineEdit *>("t_Zatu"), "7777777");
+        }
+        main_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+        for (QChar a : answers)
+            MsgBox::queueAnswer(a == 'O' ? MsgBox::Answer::Ok : MsgBox::Answer::Cancel);
+        bool restoreShown = false;
+        QTimer poll;  // its own, not onModal's: a restore refused leaves no dialog to find
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                restoreShown = w->objectName() == "Frm_Restore";
+                w->close();
+            }
+        });
+        if (how == "restore") {
+            poll.start(10);
+            main_->findChild<QAction *>("mnu_Restore")->trigger();
+        } else {
+            main_->close();
+        }
+        QStringList questions;
+        for (const MsgBox::Shown &s : MsgBox::shown())
+            if (s.text.startsWith(s.title + " に保存していない入力があります。"))
+                questions << s.title;
+        QCOMPARE(questions.join(' '), asked);
+        for (const QPointer<QWidget> &w : ledgers) {
+            QCOMPARE(!w || !w->isVisible(), closed);
+            if (w && typedIn.contains(w->objectName().mid(4)))
+                QCOMPARE(w->findChild<QLineEdit *>("t_Zatu")->text(), QStringLiteral("7777777"));
+        }
+        if (how == "restore") QCOMPARE(restoreShown, closed);
+        if (how == "exit") QCOMPARE(Frm_Wk::instance() == nullptr, closed);
+        for (const QPointer<QWidget> &w : ledgers) delete w;
     }
 
     void menus_data() {

@@ -130,6 +130,20 @@ void LedgerWindow::Form_Activate() {
     chooseRecord();
     Binding::fill(fields_, *source_);
     filled();
+    shown_.clear();
+    for (const Binding::Field &f : fields_) shown_ << f.edit->text();
+}
+
+bool LedgerWindow::mayDropTyping() {
+    bool typed = false;
+    for (qsizetype i = 0; i < fields_.size() && !typed; ++i)
+        typed = fields_[i].edit->text() != shown_.value(i);
+    if (!typed) return true;
+    return MsgBox::show(this,
+                        QStringLiteral("%1 に保存していない入力があります。\n"
+                                       "閉じると、この入力は保存されません。閉じてよろしいですか？")
+                            .arg(title_),
+                        title_, MsgBox::Buttons::OkCancel) == MsgBox::Answer::Ok;
 }
 
 QList<Binding::Field> LedgerWindow::namedFields() const {

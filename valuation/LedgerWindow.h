@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -28,6 +29,11 @@ class LedgerWindow : public QWidget {
     void Form_Activate();
     void cmd_Set_Click();
 
+    // Before the program itself closes the window (a restore, the exit): typing not yet
+    // saved is the farmer's to give up, not ours to drop. Asks only when something typed
+    // differs from what the window showed; false when the farmer keeps it (Cancel).
+    bool mayDropTyping();
+
   protected:
     // Items in table order, which is also the focus order; a free item's name field
     // stands where its caption would. Amounts fill columns of rowsPerColumn rows.
@@ -52,5 +58,6 @@ class LedgerWindow : public QWidget {
     QString title_;
     std::unique_ptr<DataSource> source_;
     QList<Binding::Field> fields_;
+    QStringList shown_;  // the fields' texts as the last fill left them
     QPushButton *cmd_Set = nullptr;
 };
