@@ -42,7 +42,7 @@ const QList<Column> &columns() {
         {QStringLiteral("肥育金額"), QStringLiteral("HiikuKingaku"), Kind::Amount},
         {QStringLiteral("期末棚卸高"), QStringLiteral("Kimatu"), Kind::Amount},
         // A sold calf's sale data, after every column of earlier versions' files.
-        {QStringLiteral("売却価額"), QStringLiteral("S_Kingaku"), Kind::Amount},
+        {QStringLiteral("売却価額"), QStringLiteral("S_Kingaku"), Kind::Price},
         {QStringLiteral("品種区分"), QStringLiteral("S_Hinsyu"), Kind::Count, 1, 4},
         {QStringLiteral("高等登録"), QStringLiteral("S_Touroku"), Kind::Count, 0, 1},
         {QStringLiteral("売却先"), QStringLiteral("S_Saki"), Kind::Count, 1, 3},

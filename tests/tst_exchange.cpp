@@ -171,6 +171,10 @@ class TstExchange : public QObject {
             << "1|2:「品種区分」は 1 から 4 の番号にしてください（5）。"
                "|3:「高等登録」は 0（いいえ）か 1（はい）にしてください（2）。"
                "|4:「売却先」は 1 から 3 の番号にしてください（0）。";
+        QTest::newRow("a sale price below 1")
+            << QByteArray("No,導入・種付年月日,売却価額\r\n1,H13/4/1,-500000\r\n2,H13/4/1,1\r\n")
+            << "1|2:「売却価額」には 1 から 2,147,483,647 "
+               "までの金額を数字で入力してください。（-500000）";
         QTest::newRow("broken quoting") << Header + "1,a\"b\",H13/4/1,\r\n"
                                         << "error:2 行目の引用符（\"）の使い方が正しくありません。";
         QTest::newRow("name over 255 characters")
