@@ -10,7 +10,8 @@ QString Binding::display(const QVariant &stored, Kind kind, QChar dateSep) {
     if (stored.isNull()) return {};
     bool ok = false;
     switch (kind) {
-        case Kind::Amount: {
+        case Kind::Amount:
+        case Kind::Price: {
             const qint64 n = stored.toLongLong(&ok);
             return ok ? Amount::format(n) : stored.toString();
         }
@@ -126,6 +127,13 @@ std::optional<QVariant> Binding::toStored(const QString &typed, Kind kind, const
             *error = QStringLiteral(
                          "「%1」には -2,147,483,648 から 2,147,483,647 "
                          "までの金額を数字で入力してください。")
+                         .arg(caption);
+            return std::nullopt;
+        case Kind::Price:
+            // A price of 0 or below is a typing slip, and would count as one under every limit.
+            if (const auto n = Amount::parse(text); n && *n > 0) return QVariant(*n);
+            *error = QStringLiteral(
+                         "「%1」には 1 から 2,147,483,647 までの金額を数字で入力してください。")
                          .arg(caption);
             return std::nullopt;
         case Kind::Date: {

@@ -14,6 +14,7 @@ enum class Kind {
     Count,   // 16-bit whole number, shown plain
     Amount,  // whole yen, shown "#,##0"
     Date,    // ISO text in the file, shown "ge/m/d"
+    Price,   // a price paid or received: whole yen from 1, shown as an amount
 };
 
 // The visible text of a stored value; dates use dateSep ("H13/4/1" or, in grids and

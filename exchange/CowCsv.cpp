@@ -42,7 +42,7 @@ const QList<Column> &columns() {
         {QStringLiteral("肥育金額"), QStringLiteral("HiikuKingaku"), Kind::Amount},
         {QStringLiteral("期末棚卸高"), QStringLiteral("Kimatu"), Kind::Amount},
         // A sold calf's sale data, after every column of earlier versions' files.
-        {QStringLiteral("売却価額"), QStringLiteral("S_Kingaku"), Kind::Amount},
+        {QStringLiteral("売却価額"), QStringLiteral("S_Kingaku"), Kind::Price},
         {QStringLiteral("品種区分"), QStringLiteral("S_Hinsyu"), Kind::Count, 1, 4},
         {QStringLiteral("高等登録"), QStringLiteral("S_Touroku"), Kind::Count, 0, 1},
         {QStringLiteral("売却先"), QStringLiteral("S_Saki"), Kind::Count, 1, 3},
@@ -87,7 +87,7 @@ QString cell(const QVariant &stored, Kind kind) {
         const QDate d = QDate::fromString(stored.toString(), Qt::ISODate);
         return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : stored.toString();
     }
-    return stored.toString();
+    return kind == Kind::Text ? Csv::textCell(stored.toString()) : stored.toString();
 }
 
 }  // namespace
@@ -151,8 +151,8 @@ bool CowCsv::exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error) {
     *csv += Csv::line({}) + Csv::line({Statement::Title}) +
             Csv::line({QStringLiteral("番号"), QStringLiteral("科目"), QStringLiteral("金額")});
     for (const Statement::Line &l : lines)
-        *csv += Csv::line(
-            {QString::number(l.number), l.name, l.amount ? QString::number(*l.amount) : QString()});
+        *csv += Csv::line({QString::number(l.number), Csv::textCell(l.name),
+                           l.amount ? QString::number(*l.amount) : QString()});
     return true;
 }
 
@@ -234,7 +234,7 @@ QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf
          {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate, ColHiikuKingaku,
           ColKimatu, ColSKingaku, ColSHinsyu, ColSTouroku, ColSSaki, ColSJika, ColSBirth}) {
         const Column &col = columns()[c];
-        const QString typed = cellOf(c);
+        const QString typed = col.kind == Kind::Text ? Csv::readText(cellOf(c)) : cellOf(c);
         const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);
         if (!value) return problem + QStringLiteral("（%1）").arg(Binding::excerpt(typed));
         if (col.high > 0 && !value->isNull() &&

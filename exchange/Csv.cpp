@@ -37,6 +37,28 @@ QByteArray Csv::line(const QStringList &cells) {
 
 namespace {
 
+bool formulaStart(QChar c) {
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+// What readText() takes a ' from.
+bool escaped(const QString &cell) {
+    return cell.size() > 1 && cell[0] == u'\'' && (formulaStart(cell[1]) || cell[1] == u'\'');
+}
+
+}  // namespace
+
+QString Csv::textCell(const QString &text) {
+    if ((!text.isEmpty() && formulaStart(text[0])) || escaped(text)) return u'\'' + text;
+    return text;
+}
+
+QString Csv::readText(const QString &cell) {
+    return escaped(cell) ? cell.mid(1) : cell;
+}
+
+namespace {
+
 // The whole text in one encoding, or nothing when a byte does not belong to it.
 std::optional<QString> decodeAs(const char *name, const QByteArray &bytes) {
     QStringDecoder decoder(name);

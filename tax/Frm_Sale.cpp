@@ -122,6 +122,9 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
     cmd_Hantei->setFocusPolicy(Qt::TabFocus);
     connect(cmd_Hantei, &QPushButton::clicked, this, &Frm_Sale::cmd_Hantei_Click);
     keys_->button(cmd_Hantei);
+    // Back to where Enter left the list.
+    keys_->on(cmd_Hantei, {Qt::Key_Up, Qt::Key_Left},
+              [this]() -> QWidget * { return field(rowCount() - 1, SaleData::FieldCount - 1); });
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(cmd_Hantei);
@@ -177,7 +180,11 @@ void Frm_Sale::fill() {
     QList<QVariantList> shown;
     for (const SaleData::Row &r : data)
         shown << (QVariantList{r.rowid, r.head.no, r.head.name, r.head.sold} + r.stored);
-    if (shown == shown_ && scroll_->widget()) return;
+    if (shown == shown_ && scroll_->widget()) {
+        // The register's 導入日 may have changed, and a birth date is checked against it.
+        for (size_t r = 0; r < data.size(); ++r) rows_[r].head = data[r].head;
+        return;
+    }
     shown_ = shown;
     busy_ = true;
     rows_.clear();
@@ -212,6 +219,7 @@ void Frm_Sale::addRow(int r, const SaleData::Row &data, QGridLayout *grid) {
     QWidget *table = grid->parentWidget();
     Row row;
     row.rowid = data.rowid;
+    row.head = data.head;
     row.stored = data.stored;
     const SoldHead &h = data.head;
     grid->addWidget(cell(QString::number(h.no), 0, table), r, 0);
@@ -230,13 +238,20 @@ void Frm_Sale::addRow(int r, const SaleData::Row &data, QGridLayout *grid) {
             edit->setText(wordOf(c, data.stored[c]));
             edit->installEventFilter(this);
         } else {
-            const Kind kind = c == SaleData::Kingaku ? Kind::Amount : Kind::Date;
-            if (kind == Kind::Amount) edit->setAlignment(Qt::AlignRight);
+            const Kind kind = c == SaleData::Kingaku ? Kind::Price : Kind::Date;
+            if (kind == Kind::Price) edit->setAlignment(Qt::AlignRight);
             edit->setText(Binding::display(data.stored[c], kind));
             connect(edit, &QLineEdit::textEdited, this, [this, r] { rows_[r].dirty = true; });
         }
-        rowKeys_->on(edit, {Qt::Key_Return, Qt::Key_Right}, [this, r, c] {
+        rowKeys_->on(edit, {Qt::Key_Right}, [this, r, c] {
             return c + 1 < SaleData::FieldCount ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
+        });
+        rowKeys_->on(edit, {Qt::Key_Return}, [this, r, c]() -> QWidget * {
+            if (c + 1 < SaleData::FieldCount) return moveTo(r, r, c + 1);
+            // Enter at the end of the list leaves its last row too, so that the row is
+            // stored now and not only when the window closes.
+            if (r + 1 == rowCount()) return saveRow(r) ? cmd_Hantei : nullptr;
+            return moveTo(r, r + 1, 0);
         });
         rowKeys_->on(edit, {Qt::Key_Left}, [this, r, c] {
             return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, SaleData::FieldCount - 1);
@@ -261,9 +276,9 @@ bool Frm_Sale::saveRow(int r) {
     if (r < 0 || r >= rowCount() || !rows_[r].dirty) return true;
     Row &row = rows_[r];
     busy_ = true;
-    const Binding::Collected in =
+    Binding::Collected in =
         Binding::collect({{SaleData::columns()[SaleData::Kingaku], row.edits[SaleData::Kingaku],
-                           Kind::Amount, Captions[SaleData::Kingaku]},
+                           Kind::Price, Captions[SaleData::Kingaku]},
                           {SaleData::columns()[SaleData::Birth], row.edits[SaleData::Birth],
                            Kind::Date, Captions[SaleData::Birth]}});
     QVariantList stored = row.stored;
@@ -271,7 +286,11 @@ bool Frm_Sale::saveRow(int r) {
     if (!in.bad) {
         stored[SaleData::Kingaku] = in.values.value(SaleData::columns()[SaleData::Kingaku]);
         stored[SaleData::Birth] = in.values.value(SaleData::columns()[SaleData::Birth]);
-        SaleData::save(*file_, row.rowid, stored, &error);
+        error = SaleData::refusal(row.head, stored);
+        if (!error.isEmpty())
+            in = {{}, row.edits[SaleData::Birth], error};
+        else
+            SaleData::save(*file_, row.rowid, stored, &error);
     }
     refusedInput_ = in.bad;
     if (!error.isEmpty()) {
@@ -297,8 +316,7 @@ bool Frm_Sale::saveRow(int r) {
     shown_[r] = shown_[r].mid(0, 4) + stored;
     row.dirty = false;
     // As stored: "1000" comes back "1,000", "R1.5.1" as the era form.
-    row.edits[SaleData::Kingaku]->setText(
-        Binding::display(stored[SaleData::Kingaku], Kind::Amount));
+    row.edits[SaleData::Kingaku]->setText(Binding::display(stored[SaleData::Kingaku], Kind::Price));
     row.edits[SaleData::Birth]->setText(Binding::display(stored[SaleData::Birth], Kind::Date));
     busy_ = false;
     return true;

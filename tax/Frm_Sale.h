@@ -40,6 +40,7 @@ class Frm_Sale : public QWidget {
   private:
     struct Row {
         qint64 rowid = 0;
+        SoldHead head;             // its register dates, which the birth date must agree with
         QList<QLineEdit *> edits;  // by SaleData::Field
         QVariantList stored;       // what the file holds, or the code chosen since
         bool dirty = false;

@@ -40,10 +40,30 @@ QString label(Result result) {
     return QStringLiteral("免税対象外");
 }
 
+Dates dates(const SoldHead &h) {
+    if (h.born.isValid() && h.sold.isValid() && h.born > h.sold) return Dates::BornAfterSold;
+    if (h.born.isValid() && h.bought.isValid() && !h.homeBred && h.born > h.bought)
+        return Dates::BornAfterBought;
+    if (h.bought.isValid() && h.sold.isValid() && h.sold < h.bought) return Dates::SoldBeforeBought;
+    return Dates::Agree;
+}
+
 Verdict judge(const SoldHead &h) {
     // Periods are counted in calendar months, as the civil code counts them: bought on
     // 1 March, the head has been kept two months on 1 May, not on 30 April.
     if (!h.sold.isValid()) return outside("売却日が未入力");
+    // An entry slip, not a short keep or a young calf: judged on such dates the head
+    // could pass for either.
+    switch (dates(h)) {
+        case Dates::BornAfterSold:
+            return outside("日付が合わない（生年月日が売却日より後）");
+        case Dates::BornAfterBought:
+            return outside("日付が合わない（生年月日が導入日より後）");
+        case Dates::SoldBeforeBought:
+            return outside("日付が合わない（売却日が導入日より前）");
+        case Dates::Agree:
+            break;
+    }
     if (h.sold > lastDate()) return outside("特例の期間外");
     switch (h.place) {
         case SoldHead::Place::Unset:
@@ -69,6 +89,9 @@ Verdict judge(const SoldHead &h) {
     if (h.breed == SoldHead::Breed::Unset)
         return {Result::Taxed, QStringLiteral("品種区分が未入力")};
     if (!h.price) return {Result::Taxed, QStringLiteral("売却価額が未入力")};
+    // Refused when typed, but a file of an earlier version may hold one: it would pass
+    // under every limit.
+    if (*h.price <= 0) return {Result::Taxed, QStringLiteral("売却価額が0円以下")};
     const bool registered = h.breed == SoldHead::Breed::Beef && h.registered;
     if (!registered && *h.price >= limitOf(h.breed))
         return {Result::Taxed, QStringLiteral("価額が基準以上")};

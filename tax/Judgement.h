@@ -24,6 +24,12 @@ struct Verdict {
 // (as amended by the 令和5年度 tax reform). Extended before, it may be extended again.
 QDate lastDate();
 
+// Dates of a head that cannot all be true, birth first. A calf bred on the farm has
+// its dam's service date as 導入・種付年月日, before its birth: only a head bought in
+// must be born by that date.
+enum class Dates { Agree, BornAfterSold, BornAfterBought, SoldBeforeBought };
+Dates dates(const SoldHead &head);
+
 Verdict judge(const SoldHead &head);
 
 // "特例の対象外", "免税対象飼育牛", "免税対象外".

@@ -3,7 +3,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "EraDate.h"
 #include "FatteningMonths.h"
+#include "Judgement.h"
 #include "YearFile.h"
 
 const QStringList &SaleData::columns() {
@@ -50,12 +52,7 @@ bool SaleData::load(const YearFile &file, std::vector<Row> *rows, QString *error
         h.bought = dateOf(q.value(3));
         h.sold = dateOf(q.value(4));
         h.cost = q.value(5).toLongLong();
-        if (!r.stored[Kingaku].isNull()) h.price = r.stored[Kingaku].toLongLong();
-        h.breed = SoldHead::Breed(r.stored[Hinsyu].toInt());
-        h.registered = r.stored[Touroku].toInt() == 1;
-        h.place = SoldHead::Place(r.stored[Saki].toInt());
-        h.homeBred = r.stored[Jika].toInt() == 1;
-        h.born = dateOf(r.stored[Birth]);
+        apply(r.stored, &h);
         rows->push_back(std::move(r));
     }
     q.finish();
@@ -68,6 +65,35 @@ bool SaleData::load(const YearFile &file, std::vector<SoldHead> *heads, QString 
     if (!load(file, &rows, error)) return false;
     for (Row &r : rows) heads->push_back(std::move(r.head));
     return true;
+}
+
+void SaleData::apply(const QVariantList &stored, SoldHead *h) {
+    h->price.reset();
+    if (!stored[Kingaku].isNull()) h->price = stored[Kingaku].toLongLong();
+    h->breed = SoldHead::Breed(stored[Hinsyu].toInt());
+    h->registered = stored[Touroku].toInt() == 1;
+    h->place = SoldHead::Place(stored[Saki].toInt());
+    h->homeBred = stored[Jika].toInt() == 1;
+    h->born = dateOf(stored[Birth]);
+}
+
+QString SaleData::refusal(const SoldHead &head, const QVariantList &stored) {
+    SoldHead h = head;
+    apply(stored, &h);
+    switch (Judgement::dates(h)) {
+        case Judgement::Dates::BornAfterSold:
+            return QStringLiteral("「生年月日」が売却日（%1）より後になっています。")
+                .arg(EraDate::format(h.sold));
+        case Judgement::Dates::BornAfterBought:
+            return QStringLiteral(
+                       "「生年月日」が導入日（%1）より後になっています。\n"
+                       "自家産の子牛なら「自家産」を 1（はい）にしてください。")
+                .arg(EraDate::format(h.bought));
+        case Judgement::Dates::SoldBeforeBought:
+        case Judgement::Dates::Agree:
+            break;
+    }
+    return {};
 }
 
 bool SaleData::save(YearFile &file, qint64 rowid, const QVariantList &stored, QString *error) {

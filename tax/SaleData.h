@@ -26,6 +26,13 @@ struct Row {
 bool load(const YearFile &file, std::vector<Row> *rows, QString *error);
 bool load(const YearFile &file, std::vector<SoldHead> *heads, QString *error);
 
+// Puts the six fields (by Field, null for empty) into the head.
+void apply(const QVariantList &stored, SoldHead *head);
+
+// Why the six fields cannot be stored for the head, or "": a birth after its sale, or
+// before a bought calf's 導入日. The register's own dates are not questioned here.
+QString refusal(const SoldHead &head, const QVariantList &stored);
+
 // Writes one calf's six fields (by Field, null for empty) in one transaction.
 bool save(YearFile &file, qint64 rowid, const QVariantList &stored, QString *error);
 

@@ -187,19 +187,21 @@ Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanb
         });
         for (qsizetype i = 0; i < exempt.size() - Cap; ++i) exempt[i]->beyond = true;
     }
-    int unpriced = 0;
+    int unpriced = 0, misPriced = 0;
     bool late = false;
     qint64 sold = 0;
     for (const Line &l : sum.lines) {
         Total &t = sum.totals[l.group()];
         ++t.count;
         t.cost += l.head.cost;
-        if (l.head.price) {
+        // A price of 0 or below (from a file of an earlier version) counts as none: a
+        // negative one would take from the 5 % base.
+        if (l.head.price && *l.head.price > 0) {
             t.price += *l.head.price;
             t.gain += *l.head.price - l.head.cost;
             sold += *l.head.price;
         } else {
-            ++unpriced;
+            ++(l.head.price ? misPriced : unpriced);
         }
         late = late || l.verdict.reason == u("特例の期間外");
     }
@@ -231,6 +233,11 @@ Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanb
         sum.verdict
             << u("売却価額が未入力の牛が %1 頭あります。合計と 5 % の計算に入っていません。")
                    .arg(unpriced);
+    if (misPriced > 0)
+        sum.verdict
+            << u("売却価額が 0 円以下の牛が %1 頭あります。合計と 5 % の計算に入っていません。"
+                 "売却牛の明細で正しい価額を入れてください。")
+                   .arg(misPriced);
 
     if (!hanbai)
         sum.checks << u("売却価額の合計は %1 です。収入の販売金額は未入力です。").arg(yen(sold));

@@ -29,9 +29,10 @@ struct Line {
     Group group() const;
 };
 
+// A head with no price above 0 adds to neither gain nor price.
 struct Total {
     int count = 0;
-    qint64 price = 0, cost = 0, gain = 0;  // a head with no price adds to neither gain nor price
+    qint64 price = 0, cost = 0, gain = 0;
 };
 
 struct Summary {

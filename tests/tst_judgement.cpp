@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "Judgement.h"
+#include "SaleReport.h"
 
 using B = SoldHead::Breed;
 using P = SoldHead::Place;
@@ -14,7 +15,7 @@ class TstJudgement : public QObject {
         // Unless a row says otherwise: bought 1 March, sold 1 June 2026 at a market.
         struct Row {
             const char *name;
-            qint64 price;  // -1: empty
+            std::optional<qint64> price;
             B breed;
             bool registered, homeBred;
             P place;
@@ -44,14 +45,21 @@ class TstJudgement : public QObject {
             {"consigned, no birth", 900'000, B::Beef, false, false, P::Consigned, mar1, jun1, none, R::Outside, "農協への委託で生年月日が未入力"},
             {"breeding stock", 300'000, B::Outside, false, false, P::Market, mar1, jun1, none, R::Outside, "特例の対象外の牛"},
             {"no breed", 300'000, B::Unset, false, false, P::Market, mar1, jun1, none, R::Taxed, "品種区分が未入力"},
-            {"no price", -1, B::Beef, false, false, P::Market, mar1, jun1, none, R::Taxed, "売却価額が未入力"},
+            {"no price", std::nullopt, B::Beef, false, false, P::Market, mar1, jun1, none, R::Taxed, "売却価額が未入力"},
             {"period's last day", 900'000, B::Beef, false, false, P::Market, mar1, QDate(2026, 12, 31), none, R::Exempt, ""},
             {"day after the period", 900'000, B::Beef, false, false, P::Market, mar1, QDate(2027, 1, 1), none, R::Outside, "特例の期間外"},
+            // Entries no window takes, from files of earlier versions: never exempt.
+            {"negative price", -500'000, B::Beef, false, false, P::Market, mar1, jun1, none, R::Taxed, "売却価額が0円以下"},
+            {"price 0", 0, B::Dairy, false, false, P::Market, mar1, jun1, none, R::Taxed, "売却価額が0円以下"},
+            {"sold before bought", 900'000, B::Beef, false, false, P::Market, QDate(2026, 6, 2), jun1, none, R::Outside, "日付が合わない（売却日が導入日より前）"},
+            {"consigned, born after the sale", 900'000, B::Beef, false, false, P::Consigned, mar1, QDate(2026, 5, 20), QDate(2026, 12, 1), R::Outside, "日付が合わない（生年月日が売却日より後）"},
+            {"bought in before its birth", 900'000, B::Beef, false, false, P::Market, mar1, jun1, QDate(2026, 3, 2), R::Outside, "日付が合わない（生年月日が導入日より後）"},
+            {"home-bred, born after its dam's service", 900'000, B::Beef, false, true, P::Consigned, mar1, jun1, QDate(2026, 3, 2), R::Exempt, ""},
         };
         // clang-format on
         for (const Row &r : rows) {
             SoldHead h;
-            if (r.price >= 0) h.price = r.price;
+            h.price = r.price;
             h.breed = r.breed;
             h.registered = r.registered;
             h.homeBred = r.homeBred;
@@ -64,6 +72,9 @@ class TstJudgement : public QObject {
                 v.result == r.result && v.reason == QString::fromUtf8(r.reason),
                 qPrintable(
                     QStringLiteral("%1: %2 %3").arg(r.name, Judgement::label(v.result), v.reason)));
+            // No price of 0 or below in the report's totals: a negative one would cut the base.
+            const SaleReport::Summary sum = SaleReport::summarize({h}, std::nullopt);
+            QCOMPARE(sum.totals[sum.lines[0].group()].price, r.price > 0 ? *r.price : 0);
         }
     }
 };

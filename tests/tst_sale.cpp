@@ -104,7 +104,7 @@ class TstSale : public QObject {
                       four = "4|500000|1|1|1|1|2000-03-03";
         const auto one = [&](const QString &fields) { return "1|" + fields + ";" + three + four; };
         const QString none = one("NULL|NULL|NULL|NULL|NULL|NULL");
-        const QString badAmount = "「売却価額」には -2,147,483,648 から 2,147,483,647 までの金額";
+        const QString badAmount = "「売却価額」には 1 から 2,147,483,647 までの金額";
         QTest::newRow("Enter through a row, from its last field to the next row")
             << "1200000|⏎|1|⏎|1|⏎|1|⏎|0|⏎|H12.4.1|⏎"
             << "3 1,0:" << one("1200000|1|1|1|0|2000-04-01") << "";
@@ -123,6 +123,29 @@ class TstSale : public QObject {
         QTest::newRow("a bad amount: the ledgers' message, the typing kept")
             << "12x|↓"
             << "3 0,0:12x" << none << badAmount;
+        QTest::newRow("a negative price is refused, the typing kept")
+            << "-500000|↓"
+            << "3 0,0:-500000" << none << badAmount;
+        QTest::newRow("a price of 0 is refused") << "0|↓"
+                                                 << "3 0,0:0" << none << badAmount;
+        QTest::newRow("a price of 1 yen is taken")
+            << "1|↓"
+            << "3 1,0:" << one("1|NULL|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("born after the sale")
+            << "→|→|→|→|→|H13.6.2|⏎"
+            << "3 0,5:H13.6.2" << none << "「生年月日」が売却日（H13/6/1）より後になっています。";
+        QTest::newRow("a calf bought in, born after its 導入日")
+            << "→|→|→|→|→|H12.4.2|⏎"
+            << "3 0,5:H12.4.2" << none << "「生年月日」が導入日（H12/4/1）より後になっています。";
+        QTest::newRow("a home-bred calf, born after its dam's service")
+            << "→|→|→|→|1|→|H12.4.2|⏎"
+            << "3 1,0:" << one("NULL|NULL|NULL|NULL|1|2000-04-02") << "";
+        QTest::newRow("Enter on the list's last field stores the row, 判定表 next")
+            << "↓|↓|→|→|→|→|→|H12.1.1|⏎"
+            << "3 -" << none.chopped(four.size()) + "4|500000|1|1|1|1|2000-01-01"
+            << "";
+        QTest::newRow("↑ from 判定表 back to the last field") << "↓|↓|→|→|→|→|→|⏎|↑"
+                                                              << "3 2,5:H12/3/3" << none << "";
         QTest::newRow("a bad date at the row's end")
             << "←|→|→|→|→|→|H13/2/29|⏎"
             << "3 0,5:H13/2/29" << none
