@@ -66,6 +66,17 @@ QList<Entry> entries(const QString &yearFileName) {
     return found;
 }
 
+// Per year file, by full path: the stamp the last restore left it with, and the snapshots
+// taken before the first and the latest restore of that run.
+struct Run {
+    QByteArray stamp;
+    QString first, last;
+};
+QHash<QString, Run> &runs() {
+    static QHash<QString, Run> byPath;
+    return byPath;
+}
+
 QString inFolder(const QString &name) {
     return Backup::Folder + QLatin1Char('/') + name;
 }
@@ -162,14 +173,27 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
         return false;
     }
     MORIVA_CHECKPOINT("backup made");
+    Run &run = runs()[info.absoluteFilePath()];
+    QString replaced;  // what the restore before this one of the run had brought back
+    if (kind == Kind::BeforeRestore) {
+        if (run.stamp.isEmpty() || run.stamp != YearFile::stamp(file.fileName()))
+            run = {{}, name, {}};
+        else if (run.last != run.first)
+            replaced = run.last;
+        if (run.first.isEmpty()) run.first = name;
+        run.last = name;
+    }
     // The newest snapshot before a clear, and before a restore, stays out of the count
-    // until a newer one of its kind replaces it; the one just made never goes.
+    // until a newer one of its kind replaces it, and so does the one before a run of
+    // restores; the one just made never goes.
     QStringList all = of(file.fileName());
     for (const Kind kept : {Kind::BeforeClear, Kind::BeforeRestore}) {
         const auto newest = std::find_if(all.crbegin(), all.crend(),
                                          [kept](const QString &n) { return kindOf(n) == kept; });
         if (newest != all.crend()) all.removeAt(all.crend() - newest - 1);
     }
+    all.removeOne(run.first);
+    if (!replaced.isEmpty() && all.removeOne(replaced)) QFile::remove(inFolder(replaced));
     while (all.size() > Generations && all.first() != name)
         QFile::remove(inFolder(all.takeFirst()));
     // What a crash left half-made of an earlier backup of this file.
@@ -178,6 +202,10 @@ bool Backup::make(const YearFile &file, QString *error, Kind kind) {
         QDir::Files);
     for (const QString &name : leftovers) QFile::remove(inFolder(name));
     return true;
+}
+
+void Backup::restored(const QString &yearFileName) {
+    runs()[QFileInfo(yearFileName).absoluteFilePath()].stamp = YearFile::stamp(yearFileName);
 }
 
 void Backup::beforeChange(const YearFile &file) {

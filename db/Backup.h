@@ -19,13 +19,22 @@ inline const QString Folder = QStringLiteral("backup");
 constexpr int Generations = 10;
 
 // A snapshot taken before a restore ends in "_restore" and is kept like the one before a
-// clear, so that a restore can itself be undone.
+// clear, so that a restore can itself be undone. Restores one after another, with no
+// change to the year between them, are one run: the snapshot taken before the first of
+// them holds what the farmer had and stays until the file changes; one taken before a
+// later one holds only what a restore brought back and goes when the next is taken, so
+// that trying copies one by one pushes no older backup out. A run is known to this run
+// of the program only.
 enum class Kind { Ordinary, BeforeClear, BeforeRestore };
 
 // Takes a snapshot of the file open on `file` now. Older generations are removed only
 // once the new one is complete and checked, so a failure never costs a good backup.
 // On failure nothing is left behind and *error says why, in Japanese.
 bool make(const YearFile &file, QString *error, Kind kind = Kind::Ordinary);
+
+// A restore has just put the year file in place: a restore over it before it changes
+// continues the run.
+void restored(const QString &yearFileName);
 
 // Before the first change of the current year file on a calendar day: a snapshot,
 // unless the folder already holds one from that day. A failure is not reported here;

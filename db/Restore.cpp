@@ -10,6 +10,7 @@
 #include "Backup.h"
 #include "Checkpoint.h"
 #include "MsgText.h"
+#include "PointerFile.h"
 #include "Snapshot.h"
 #include "YearFile.h"
 
@@ -28,20 +29,98 @@ std::optional<std::pair<QString, QDateTime>> backupName(const QString &name) {
                      QDateTime::fromString(m.captured(2), QStringLiteral("yyyy-MM-dd_HHmmss"))};
 }
 
+// What can be told of a copy before SQLite opens it, which would follow a link out of
+// the folder: "" when it may be opened.
+QString beforeOpening(const Restore::Copy &c) {
+    const QFileInfo info(c.path);
+    const QString label = MsgText::fileLabel(c.path);
+    if (info.isSymLink())
+        return QStringLiteral("%1 はほかの場所のファイルを指すリンクなので、戻せません。")
+            .arg(label);
+    // A flipped bit or a hand edit that SQLite's check cannot see (a calf's name) changes
+    // the bytes the list gives.
+    if (c.listed && info.isFile() && SavedBackup::sha256Of(c.path) != c.listed->sha256)
+        return QStringLiteral(
+                   "%1 は %2 に書かれた中身と違います。\n"
+                   "保存したあとで書き換わったか、壊れています。")
+            .arg(label, SavedBackup::ListName);
+    return {};
+}
+
+// Opens a copy to read it, checked as far as it can be without restoring it.
+std::shared_ptr<YearFile> openCopy(const Restore::Copy &c, std::optional<Snapshot::Counts> *counts,
+                                   QString *problem) {
+    *problem = beforeOpening(c);
+    if (!problem->isEmpty()) return nullptr;
+    auto file = YearFile::open(c.path, problem, true);
+    if (file) *counts = Snapshot::counts(*file, QStringLiteral("1"), problem);
+    if (!file || !*counts) return nullptr;
+    if (c.listed && (**counts)[0] != c.listed->heads) {
+        *problem = QStringLiteral("%1 の子牛は %2 頭で、%3 の %4 頭と合いません。")
+                       .arg(MsgText::fileLabel(c.path), QString::number((**counts)[0]),
+                            SavedBackup::ListName, QString::number(c.listed->heads));
+        return nullptr;
+    }
+    return file;
+}
+
 // Reads what the list shows of a copy, or why it cannot be restored.
 void describe(Restore::Copy *copy, const SavedBackup::Closing &closing) {
-    const auto file = YearFile::open(copy->path, &copy->problem, true);
+    if (!copy->problem.isEmpty()) return;  // its folder as a whole cannot be trusted
+    std::optional<Snapshot::Counts> counts;
+    const auto file = openCopy(*copy, &counts, &copy->problem);
     if (!file) return;
-    const auto counts = Snapshot::counts(*file, QStringLiteral("1"), &copy->problem);
-    if (!counts) return;
     copy->heads = (*counts)[0];
     if (closing) copy->closing = closing(file);
 }
 
+// A problem's first line as the copy's row shows it: every message names the file
+// first, and its path would fill the column.
+QString inWords(const QString &problem, const QString &path) {
+    return problem.section(QLatin1Char('\n'), 0, 0)
+        .replace(MsgText::fileLabel(path) + QLatin1Char(' '), QStringLiteral("この写し"))
+        .remove(QStringLiteral("ファイルには手を加えていません。"))
+        .trimmed();
+}
+
+// Links are listed, never followed: QDir::System brings those whose target is gone.
+QStringList filesIn(const QString &folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
+}
+
 void savedYears(const QString &folder, const QDateTime &made, QList<Restore::Copy> *found) {
-    for (const QString &name : QDir(folder).entryList(QDir::Files, QDir::Name))
-        if (YearName.match(name).hasMatch())
-            found->append({QDir(folder).filePath(name), name, made, Restore::Kind::Saved});
+    QHash<QString, SavedBackup::Listed> listed;
+    QString problem;  // of the folder as a whole
+    SavedBackup::List list = SavedBackup::List::Unusable;
+    if (QFileInfo(folder).isSymLink())
+        problem = QStringLiteral(
+            "このバックアップのフォルダはほかの場所を指すリンクなので、戻せません。");
+    else if (QFileInfo(QDir(folder).filePath(PointerFile::Name)).isSymLink())
+        problem =
+            QStringLiteral("このバックアップの %1 はほかの場所を指すリンクなので、戻せません。")
+                .arg(PointerFile::Name);
+    else
+        list = SavedBackup::readList(folder, &listed, &problem);
+    QStringList names = filesIn(folder);
+    names.removeIf([](const QString &n) { return !YearName.match(n).hasMatch(); });
+    // A year the list names and the folder lacks: the backup is not whole. Only a year's
+    // own name is taken from the list, never a path out of the folder.
+    for (auto y = listed.cbegin(); y != listed.cend(); ++y)
+        if (YearName.match(y.key()).hasMatch() && !names.contains(y.key())) names << y.key();
+    names.sort();
+    for (const QString &name : names) {
+        Restore::Copy c{QDir(folder).filePath(name), name, made, Restore::Kind::Saved};
+        c.problem = problem;
+        if (list == SavedBackup::List::Missing)
+            c.caution = QStringLiteral("%1 がないので、保存したときのままか確かめられません。")
+                            .arg(SavedBackup::ListName);
+        else if (list == SavedBackup::List::Read && listed.contains(name))
+            c.listed = listed.value(name);
+        else if (list == SavedBackup::List::Read)
+            c.problem = QStringLiteral("%1 は %2 に載っていません。")
+                            .arg(MsgText::fileLabel(c.path), SavedBackup::ListName);
+        found->append(c);
+    }
 }
 
 }  // namespace
@@ -49,7 +128,7 @@ void savedYears(const QString &folder, const QDateTime &made, QList<Restore::Cop
 QList<Restore::Copy> Restore::find(const QString &savedFolder,
                                    const SavedBackup::Closing &closing) {
     QList<Copy> found;
-    for (const QString &name : QDir(Backup::Folder).entryList(QDir::Files, QDir::Name)) {
+    for (const QString &name : filesIn(Backup::Folder)) {
         const auto named = backupName(name);
         if (!named) continue;
         const Backup::Kind kind = Backup::kindOf(name);
@@ -74,7 +153,10 @@ QList<Restore::Copy> Restore::find(const QString &savedFolder,
                            &found);
         }
     }
-    for (Copy &c : found) describe(&c, closing);
+    for (Copy &c : found) {
+        describe(&c, closing);
+        c.reason = c.problem.isEmpty() ? c.caution : inWords(c.problem, c.path);
+    }
     std::stable_sort(found.begin(), found.end(),
                      [](const Copy &a, const Copy &b) { return a.made > b.made; });
     return found;
@@ -85,16 +167,19 @@ bool Restore::restore(const Copy &copy, const std::function<void()> &release, QS
     const QString temporary = Snapshot::temporaryPath(target);
     auto fail = [&](const QString &why) {
         Snapshot::discard(temporary);
-        *error = QStringLiteral("%1 をバックアップから戻せませんでした。%1 は元のままです。\n%2")
-                     .arg(target, why);
+        // The copy names itself where it is at fault; whatever else refuses is here.
+        *error =
+            QStringLiteral(
+                "%1 をバックアップから戻せませんでした。作業フォルダ %2 の %1 は元のままです。\n%3")
+                .arg(target, MsgText::fileLabel(QDir::currentPath()), why);
         return false;
     };
+    if (!copy.problem.isEmpty()) return fail(copy.problem);
     QString why;
     {
-        const auto source = YearFile::open(copy.path, &why, true);
+        std::optional<Snapshot::Counts> expected;
+        const auto source = openCopy(copy, &expected, &why);
         if (!source) return fail(why);
-        const auto expected = Snapshot::counts(*source, QStringLiteral("1"), &why);
-        if (!expected) return fail(why);
         if (QFile::exists(target)) {
             const auto now = YearFile::open(target, &why, true);
             // A file that cannot be opened is what a restore is most often for. It is
@@ -129,5 +214,6 @@ bool Restore::restore(const Copy &copy, const std::function<void()> &release, QS
     MORIVA_CHECKPOINT("restore: renamed");
     YearFile::renamed(temporary, target, stamp);
     Snapshot::sync(QDir::currentPath(), &why, true);
+    Backup::restored(target);
     return true;
 }

@@ -22,19 +22,14 @@
 
 namespace {
 
+const QString ListColumns = QStringLiteral("年度\tファイル\t頭数\t期末棚卸計\tSHA-256");
+
 // Only the names the program gives its years: a stray "cowdata13 (copy).mdb" is no year.
 QStringList yearFiles() {
     static const QRegularExpression yearName(QStringLiteral("^cowdata[0-9]{1,2}\\.mdb$"));
     QStringList names = QDir::current().entryList(QDir::Files, QDir::Name);
     names.removeIf([](const QString &n) { return !yearName.match(n).hasMatch(); });
     return names;
-}
-
-QString sha256Of(const QString &path) {
-    QFile f(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f)) return {};
-    return QString::fromLatin1(hash.result().toHex());
 }
 
 // One year into folder: copied, checked, synced; its line of the list in *line.
@@ -58,7 +53,7 @@ QString saveYear(const QString &name, const QString &folder, const SavedBackup::
                     .join(QLatin1Char('\t'));
     }
     if (!Snapshot::sync(path, &error)) return error;
-    const QString sum = sha256Of(path);
+    const QString sum = SavedBackup::sha256Of(path);
     if (sum.isEmpty()) return QStringLiteral("%1 の写しを読み返せません。").arg(name);
     *line += QLatin1Char('\t') + sum;
     return {};
@@ -81,7 +76,7 @@ QString fill(const QString &folder, const SavedBackup::Closing &closing, const Q
     QStringList lines = {
         QStringLiteral("Moriva バックアップ %1").arg(made),
         QStringLiteral("作業フォルダ：%1").arg(QDir::toNativeSeparators(QDir::currentPath())),
-        QString(), QStringLiteral("年度\tファイル\t頭数\t期末棚卸計\tSHA-256")};
+        QString(), ListColumns};
     const QStringList names = yearFiles();
     if (names.isEmpty()) return QStringLiteral("作業フォルダに年度のデータファイルがありません。");
     for (const QString &name : names) {
@@ -146,11 +141,62 @@ bool SavedBackup::save(const QString &target, const Closing &closing, Saved *sav
                 QStringLiteral("%1 の名前を変えられません。").arg(QFileInfo(temporary).fileName());
     }
     if (!why.isEmpty()) {
-        QDir(temporary).removeRecursively();
+        // A stick turned read-only keeps a folder that holds everything but the check.
+        if (!QDir(temporary).removeRecursively())
+            why += QStringLiteral(
+                       "\n書きかけのフォルダ %1 を消せませんでした。使わずに消してください。")
+                       .arg(QDir::toNativeSeparators(temporary));
         return fail(why);
     }
-    Snapshot::sync(where, &why, true);  // the new name is there either way
     MORIVA_CHECKPOINT("saved backup renamed");
+    // A stick pulled out now takes the new name with it. Whatever of the folder survives
+    // is checked against its list before a restore offers it, so it is left alone.
+    if (!Snapshot::sync(where, &why, true))
+        return fail(why + QStringLiteral("\nフォルダ %1 が残っているか確かめられません。"
+                                         "もう一度保存してください。")
+                              .arg(QDir::toNativeSeparators(finalPath)));
     *saved = {finalPath, years};
     return true;
+}
+
+QString SavedBackup::sha256Of(const QString &path) {
+    QFile f(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f)) return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+SavedBackup::List SavedBackup::readList(const QString &folder, QHash<QString, Listed> *years,
+                                        QString *problem) {
+    const QFileInfo info(QDir(folder).filePath(ListName));
+    if (!info.exists() && !info.isSymLink()) return List::Missing;
+    const auto unusable = [&](const QString &why) {
+        *problem = QStringLiteral("このバックアップの %1 %2").arg(ListName, why);
+        years->clear();
+        return List::Unusable;
+    };
+    if (info.isSymLink())
+        return unusable(QStringLiteral("はほかの場所を指すリンクなので、写しを確かめられません。"));
+    QFile f(info.filePath());
+    if (!info.isFile() || !f.open(QIODevice::ReadOnly))
+        return unusable(QStringLiteral("が読めないので、写しを確かめられません。"));
+    // Written with a BOM and CRLF; an editor that saved it again may have dropped either.
+    QString text = QString::fromUtf8(f.readAll());
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    const qsizetype start = lines.indexOf(ListColumns);
+    if (start < 0) return unusable(QStringLiteral("の形式が違うので、写しを確かめられません。"));
+    for (qsizetype n = start + 1; n < lines.size(); ++n) {
+        if (lines[n].isEmpty()) continue;
+        const QStringList cells = lines[n].split(QLatin1Char('\t'));
+        bool counted = false;
+        const qint64 heads = cells.value(2).toLongLong(&counted);
+        if (cells.size() != 5 || !counted || years->contains(cells[1]))
+            return unusable(
+                QStringLiteral("の %1 行目が読めないので、写しを確かめられません。").arg(n + 1));
+        years->insert(cells[1], {heads, cells[4]});
+    }
+    return List::Read;
 }

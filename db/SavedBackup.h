@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -26,8 +27,23 @@ struct Saved {
     int years = 0;
 };
 
-// Saves into a new folder inside target. On failure nothing it wrote is left, the
-// working folder is untouched, and *error names the folder and the cause in Japanese.
+// Saves into a new folder inside target. On failure the working folder is untouched and
+// *error names the folder and the cause in Japanese; nothing it wrote is left, or the
+// message names what is.
 bool save(const QString &target, const Closing &closing, Saved *saved, QString *error);
+
+// One year as the list beside the copies gives it, for a restore to check the copy by.
+struct Listed {
+    qint64 heads = 0;
+    QString sha256;
+};
+enum class List { Missing, Unusable, Read };
+// Reads the list of the saved backup in folder into *years, by file name. Unusable (with
+// *problem in Japanese) for a list that is a link, cannot be read or is not one the save
+// writes: its copies cannot be checked by it.
+List readList(const QString &folder, QHash<QString, Listed> *years, QString *problem);
+
+// The file's SHA-256 in lowercase hex, as the list gives it; "" when it cannot be read.
+QString sha256Of(const QString &path);
 
 }  // namespace SavedBackup

@@ -128,14 +128,27 @@ bool Snapshot::copy(const YearFile &from, const QString &path, QString *error) {
         return true;
     }
     const QSqlError failure(detail, {}, QSqlError::StatementError, QString::number(rc & 0xff));
+    // The folder is named: a restore copies from a stick, and a full disk or a folder that
+    // cannot be written is the one the copy goes to.
     *error = MsgText::withDetail(
-        QStringLiteral("%1 の写しを作れません。%2").arg(from.fileName(), storageHint(failure)),
+        QStringLiteral("%1 の写しをフォルダ %2 に作れません。%3")
+            .arg(from.fileName(), MsgText::fileLabel(QFileInfo(path).absolutePath()),
+                 storageHint(failure)),
         detail);
     discard(path);
     return false;
 }
 
+namespace {
+std::function<void(const QString &, bool)> beforeSync;
+}
+
+void Snapshot::setBeforeSync(std::function<void(const QString &, bool)> hook) {
+    beforeSync = std::move(hook);
+}
+
 bool Snapshot::sync(const QString &path, QString *error, bool folder) {
+    if (beforeSync) beforeSync(path, folder);
     if (syncPath(path, folder)) return true;
     *error = QStringLiteral("%1 をディスクに書き出せません。").arg(QFileInfo(path).fileName());
     return false;

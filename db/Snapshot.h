@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 
 class QSqlError;
@@ -32,6 +33,9 @@ bool copy(const YearFile &from, const QString &path, QString *error);
 // Forces a closed file (or a folder's entries) to the disk; SQLite does not sync what
 // VACUUM INTO writes.
 bool sync(const QString &path, QString *error, bool folder = false);
+// Test seam: called with each path just before it is synced, so that a test can pull the
+// medium out or make it read-only at that moment; empty restores the default.
+void setBeforeSync(std::function<void(const QString &path, bool folder)> hook);
 
 // Renames a finished, synced file to its final name, never replacing a file that is
 // there, and syncs the folder so that the new name survives a power cut.

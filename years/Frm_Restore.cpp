@@ -42,8 +42,22 @@ QString kindName(Restore::Kind kind) {
     return {};
 }
 
-QString madeText(const Restore::Copy &c) {
-    return c.made.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+// When each copy was made as its row says it: to the minute, and to the second where
+// rows would look alike. A saved backup's folder name knows only the minute.
+QStringList madeTexts(const QList<Restore::Copy> &copies) {
+    QStringList minutes;
+    for (const Restore::Copy &c : copies)
+        minutes << c.made.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    QStringList texts = minutes;
+    for (int r = 0; r < copies.size(); ++r)
+        if (minutes.count(minutes[r]) > 1 && copies[r].kind != Restore::Kind::Saved)
+            texts[r] = copies[r].made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return texts;
+}
+
+// The question before a restore, with what could not be checked.
+QString withCaution(const QString &question, const QString &caution) {
+    return caution.isEmpty() ? question : question + QLatin1Char('\n') + caution;
 }
 
 }  // namespace
@@ -65,16 +79,17 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
     setObjectName(QStringLiteral("Frm_Restore"));
     setWindowTitle(Title);
     grid_Copies->setObjectName(QStringLiteral("grid_Copies"));
-    grid_Copies->setColumnCount(5);
+    grid_Copies->setColumnCount(6);
     grid_Copies->setHorizontalHeaderLabels({QStringLiteral("年度"), QStringLiteral("作った日時"),
                                             QStringLiteral("種類"), QStringLiteral("頭数"),
-                                            QStringLiteral("期末棚卸計")});
+                                            QStringLiteral("期末棚卸計"), QStringLiteral("備考")});
     grid_Copies->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_Copies->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_Copies->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_Copies->setTabKeyNavigation(false);  // Tab leaves the list for the buttons
     grid_Copies->verticalHeader()->hide();
-    grid_Copies->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid_Copies->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid_Copies->horizontalHeader()->setStretchLastSection(true);
 
     auto *cmd_Folder = new QPushButton(QStringLiteral("フォルダを選ぶ..."), this);
     cmd_Folder->setObjectName(QStringLiteral("cmd_Folder"));
@@ -119,23 +134,25 @@ Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTa
 
 void Frm_Restore::fill() {
     copies_ = Restore::find(savedFolder_, Frm_Wk::closingOf);
+    made_ = madeTexts(copies_);
     cmd_RestoreAll->setEnabled(false);
     grid_Copies->setRowCount(int(copies_.size()));
     for (int r = 0; r < copies_.size(); ++r) {
         const Restore::Copy &c = copies_[r];
         const bool usable = c.problem.isEmpty();
-        const QStringList cells = {M_Cow::yearOfFileName(c.yearFile), madeText(c), kindName(c.kind),
-                                   usable ? Amount::format(c.heads) : QStringLiteral("読めません"),
-                                   !usable     ? c.problem.section(QLatin1Char('\n'), 0, 0)
-                                   : c.closing ? Amount::format(*c.closing)
-                                               : QString()};
+        const QStringList cells = {M_Cow::yearOfFileName(c.yearFile),
+                                   made_[r],
+                                   kindName(c.kind),
+                                   usable ? Amount::format(c.heads) : QString(),
+                                   usable && c.closing ? Amount::format(*c.closing) : QString(),
+                                   c.reason};
         for (int col = 0; col < cells.size(); ++col) {
             auto *item = new QTableWidgetItem(cells[col]);
-            if (col == 3 || (col == 4 && usable))
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            item->setToolTip(usable ? QDir::toNativeSeparators(c.path) : c.problem);
+            if (col == 3 || col == 4) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            item->setToolTip(QDir::toNativeSeparators(c.path) +
+                             (usable ? QString() : QLatin1Char('\n') + c.problem));
             // Greyed and not selectable: a copy that cannot be used is never restored.
-            if (!usable) item->setFlags(Qt::ItemIsEnabled);
+            if (!usable) item->setFlags(Qt::NoItemFlags);
             grid_Copies->setItem(r, col, item);
         }
     }
@@ -191,9 +208,10 @@ void Frm_Restore::cmd_Restore_Click() {
         now = counts ? QStringLiteral("（子牛 %1 頭）").arg(Amount::format((*counts)[0]))
                      : QStringLiteral("（読めません）");
     }
-    if (!confirm(QStringLiteral("%1%2を %3 の写し（子牛 %4 頭）に戻します。"
-                                "今のファイルはバックアップに残します。")
-                     .arg(c.yearFile, now, madeText(c), Amount::format(c.heads))))
+    if (!confirm(withCaution(QStringLiteral("%1%2を %3 の写し（子牛 %4 頭）に戻します。"
+                                            "今のファイルはバックアップに残します。")
+                                 .arg(c.yearFile, now, made_[r], Amount::format(c.heads)),
+                             c.caution)))
         return;
     QString error;
     if (!restoreCopy(c, &error)) {
@@ -221,8 +239,8 @@ void Frm_Restore::cmd_RestoreAll_Click() {
     if (!unusable.isEmpty()) {
         MsgBox::show(
             this,
-            QStringLiteral("%1 のうち %2 が読めないため、まとめては戻せません。"
-                           "読める年度を一つずつ戻してください。")
+            QStringLiteral("%1 のうち %2 が使えないため、まとめては戻せません。"
+                           "使える年度を一つずつ戻してください。")
                 .arg(QDir::toNativeSeparators(folder), unusable.join(QStringLiteral("、"))),
             Title);
         return;
@@ -231,10 +249,11 @@ void Frm_Restore::cmd_RestoreAll_Click() {
         return a.yearFile < b.yearFile;
     });
     names.sort();
-    if (!confirm(QStringLiteral("%1 の写し（%2 の %3 年度分）をすべて戻します。"
-                                "今のファイルはバックアップに残します。")
-                     .arg(madeText(copies_[r]), names.join(QStringLiteral("、")),
-                          QString::number(names.size()))))
+    if (!confirm(withCaution(
+            QStringLiteral("%1 の写し（%2 の %3 年度分）をすべて戻します。"
+                           "今のファイルはバックアップに残します。")
+                .arg(made_[r], names.join(QStringLiteral("、")), QString::number(names.size())),
+            copies_[r].caution)))
         return;
     QStringList done;
     QString error;
@@ -250,7 +269,8 @@ void Frm_Restore::cmd_RestoreAll_Click() {
     }
     // The pointer file last: the year it names exists by now.
     QString pointed, problem;
-    if (ReadCurrentYear(&pointed, &problem, folder) == PointerFile::Read::Ok &&
+    if (!QFileInfo(QDir(folder).filePath(PointerFile::Name)).isSymLink() &&
+        ReadCurrentYear(&pointed, &problem, folder) == PointerFile::Read::Ok &&
         done.contains(pointed) && pointed != M_Cow::DbFileName &&
         !YearProcedures::switchYear(pointed, &error)) {
         MsgBox::show(this, error, Title);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QStringList>
 #include <functional>
 
 #include "Restore.h"
@@ -38,6 +39,7 @@ class Frm_Restore : public QDialog {
 
     QString savedFolder_;
     QList<Restore::Copy> copies_;
+    QStringList made_;  // each row's moment as it shows it
     QTableWidget *grid_Copies;
     QPushButton *cmd_RestoreAll;
 };
