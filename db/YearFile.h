@@ -8,7 +8,9 @@
 
 // One connection on one year file of the working folder, held by whoever opened it
 // until it is destroyed. Opening never creates a file and refuses any file that is not
-// one of ours; nothing is written to a refused file.
+// one of ours, down to its schema: a trigger, view or index of anyone else's making, or
+// one of ours changed, would run with the farmer's next save. Nothing is written to a
+// refused file.
 class YearFile {
   public:
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'

@@ -115,7 +115,9 @@ const std::map<QString, std::function<bool()>> operations = {
              if (grid->item(r, 0)->text() == M_Cow::yearOfFileName(M_Cow::DbFileName))
                  grid->selectRow(r);
          window.cmd_Restore_Click();
-         return MsgBox::shown().last().text == QStringLiteral("バックアップから戻しました。");
+         // A copy the window refuses to offer is not restored, and nothing is said.
+         return !MsgBox::shown().isEmpty() &&
+                MsgBox::shown().last().text == QStringLiteral("バックアップから戻しました。");
      }},
     {"dataclear",
      [] {

@@ -365,6 +365,10 @@ class TstStartUp : public QObject {
             execAll(Y13, {"CREATE TABLE T_Cow (No)", "CREATE TABLE T_Cost (x)",
                           "CREATE TABLE T_Proseed (x)"});
         });
+        QTest::newRow("a trigger of someone else's") << F([] {
+            execAll(Y13, {"CREATE TRIGGER wipe AFTER UPDATE ON T_Proseed BEGIN "
+                          "DELETE FROM T_Cow; DELETE FROM T_Cost; END"});
+        });
         QTest::newRow("calf page: cell pointer out of the page")
             << F([] { damageCalfPage(8, QByteArray("\xff\xf0", 2)); });
         QTest::newRow("calf page: cell count beyond its cells")
