@@ -338,10 +338,20 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
     return {};
 }
 
+// Files of an earlier version this run could not bring up to this one, with their stamps:
+// read as they are until something changes them, so that one run shows one state.
+QHash<QString, QByteArray> &notUpgraded() {
+    static QHash<QString, QByteArray> stamps;  // by absolute path
+    return stamps;
+}
+
 }  // namespace
 
-YearFile::YearFile(QString connection, QString fileName, QString path)
-    : connection_(std::move(connection)), fileName_(std::move(fileName)), path_(std::move(path)) {}
+YearFile::YearFile(QString connection, QString fileName, QString path, bool readOnly)
+    : connection_(std::move(connection)),
+      fileName_(std::move(fileName)),
+      path_(std::move(path)),
+      readOnly_(readOnly) {}
 
 std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
@@ -356,6 +366,7 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
     }
     const QString path = info.absoluteFilePath();
     const QByteArray stamp = stampOf(path);
+    readOnly = readOnly || (!stamp.isEmpty() && notUpgraded().value(path) == stamp);
     const QString name = nextConnectionName();
     std::shared_ptr<YearFile> opened;
     {
@@ -380,15 +391,33 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
             if (problem.isEmpty()) walkedFiles().insert(path, stampOf(path));
         }
         if (problem.isEmpty()) {
-            opened.reset(new YearFile(name, fileName, path));
+            opened.reset(new YearFile(name, fileName, path, readOnly));
         } else {
             *error = problem;
             db.close();
         }
     }
-    if (opened && (readOnly || opened->upgrade(error))) return opened;
-    if (!opened) QSqlDatabase::removeDatabase(name);
-    return nullptr;
+    if (!opened) {
+        QSqlDatabase::removeDatabase(name);
+        return nullptr;
+    }
+    QString why;
+    if (readOnly || opened->upgrade(&why)) return opened;
+    opened.reset();
+    // A file still being made is the caller's to discard; the farmer's own year is shown.
+    if (Snapshot::isTemporary(path)) {
+        *error = why;
+        return nullptr;
+    }
+    if (!(opened = open(fileName, error, true))) return nullptr;
+    const bool told = notUpgraded().contains(path);
+    notUpgraded().insert(path, stampOf(path));
+    if (!told)
+        MsgText::tell(MsgText::beforeDetail(
+            why, QStringLiteral("見るだけで開きます（変更は保存できず、売却の項目は空欄です）。\n"
+                                "書き込めるようになってから Moriva を起動し直すと、"
+                                "そのとき更新します。")));
+    return opened;
 }
 
 bool YearFile::upgrade(QString *error) {
@@ -480,6 +509,11 @@ QString YearFile::readFailure(const QString &detail) const {
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
+    if (readOnly_) {
+        *error = QStringLiteral("%1 は見るだけで開いているため、変更は保存されていません。")
+                     .arg(MsgText::fileLabel(fileName_));
+        return false;
+    }
     // Every change of a year file passes here, so this is where the day's first change
     // of the current year is preceded by a backup.
     Backup::beforeChange(*this);

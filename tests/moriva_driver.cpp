@@ -49,8 +49,9 @@ bool yearProcedure(bool (*procedure)(const QString &, QString *)) {
 // Each operation returns whether it did what it was asked; a refusal shows a message.
 const std::map<QString, std::function<bool()>> operations = {
     {"start", [] { return true; }},
-    // The start itself brings a year file of an earlier version up to this one.
-    {"upgrade", [] { return true; }},
+    // The start itself brings a year file of an earlier version up to this one, or
+    // shows it only to be read when it cannot.
+    {"upgrade", [] { return !Frm_Wk::instance()->file()->readOnly(); }},
     {"hold",
      [] {
          std::printf("ready\n");
