@@ -1,13 +1,17 @@
 #include "YearFile.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 
 #include "Backup.h"
@@ -20,6 +24,192 @@
 #endif
 
 namespace {
+
+// A column a version added to a table of the version before. Columns are only ever
+// added, nullable, so that the rows already there stand for "not entered".
+struct AddedColumn {
+    const char *table, *name, *definition;
+};
+
+// What turns a file of version n into one of version n + 1, at index n - 1.
+const QList<QList<AddedColumn>> &upgradeSteps() {
+    static const QList<QList<AddedColumn>> steps = {
+        {{"T_Cow", "S_Kingaku",
+          "INTEGER CHECK (S_Kingaku IS NULL OR (typeof(S_Kingaku) = 'integer' AND S_Kingaku "
+          "BETWEEN -2147483648 AND 2147483647))"},
+         {"T_Cow", "S_Hinsyu",
+          "INTEGER CHECK (S_Hinsyu IS NULL OR (typeof(S_Hinsyu) = 'integer' AND S_Hinsyu "
+          "BETWEEN 1 AND 4))"},
+         {"T_Cow", "S_Touroku",
+          "INTEGER CHECK (S_Touroku IS NULL OR (typeof(S_Touroku) = 'integer' AND S_Touroku "
+          "IN (0, 1)))"},
+         {"T_Cow", "S_Saki",
+          "INTEGER CHECK (S_Saki IS NULL OR (typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 "
+          "AND 3))"},
+         {"T_Cow", "S_Jika",
+          "INTEGER CHECK (S_Jika IS NULL OR (typeof(S_Jika) = 'integer' AND S_Jika IN (0, 1)))"},
+         {"T_Cow", "S_Birth",
+          "TEXT CHECK (S_Birth IS NULL OR (typeof(S_Birth) = 'text' AND date(S_Birth, '+0 "
+          "days') IS S_Birth))"}},
+    };
+    static_assert(YearFile::SchemaVersion == 2, "one step for every version before this one");
+    return steps;
+}
+
+QString added(const AddedColumn &c) {
+    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+        .arg(QLatin1String(c.table), QLatin1String(c.name), QLatin1String(c.definition));
+}
+
+// The statement as SQLite reads it: comments gone, each run of blanks one space and none
+// beside a bracket or a comma, strings and quoted names as they are. SQLite rewrites a
+// table's stored text when a column is added or dropped, in its own spacing.
+QString normalized(QStringView sql) {
+    const auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+    };
+    const auto tight = [](QChar c) { return c == u'(' || c == u')' || c == u','; };
+    const auto at = [&](qsizetype i) { return i < sql.size() ? sql[i] : QChar(); };
+    QString out;
+    out.reserve(sql.size());
+    bool gap = false;
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql[i];
+        const bool line = c == u'-' && at(i + 1) == u'-', block = c == u'/' && at(i + 1) == u'*';
+        if (blank(c) || line || block) {
+            if (line || block) {
+                const qsizetype end = sql.indexOf(line ? u"\n" : u"*/", i + 2);
+                i = end < 0 ? sql.size() : end + (line ? 1 : 2);
+            } else {
+                ++i;
+            }
+            gap = true;
+            continue;
+        }
+        if (gap && !out.isEmpty() && !tight(out.back()) && !tight(c)) out += u' ';
+        gap = false;
+        qsizetype end = i + 1;
+        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            // A quote doubled stands for itself; brackets have no escape.
+            const QChar close = c == u'[' ? u']' : c;
+            for (;;) {
+                end = sql.indexOf(close, end);
+                end = end < 0 ? sql.size() : end + 1;
+                if (close == u']' || at(end) != close) break;
+                ++end;
+            }
+        }
+        out += sql.mid(i, end - i);
+        i = end;
+    }
+    return out;
+}
+
+struct SchemaObject {
+    QString type, name;
+    QString text;  // as stored; for one of ours "" when no file stores it so
+    QString sql;   // normalized; for one of ours only
+    // Comparing the stored texts first spares most files the normalizing.
+    bool isAs(const SchemaObject &own) const {
+        return type == own.type && (text == own.text || normalized(text) == own.sql);
+    }
+};
+using Schema = QMap<QString, SchemaObject>;  // by name in lower case, as SQLite matches names
+
+Schema schemaOf(sqlite3 *db) {
+    Schema schema;
+    sqlite3_stmt *q = nullptr;
+    const auto text = [&](int c) {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q, c)));
+    };
+    // An index SQLite makes for a table's own constraint has no text and runs nothing.
+    if (sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL",
+                           -1, &q, nullptr) == SQLITE_OK)
+        while (sqlite3_step(q) == SQLITE_ROW)
+            schema.insert(text(1).toLower(), {text(0), text(1), text(2), normalized(text(2))});
+    sqlite3_finalize(q);
+    return schema;
+}
+
+// The embedded template's schema, read in memory.
+Schema templateSchema() {
+    QFile in(QStringLiteral(":/moriva/cowdata.mdb"));
+    QByteArray bytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    sqlite3 *db = nullptr;
+    Schema schema;
+    if (!bytes.isEmpty() && sqlite3_open(":memory:", &db) == SQLITE_OK &&
+        sqlite3_deserialize(db, "main", reinterpret_cast<unsigned char *>(bytes.data()),
+                            bytes.size(), bytes.size(), SQLITE_DESERIALIZE_READONLY) == SQLITE_OK)
+        schema = schemaOf(db);
+    sqlite3_close(db);
+    return schema;
+}
+
+// The schema of a file of each version as the program makes it: this version's as the
+// template has it, each earlier one's without the columns added since. A file brought up
+// by the upgrade reads as the template does, SQLite keeping an added column's text as it
+// was given. Made once a run, without a statement that changes a schema: those cost
+// milliseconds each.
+const QHash<int, Schema> &ownSchemas() {
+    static const QHash<int, Schema> schemas = [] {
+        QHash<int, Schema> by;
+        Schema schema = templateSchema();
+        for (int v = YearFile::SchemaVersion; !schema.isEmpty(); --v) {
+            by.insert(v, schema);
+            if (v == 1) break;
+            for (const AddedColumn &c : upgradeSteps()[v - 2]) {
+                SchemaObject &table = schema[QString::fromLatin1(c.table).toLower()];
+                const QString column =
+                    u',' + normalized(QStringLiteral("%1 %2").arg(QLatin1String(c.name),
+                                                                  QLatin1String(c.definition)));
+                // Earlier versions stay unknown, and their files refused, should the
+                // template and its upgrade ever disagree.
+                if (table.sql.count(column) != 1) return by;
+                table.sql.remove(column);
+                table.text.clear();
+            }
+        }
+        return by;
+    }();
+    return schemas;
+}
+
+QString kindOf(const SchemaObject &o) {
+    if (o.type == QLatin1String("table")) return QStringLiteral("表");
+    if (o.type == QLatin1String("view")) return QStringLiteral("クエリ");
+    if (o.type == QLatin1String("index")) return QStringLiteral("インデックス");
+    if (o.type == QLatin1String("trigger")) return QStringLiteral("トリガー");
+    return o.type;
+}
+
+// What in the file's schema is not as ours has it, in Japanese; "" when nothing is. A table
+// of someone's own is left alone: nothing in it runs when ours are read or written.
+QString differenceFrom(const Schema &file, const Schema &own) {
+    for (const SchemaObject &o : own)
+        if (!file.value(o.name.toLower()).isAs(o))
+            return QStringLiteral("%1 %2 が Moriva のものと違います。").arg(kindOf(o), o.name);
+    for (const SchemaObject &f : file)
+        if (!own.contains(f.name.toLower()) &&
+            !(f.type == QLatin1String("table") &&
+              normalized(f.text).startsWith(QLatin1String("CREATE TABLE "), Qt::CaseInsensitive)))
+            return QStringLiteral("Moriva のものでない%1 %2 があります。").arg(kindOf(f), f.name);
+    return {};
+}
+
+sqlite3 *handleOf(const QSqlDatabase &db) {
+    const QVariant handle = db.driver()->handle();
+    return qstrcmp(handle.typeName(), "sqlite3*") == 0
+               ? *static_cast<sqlite3 *const *>(handle.constData())
+               : nullptr;
+}
+
+// A year file may come from anywhere: what its schema names runs with SQLite's harmless
+// functions only, and no statement can rewrite the schema behind SQLite's back.
+bool harden(const QSqlDatabase &db) {
+    sqlite3 *h = handleOf(db);
+    return h && sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr) == SQLITE_OK &&
+           sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr) == SQLITE_OK;
+}
 
 const QStringList requiredTables = {"T_Cow", "T_Cost", "T_Proseed"};
 const QStringList requiredViews = {"Q_Cow_Cal1",    "Q_Cost_Cal1",      "Q_Proseed_Cal1",
@@ -111,19 +301,24 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
         q.value(0).toInt() > YearFile::SchemaVersion)
         return QStringLiteral("%1 はこのバージョンの Moriva では開けない新しい形式です。")
             .arg(MsgText::fileLabel(fileName));
+    const int version = std::max(q.value(0).toInt(), 1);  // as the upgrade reads it
     q.finish();
-    QStringList tables, views;
-    if (!q.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN "
-                               "('table', 'view')")))
+    Schema schema;
+    if (!q.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL")))
         return notOurs(fileName);
     while (q.next())
-        (q.value(0).toString() == QLatin1String("table") ? tables : views) << q.value(1).toString();
+        schema.insert(q.value(1).toString().toLower(),
+                      {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), {}});
+    q.finish();
+    const auto has = [&](const QString &name, const char *type) {
+        return schema.value(name.toLower()).type == QLatin1String(type);
+    };
     for (const QString &t : requiredTables)
-        if (!tables.contains(t, Qt::CaseInsensitive))
+        if (!has(t, "table"))
             return QStringLiteral("%1 には表 %2 がありません。ファイルには手を加えていません。")
                 .arg(MsgText::fileLabel(fileName), t);
     for (const QString &v : requiredViews) {
-        if (!views.contains(v, Qt::CaseInsensitive))
+        if (!has(v, "view"))
             return QStringLiteral("%1 にはクエリ %2 がありません。ファイルには手を加えていません。")
                 .arg(MsgText::fileLabel(fileName), v);
         // Compiling the query is enough to find one that names a missing table or field.
@@ -134,13 +329,29 @@ QString checkSchema(QSqlDatabase &db, const QString &fileName) {
                 q.lastError().text());
         q.finish();
     }
+    const auto own = ownSchemas().constFind(version);
+    const QString difference =
+        own == ownSchemas().cend()
+            ? QStringLiteral("この形式（%1）の年度データを読めません。").arg(version)
+            : differenceFrom(schema, *own);
+    if (!difference.isEmpty()) return MsgText::withDetail(notOurs(fileName), difference);
     return {};
+}
+
+// Files of an earlier version this run could not bring up to this one, with their stamps:
+// read as they are until something changes them, so that one run shows one state.
+QHash<QString, QByteArray> &notUpgraded() {
+    static QHash<QString, QByteArray> stamps;  // by absolute path
+    return stamps;
 }
 
 }  // namespace
 
-YearFile::YearFile(QString connection, QString fileName, QString path)
-    : connection_(std::move(connection)), fileName_(std::move(fileName)), path_(std::move(path)) {}
+YearFile::YearFile(QString connection, QString fileName, QString path, bool readOnly)
+    : connection_(std::move(connection)),
+      fileName_(std::move(fileName)),
+      path_(std::move(path)),
+      readOnly_(readOnly) {}
 
 std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error, bool readOnly) {
     const QFileInfo info(QDir::current(), fileName);
@@ -153,21 +364,21 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
         *error = QStringLiteral("%1 が見つかりません。").arg(MsgText::fileLabel(fileName));
         return nullptr;
     }
+    const QString path = info.absoluteFilePath();
+    const QByteArray stamp = stampOf(path);
+    readOnly = readOnly || (!stamp.isEmpty() && notUpgraded().value(path) == stamp);
     const QString name = nextConnectionName();
     std::shared_ptr<YearFile> opened;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         // A plain path would make SQLite create an empty database where none exists.
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-        db.setDatabaseName(
-            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
-        const QString path = info.absoluteFilePath();
-        const QByteArray stamp = stampOf(path);
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                           (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
         // Unchanged since this run checked it, the file has the same schema too.
         const bool checked = !stamp.isEmpty() && walkedFiles().value(path) == stamp;
         QString problem;
-        if (!db.open())
+        if (!db.open() || !harden(db))
             problem = MsgText::withDetail(
                 QStringLiteral("%1 を開けません。").arg(MsgText::fileLabel(fileName)),
                 db.lastError().text());
@@ -180,44 +391,34 @@ std::shared_ptr<YearFile> YearFile::open(const QString &fileName, QString *error
             if (problem.isEmpty()) walkedFiles().insert(path, stampOf(path));
         }
         if (problem.isEmpty()) {
-            opened.reset(new YearFile(name, fileName, path));
+            opened.reset(new YearFile(name, fileName, path, readOnly));
         } else {
             *error = problem;
             db.close();
         }
     }
-    if (opened && (readOnly || opened->upgrade(error))) return opened;
-    if (!opened) QSqlDatabase::removeDatabase(name);
-    return nullptr;
+    if (!opened) {
+        QSqlDatabase::removeDatabase(name);
+        return nullptr;
+    }
+    QString why;
+    if (readOnly || opened->upgrade(&why)) return opened;
+    opened.reset();
+    // A file still being made is the caller's to discard; the farmer's own year is shown.
+    if (Snapshot::isTemporary(path)) {
+        *error = why;
+        return nullptr;
+    }
+    if (!(opened = open(fileName, error, true))) return nullptr;
+    const bool told = notUpgraded().contains(path);
+    notUpgraded().insert(path, stampOf(path));
+    if (!told)
+        MsgText::tell(MsgText::beforeDetail(
+            why, QStringLiteral("見るだけで開きます（変更は保存できず、売却の項目は空欄です）。\n"
+                                "書き込めるようになってから Moriva を起動し直すと、"
+                                "そのとき更新します。")));
+    return opened;
 }
-
-namespace {
-
-// What turns a file of version n into one of version n + 1, at index n - 1. Columns are
-// only ever added, nullable, so that the rows already there stand for "not entered".
-const QList<QStringList> &upgradeSteps() {
-    static const QList<QStringList> steps = {
-        {QStringLiteral(
-             "ALTER TABLE T_Cow ADD COLUMN S_Kingaku INTEGER CHECK (S_Kingaku IS NULL OR "
-             "(typeof(S_Kingaku) = 'integer' AND S_Kingaku BETWEEN -2147483648 AND "
-             "2147483647))"),
-         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Hinsyu INTEGER CHECK (S_Hinsyu IS NULL OR "
-                        "(typeof(S_Hinsyu) = 'integer' AND S_Hinsyu BETWEEN 1 AND 4))"),
-         QStringLiteral(
-             "ALTER TABLE T_Cow ADD COLUMN S_Touroku INTEGER CHECK (S_Touroku IS NULL OR "
-             "(typeof(S_Touroku) = 'integer' AND S_Touroku IN (0, 1)))"),
-         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Saki INTEGER CHECK (S_Saki IS NULL OR "
-                        "(typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 AND 3))"),
-         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Jika INTEGER CHECK (S_Jika IS NULL OR "
-                        "(typeof(S_Jika) = 'integer' AND S_Jika IN (0, 1)))"),
-         QStringLiteral("ALTER TABLE T_Cow ADD COLUMN S_Birth TEXT CHECK (S_Birth IS NULL OR "
-                        "(typeof(S_Birth) = 'text' AND date(S_Birth, '+0 days') IS S_Birth))")},
-    };
-    static_assert(YearFile::SchemaVersion == 2, "one step for every version before this one");
-    return steps;
-}
-
-}  // namespace
 
 bool YearFile::upgrade(QString *error) {
     QSqlQuery q(db());
@@ -242,8 +443,8 @@ bool YearFile::upgrade(QString *error) {
         [&](QString *err) {
             QSqlQuery step(db());
             for (int v = std::max(version, 1); v < SchemaVersion; ++v)
-                for (const QString &sql : upgradeSteps()[v - 1])
-                    if (!step.exec(sql)) {
+                for (const AddedColumn &c : upgradeSteps()[v - 1])
+                    if (!step.exec(added(c))) {
                         *err = step.lastError().text();
                         return false;
                     }
@@ -308,6 +509,11 @@ QString YearFile::readFailure(const QString &detail) const {
 }
 
 bool YearFile::transaction(const std::function<bool(QString *error)> &work, QString *error) {
+    if (readOnly_) {
+        *error = QStringLiteral("%1 は見るだけで開いているため、変更は保存されていません。")
+                     .arg(MsgText::fileLabel(fileName_));
+        return false;
+    }
     // Every change of a year file passes here, so this is where the day's first change
     // of the current year is preceded by a backup.
     Backup::beforeChange(*this);

@@ -8,7 +8,9 @@
 
 // One connection on one year file of the working folder, held by whoever opened it
 // until it is destroyed. Opening never creates a file and refuses any file that is not
-// one of ours; nothing is written to a refused file.
+// one of ours, down to its schema: a trigger, view or index of anyone else's making, or
+// one of ours changed, would run with the farmer's next save. Nothing is written to a
+// refused file.
 class YearFile {
   public:
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'
@@ -18,7 +20,9 @@ class YearFile {
     // On failure returns nullptr and a Japanese message naming the file. A file of an
     // earlier version opened for writing is first brought up to this one: a backup, then
     // every step in one transaction; a file only read is left as it is, so what reads the
-    // newer fields must allow for their absence.
+    // newer fields must allow for their absence. One that cannot be brought up (nothing
+    // can be written where it is) is opened only to be read, once the farmer has been
+    // told, and stays so for this run: the next run tries again.
     static std::shared_ptr<YearFile> open(const QString &fileName, QString *error,
                                           bool readOnly = false);
     ~YearFile();
@@ -40,6 +44,10 @@ class YearFile {
     static void renamed(const QString &from, const QString &to, const QByteArray &before);
     const QString &fileName() const { return fileName_; }
 
+    // Opened only to be read: by its caller's wish, or as an earlier version's file that
+    // could not be brought up to this one.
+    bool readOnly() const { return readOnly_; }
+
     // Runs work inside one transaction: committed when it returns true, rolled back
     // otherwise. Database errors are turned into a Japanese message in *error.
     bool transaction(const std::function<bool(QString *error)> &work, QString *error);
@@ -51,9 +59,10 @@ class YearFile {
     QString readFailure(const QString &detail) const;
 
   private:
-    YearFile(QString connection, QString fileName, QString path);
+    YearFile(QString connection, QString fileName, QString path, bool readOnly);
     bool upgrade(QString *error);
     QString connection_;
     QString fileName_;
     QString path_;  // absolute
+    bool readOnly_;
 };

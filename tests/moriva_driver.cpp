@@ -49,8 +49,9 @@ bool yearProcedure(bool (*procedure)(const QString &, QString *)) {
 // Each operation returns whether it did what it was asked; a refusal shows a message.
 const std::map<QString, std::function<bool()>> operations = {
     {"start", [] { return true; }},
-    // The start itself brings a year file of an earlier version up to this one.
-    {"upgrade", [] { return true; }},
+    // The start itself brings a year file of an earlier version up to this one, or
+    // shows it only to be read when it cannot.
+    {"upgrade", [] { return !Frm_Wk::instance()->file()->readOnly(); }},
     {"hold",
      [] {
          std::printf("ready\n");
@@ -115,7 +116,9 @@ const std::map<QString, std::function<bool()>> operations = {
              if (grid->item(r, 0)->text() == M_Cow::yearOfFileName(M_Cow::DbFileName))
                  grid->selectRow(r);
          window.cmd_Restore_Click();
-         return MsgBox::shown().last().text == QStringLiteral("バックアップから戻しました。");
+         // A copy the window refuses to offer is not restored, and nothing is said.
+         return !MsgBox::shown().isEmpty() &&
+                MsgBox::shown().last().text == QStringLiteral("バックアップから戻しました。");
      }},
     {"dataclear",
      [] {

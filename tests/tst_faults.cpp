@@ -396,6 +396,8 @@ class TstFaults : public QObject {
     void diskFull_data() {
         operations();
         QTest::newRow("setup") << QStringList{"setup", "14"};
+        // Refused, the older file is still shown, to be read: never the setup again.
+        QTest::newRow("upgrade of an older year file") << QStringList{"upgrade"};
     }
     void diskFull() {
         QFETCH(QStringList, op);
@@ -448,6 +450,7 @@ class TstFaults : public QObject {
         // The journal of an interrupted change cannot be played back here: the start
         // refuses the file rather than read half a change, and deletes nothing.
         QTest::newRow("start over a leftover journal") << QStringList{"start", "journal"};
+        QTest::newRow("upgrade of an older year file") << QStringList{"upgrade"};
     }
     void readOnlyFolder() {
         QFETCH(QStringList, op);

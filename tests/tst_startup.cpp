@@ -27,8 +27,16 @@
 #include "PathLimit.h"
 #include "PointerFile.h"
 #include "QtJapanese.h"
+#include "SaleData.h"
 #include "StartUp.h"
 #include "YearFiles.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 namespace {
 
@@ -240,6 +248,62 @@ class TstStartUp : public QObject {
         QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
+    // A year file of the first version where nothing can be written is opened to be read,
+    // as the message says, its sale fields empty: never the setup again, never a change.
+    void olderYearWhereNothingIsWritten_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("read-only folder (mode 555)") << "folder";
+        // As a full disk does it, for root too: no file grows past its first page.
+        QTest::newRow("full disk (file size limit)") << "full";
+    }
+    void olderYearWhereNothingIsWritten() {
+        QFETCH(QString, fault);
+#ifndef Q_OS_UNIX
+        QSKIP(
+            "Windows ignores a folder's read-only mark and limits no file's size: tried on Linux");
+#else
+        if (fault == "folder" && ::geteuid() == 0)
+            QSKIP("permissions do not bind root: tst_faults tries a read-only mount as root");
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        execAll(Y13, {"INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori) "
+                      "VALUES (1, 'はな', '2000-04-01', '2001-06-01', 3)"});
+        makeVersion1(Y13);
+        writeBytes(PointerFile::Name, Y13.toLatin1());
+        const QByteArray before = bytesOf(Y13);
+        const QStringList folder = files();
+        rlimit size{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &size), 0);
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN);  // a write past it fails instead
+        const auto lift = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            std::signal(SIGXFSZ, signal);
+            QFile::setPermissions(dir_->path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const rlimit onePage{4096, size.rlim_max};
+        QVERIFY(fault == "full"
+                    ? ::setrlimit(RLIMIT_FSIZE, &onePage) == 0
+                    : QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner));
+        Modals modals([](QDialog *) {});
+        QVERIFY(StartUp());
+        QCOMPARE(modals.seen, QStringList());
+        QCOMPARE(MsgBox::shown().size(), fault == "folder" ? 2 : 1);
+        const QString told = MsgBox::shown().last().text;
+        QVERIFY2(told.contains(Y13) && told.contains(QStringLiteral("見るだけで開きます")),
+                 qPrintable(told));
+        std::vector<SaleData::Row> rows;
+        YearFile &file = *Frm_Wk::instance()->file();
+        QVERIFY2(SaleData::load(file, &rows, &error), qPrintable(error));
+        QCOMPARE(rows.size(), size_t(1));
+        QCOMPARE(rows[0].stored, QVariantList(SaleData::FieldCount));
+        QVERIFY(!SaleData::save(file, rows[0].rowid, {800000, 1, 0, 1, 1, "2000-01-10"}, &error));
+        QVERIFY2(error.contains(QStringLiteral("保存されていません")), qPrintable(error));
+        QCOMPARE(bytesOf(Y13), before);
+        QCOMPARE(files(), folder);
+#endif
+    }
+
     // A year file opened from the file manager: switched to with the year switch's
     // checks; refused, the folder's own year (or the setup) follows the message.
     void openedYearFile_data() {
@@ -364,6 +428,10 @@ class TstStartUp : public QObject {
             QFile::remove(Y13);
             execAll(Y13, {"CREATE TABLE T_Cow (No)", "CREATE TABLE T_Cost (x)",
                           "CREATE TABLE T_Proseed (x)"});
+        });
+        QTest::newRow("a trigger of someone else's") << F([] {
+            execAll(Y13, {"CREATE TRIGGER wipe AFTER UPDATE ON T_Proseed BEGIN "
+                          "DELETE FROM T_Cow; DELETE FROM T_Cost; END"});
         });
         QTest::newRow("calf page: cell pointer out of the page")
             << F([] { damageCalfPage(8, QByteArray("\xff\xf0", 2)); });

@@ -195,6 +195,91 @@ class TstYearFile : public QObject {
         QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), files);
     }
 
+    // Only the program's own schema is run: anything else in a year file would act on the
+    // farmer's next save or change a total. Files of either version as the program makes
+    // them still open.
+    void foreignSchema_data() {
+        QTest::addColumn<QString>("version");  // 2: from the template; 1, genuine 1, upgraded
+        QTest::addColumn<QStringList>("make");
+        QTest::addColumn<QString>("named");  // in the refusal; "" when the file opens
+        const QStringList none;
+        QTest::newRow("fresh template file") << "2" << none << "";
+        QTest::newRow("version 1 as its template made it") << "genuine 1" << none << "";
+        QTest::newRow("version 1 with the sale fields dropped") << "1" << none << "";
+        QTest::newRow("version 1 upgraded by the program") << "upgraded" << none << "";
+        QTest::newRow("a table of the farmer's own")
+            << "2" << QStringList{"CREATE TABLE Memo (Text TEXT)"} << "";
+        const QString wipe =
+            "CREATE TRIGGER wipe AFTER UPDATE ON T_Proseed BEGIN DELETE FROM T_Cow; "
+            "DELETE FROM T_Cost; END";
+        QTest::newRow("trigger emptying the register") << "2" << QStringList{wipe} << "wipe";
+        QTest::newRow("trigger in a version 1 file") << "1" << QStringList{wipe} << "wipe";
+        QTest::newRow("extra index")
+            << "2" << QStringList{"CREATE INDEX ByNo ON T_Cow (abs(No))"} << "ByNo";
+        QTest::newRow("extra view")
+            << "2" << QStringList{"CREATE VIEW Q_Mine AS SELECT * FROM T_Cow"} << "Q_Mine";
+        QTest::newRow("program view with other SQL")
+            << "2"
+            << QStringList{"DROP VIEW Q_Cow_Cal1",
+                           "CREATE VIEW Q_Cow_Cal1 AS SELECT 2 * SUM(Kisyu) AS Kisyu_Kei, "
+                           "SUM(Kimatu) AS Kimatu_Kei, SUM(HiikuKingaku) AS HiikuKingaku_Kei, "
+                           "SUM(Hiikutuki) AS Hiiku_Kei, SUM(I_Kingaku) AS Moto_Kei FROM T_Cow"}
+            << "Q_Cow_Cal1";
+        QTest::newRow("program table with a column added")
+            << "2" << QStringList{"ALTER TABLE T_Cost ADD COLUMN Memo TEXT DEFAULT 'x'"}
+            << "T_Cost";
+        QTest::newRow("program table without its check")
+            << "2"
+            << QStringList{"PRAGMA writable_schema = ON",
+                           "UPDATE sqlite_master SET sql = replace(sql, 'Hanbai BETWEEN "
+                           "-2147483648 AND 2147483647', '1') WHERE name = 'T_Proseed'"}
+            << "T_Proseed";
+        QTest::newRow("sale fields in a file of version 1")
+            << "2" << QStringList{"PRAGMA user_version = 1"} << "T_Cow";
+        QTest::newRow("version 2 without the sale fields")
+            << "1" << QStringList{"PRAGMA user_version = 2"} << "T_Cow";
+    }
+    void foreignSchema() {
+        QFETCH(QString, version);
+        QFETCH(QStringList, make);
+        QFETCH(QString, named);
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        if (version == "genuine 1") {  // as SQLite stores the first version's schema text
+            QStringList statements{"PRAGMA application_id = 1297241665", "PRAGMA user_version = 1"};
+            for (const QVariantList &r : sqlRows(Y13, {"SELECT sql FROM sqlite_master"})) {
+                const QString sql = r.value(0).toString();
+                statements << (sql.contains("S_Kingaku")
+                                   ? sql.left(sql.indexOf(",\n    --")) + "\n)"
+                                   : sql);
+            }
+            QVERIFY(QFile::remove(Y13));
+            sqlRows(Y13, statements, &error);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        }
+        if (version == "1" || version == "upgraded") makeVersion1(Y13);
+        if (version == "upgraded") QVERIFY2(YearFile::open(Y13, &error), qPrintable(error));
+        sqlRows(Y13, make);
+        const QByteArray before = bytesOf(Y13);
+        const QStringList files = QDir::current().entryList(QDir::Files | QDir::Hidden);
+
+        const auto file = YearFile::open(Y13, &error, true);
+        QCOMPARE(bool(file), named.isEmpty());
+        if (file) {  // and opened with SQLite's guards up
+            QSqlQuery q(file->db());
+            QVERIFY(q.exec("PRAGMA trusted_schema") && q.next());
+            QCOMPARE(q.value(0).toInt(), 0);
+            return;
+        }
+        QVERIFY2(error.contains(Y13) &&
+                     error.contains(QStringLiteral("Moriva の年度データではない")) &&
+                     error.contains(named),
+                 qPrintable(error));
+        QVERIFY(!YearFile::open(Y13, &error));
+        QCOMPARE(bytesOf(Y13), before);
+        QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), files);
+    }
+
     // A file is walked page by page once a run; damage done by other hands afterwards,
     // in place or by a copy over it, must still be found at the next open.
     void damageAfterFirstOpenFound_data() {
