@@ -136,31 +136,19 @@ class TstMainMenu : public QObject {
         QTest::addColumn<QString>("answers");  // one letter a question: O(K) or C(ancel)
         QTest::addColumn<QString>("asked");    // the windows whose typing was asked about
         QTest::addColumn<bool>("closed");
-        QTest::newRow("restore, expenses typed, Cancel") << "restore"
-                                                         << "Cost"
-                                                         << "C"
-                                                         << "経費登録" << false;
-        QTest::newRow("restore, expenses typed, OK") << "restore"
-                                                     << "Cost"
-                                                     << "O"
-                                                     << "経費登録" << true;
-        QTest::newRow("restore, nothing typed") << "restore"
-                                                << ""
-                                                << ""
-                                                << "" << true;
-        QTest::newRow("restore, both typed, Cancel on the second") << "restore"
-                                                                   << "Cost Proseed"
-                                                                   << "OC"
-                                                                   << "経費登録 収入登録" << false;
+        const auto row = [](const char *tag, const char *how, const char *typedIn,
+                            const char *answers, const char *asked, bool closed) {
+            QTest::newRow(tag) << QString(how) << QString(typedIn) << QString(answers)
+                               << QString::fromUtf8(asked) << closed;
+        };
+        row("restore, expenses typed, Cancel", "restore", "Cost", "C", "経費登録", false);
+        row("restore, expenses typed, OK", "restore", "Cost", "O", "経費登録", true);
+        row("restore, nothing typed", "restore", "", "", "", true);
+        row("restore, both typed, Cancel on the second", "restore", "Cost Proseed", "OC",
+            "経費登録 収入登録", false);
         // The first answer is the exit's own question.
-        QTest::newRow("exit, income typed, Cancel") << "exit"
-                                                    << "Proseed"
-                                                    << "OC"
-                                                    << "収入登録" << false;
-        QTest::newRow("exit, income typed, OK") << "exit"
-                                                << "Proseed"
-                                                << "OO"
-                                                << "収入登録" << true;
+        row("exit, income typed, Cancel", "exit", "Proseed", "OC", "収入登録", false);
+        row("exit, income typed, OK", "exit", "Proseed", "OO", "収入登録", true);
     }
     void programClosingAsksAboutTyping() {
         QFETCH(QString, how);
