@@ -523,20 +523,20 @@ class TstReports : public QObject {
     // heads outside the rule, the check against 販売金額; and the cap, where the cheapest
     // exempt head is the one counted beyond 1,500.
     void saleReport() {
-        using B = SoldHead::Breed;
-        using P = SoldHead::Place;
+        using B = SoldHead::Hinsyu;
+        using P = SoldHead::Saki;
         auto head = [](int no, const char *name, B breed, bool reg, P place, qint64 price,
                        qint64 cost, QDate bought = QDate(2026, 1, 10)) {
             SoldHead h;
-            h.no = no;
-            h.name = QString::fromUtf8(name);
-            h.breed = breed;
-            h.registered = reg;
-            h.place = place;
-            h.price = price;
+            h.No = no;
+            h.Name = QString::fromUtf8(name);
+            h.S_Hinsyu = breed;
+            h.S_Touroku = reg;
+            h.S_Saki = place;
+            h.S_Kingaku = price;
             h.cost = cost;
-            h.bought = bought;
-            h.sold = QDate(2026, 5, 20 + no % 3);
+            h.I_Date = bought;
+            h.O_Date = QDate(2026, 5, 20 + no % 3);
             return h;
         };
         const std::vector<SoldHead> five = {
@@ -547,7 +547,7 @@ class TstReports : public QObject {
             head(5, "導入E", B::Beef, false, P::Market, 318'000, 296'000, QDate(2026, 5, 1)),
         };
         SoldHead late = head(6, "越年F", B::Beef, false, P::Market, 316'000, 0);
-        late.sold = QDate(2027, 1, 4);
+        late.O_Date = QDate(2027, 1, 4);
         std::vector<SoldHead> many;
         for (int no = 1; no <= 1501; ++no)
             many.push_back(

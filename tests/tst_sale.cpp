@@ -70,7 +70,7 @@ class TstSale : public QObject {
             QVERIFY2(SaleData::load(*file, &rows, &error), qPrintable(error));
             QCOMPARE(rows.size(), size_t(1));
             QCOMPARE(rows[0].head.cost, 250000);
-            QCOMPARE(rows[0].stored, QVariantList(SaleData::FieldCount));
+            QCOMPARE(rows[0].stored, QVariantList(Fields::SaleCount));
         }
         file.reset();
         QCOMPARE(sqlText(Y13, OldFields), oldData);
@@ -186,7 +186,7 @@ class TstSale : public QObject {
         QPointer<Frm_Sale> window(w);
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
-        QCOMPARE(QApplication::focusWidget(), w->field(0, SaleData::Kingaku));
+        QCOMPARE(QApplication::focusWidget(), w->field(0, Fields::S_Kingaku));
         for (const QString &token : keys.split('|')) {
             QWidget *at = QApplication::focusWidget();
             static const QMap<QString, int> named = {
@@ -228,7 +228,7 @@ class TstSale : public QObject {
         QString where = QStringLiteral("-");
         if (window)
             for (int r = 0; r < window->rowCount(); ++r)
-                for (int c = 0; c < SaleData::FieldCount; ++c)
+                for (int c = 0; c < Fields::SaleCount; ++c)
                     if (window->field(r, c)->hasFocus())
                         where = QStringLiteral("%1,%2:%3")
                                     .arg(r)
