@@ -590,6 +590,38 @@ class TstReports : public QObject {
         }
     }
 
+    // A head's codes in the sale report's narrow columns: the short words, not the
+    // window's long ones, and nothing for a field not entered.
+    void saleReportWords_data() {
+        QTest::addColumn<int>("hinsyu");
+        QTest::addColumn<bool>("touroku");
+        QTest::addColumn<int>("saki");
+        QTest::addColumn<QString>("printed");  // 区分|登録|売却先
+        QTest::newRow("registered beef at a market") << 1 << true << 1 << "肉専用種|有|市場";
+        QTest::newRow("cross consigned to the 農協") << 2 << false << 2 << "交雑種||農協委託";
+        QTest::newRow("dairy sold elsewhere") << 3 << false << 3 << "乳用種||その他";
+        QTest::newRow("breeding stock") << 4 << false << 1 << "対象外の牛||市場";
+        QTest::newRow("nothing entered") << 0 << false << 0 << "||";
+    }
+    void saleReportWords() {
+        QFETCH(int, hinsyu);
+        QFETCH(bool, touroku);
+        QFETCH(int, saki);
+        QFETCH(QString, printed);
+        SoldHead h;
+        h.No = 1;
+        h.O_Date = QDate(2026, 5, 20);
+        h.S_Hinsyu = SoldHead::Hinsyu(hinsyu);
+        h.S_Touroku = touroku;
+        h.S_Saki = SoldHead::Saki(saki);
+        Report::Document doc;
+        SaleReport::build({h}, std::nullopt, "08", &doc);
+        const Report::Section line = sectionsOf(doc).value(1);
+        QCOMPARE(
+            QStringList({at(line, 2745, 45), at(line, 3495, 45), at(line, 3895, 45)}).join('|'),
+            printed);
+    }
+
     // What ends the preparation or a report, and the orientation each leaves behind.
     // A register that cannot be read while the preview paints leaves no cut-short pages
     // to print: the preview says why and closes.
