@@ -1,5 +1,7 @@
 #include "Fields.h"
 
+#include <algorithm>
+
 #include "FatteningMonths.h"
 
 namespace Fields {
@@ -32,8 +34,10 @@ Field text(const QString &name, Kind kind, const char *caption, const char *csv,
 // A code chosen from a list, which the schema holds it to.
 Field chosen(const QString &name, const char *caption, int since, QList<Code> codes) {
     Field f = whole(name, Kind::Count, caption, caption, since);
-    f.low = codes.first().code;
-    f.high = codes.last().code;
+    const auto [low, high] = std::minmax_element(
+        codes.cbegin(), codes.cend(), [](const Code &a, const Code &b) { return a.code < b.code; });
+    f.low = low->code;
+    f.high = high->code;
     f.codes = std::move(codes);
     f.checkedCodes = true;
     return f;
