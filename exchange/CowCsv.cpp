@@ -12,6 +12,7 @@
 #include "Csv.h"
 #include "DataSource.h"
 #include "FatteningMonths.h"
+#include "Fields.h"
 #include "Frm_Wk.h"
 #include "Statement.h"
 #include "YearFile.h"
@@ -20,60 +21,39 @@ namespace {
 
 using Binding::Kind;
 
+// A column of the file: a field of T_Cow, or (field null) the status's name beside its code.
 struct Column {
+    const Fields::Field *field;
     QString caption;
-    QString field;  // of T_Cow; empty for the status name, which the code stands for
     Kind kind;
-    int low = 0, high = 0;  // of a code chosen from a list; both 0 for any other field
 };
 
+const QString SyoriName = QStringLiteral("処理名");
+
+// T_Cow's exported fields in the table's order, the sale data after every column of
+// earlier versions' files.
 const QList<Column> &columns() {
-    static const QList<Column> list = {
-        {QStringLiteral("No"), QStringLiteral("No"), Kind::Count},
-        {QStringLiteral("子牛名前"), QStringLiteral("Name"), Kind::Text},
-        {QStringLiteral("親牛名前"), QStringLiteral("OName"), Kind::Text},
-        {QStringLiteral("導入・種付年月日"), QStringLiteral("I_Date"), Kind::Date},
-        {QStringLiteral("導入・種付金額"), QStringLiteral("I_Kingaku"), Kind::Amount},
-        {QStringLiteral("期首棚卸高"), QStringLiteral("Kisyu"), Kind::Amount},
-        {QStringLiteral("売却・死亡年月日"), QStringLiteral("O_Date"), Kind::Date},
-        {QStringLiteral("処理"), QStringLiteral("Syori"), Kind::Count},
-        {QStringLiteral("処理名"), QString(), Kind::Text},
-        {QStringLiteral("肥育月数"), QStringLiteral("Hiikutuki"), Kind::Count},
-        {QStringLiteral("肥育金額"), QStringLiteral("HiikuKingaku"), Kind::Amount},
-        {QStringLiteral("期末棚卸高"), QStringLiteral("Kimatu"), Kind::Amount},
-        // A sold calf's sale data, after every column of earlier versions' files.
-        {QStringLiteral("売却価額"), QStringLiteral("S_Kingaku"), Kind::Price},
-        {QStringLiteral("品種区分"), QStringLiteral("S_Hinsyu"), Kind::Count, 1, 4},
-        {QStringLiteral("高等登録"), QStringLiteral("S_Touroku"), Kind::Count, 0, 1},
-        {QStringLiteral("売却先"), QStringLiteral("S_Saki"), Kind::Count, 1, 3},
-        {QStringLiteral("自家産"), QStringLiteral("S_Jika"), Kind::Count, 0, 1},
-        {QStringLiteral("生年月日"), QStringLiteral("S_Birth"), Kind::Date},
-    };
+    static const QList<Column> list = [] {
+        QList<Column> l;
+        for (const Fields::Field &f : Fields::cow()) {
+            if (f.csv.isEmpty()) continue;
+            l.append({&f, f.csv, f.kind});
+            if (&f == &Fields::field(Fields::Syori)) l.append({nullptr, SyoriName, Kind::Text});
+        }
+        return l;
+    }();
     return list;
 }
-enum {
-    ColNo,
-    ColName,
-    ColOName,
-    ColIDate,
-    ColIKingaku,
-    ColKisyu,
-    ColODate,
-    ColSyori,
-    ColSyoriName,
-    ColHiikutuki,
-    ColHiikuKingaku,
-    ColKimatu,
-    ColSKingaku,
-    ColSHinsyu,
-    ColSTouroku,
-    ColSSaki,
-    ColSJika,
-    ColSBirth
-};
 
-const QStringList statusNames = {QStringLiteral("導入・種付"), QStringLiteral("肥育中"),
-                                 QStringLiteral("売却"), QStringLiteral("死亡")};
+int columnOf(Fields::Register f) {
+    for (int c = 0; c < columns().size(); ++c)
+        if (columns()[c].field == &Fields::field(f)) return c;
+    return -1;
+}
+
+const Fields::Field &syori() {
+    return Fields::field(Fields::Syori);
+}
 
 // Header cells and status names as typed in a spreadsheet: full-width letters, stray
 // blanks and the case of "NO" do not matter.
@@ -105,15 +85,9 @@ bool CowCsv::exportRegister(const std::shared_ptr<YearFile> &file, QByteArray *c
     *csv = Csv::bom() + Csv::line(captions());
     for (int r = 0; r < cows.recordCount(); ++r) {
         QStringList cells;
-        for (const Column &c : columns()) {
-            if (c.field.isEmpty()) {
-                bool numeric = false;
-                const int code = cows.value(r, QStringLiteral("Syori")).toInt(&numeric);
-                cells << (numeric && code >= 1 && code <= 4 ? statusNames[code - 1] : QString());
-            } else {
-                cells << cell(cows.value(r, c.field), c.kind);
-            }
-        }
+        for (const Column &c : columns())
+            cells << (c.field ? cell(cows.value(r, c.field->name), c.kind)
+                              : syori().word(cows.value(r, syori().name)));
         *csv += Csv::line(cells);
     }
     return true;
@@ -177,7 +151,7 @@ bool findColumns(const QStringList &header, const QString &encoding, QList<int> 
     QHash<QString, int> known;
     for (int c = 0; c < columns().size(); ++c) known.insert(normalKey(columns()[c].caption), c);
     // What the calf list calls the purchase amount is the same column.
-    known.insert(normalKey(QStringLiteral("素畜費・種付料")), ColIKingaku);
+    known.insert(normalKey(QStringLiteral("素畜費・種付料")), columnOf(Fields::I_Kingaku));
     *at = QList<int>(columns().size(), -1);
     for (int i = 0; i < header.size(); ++i) {
         const int c = known.value(normalKey(header[i]), -1);
@@ -189,7 +163,7 @@ bool findColumns(const QStringList &header, const QString &encoding, QList<int> 
         }
         (*at)[c] = i;
     }
-    for (int required : {ColNo, ColIDate}) {
+    for (int required : {columnOf(Fields::No), columnOf(Fields::I_Date)}) {
         if ((*at)[required] >= 0) continue;
         // A file read in the wrong encoding shows up here, so the message names the one used.
         *error = QStringLiteral(
@@ -208,19 +182,21 @@ QString statusOf(const QString &code, const QString &name, int *status) {
     *status = Dounyuu;
     if (!code.isEmpty()) {
         const auto n = Amount::parseCount(code);
-        if (!n || *n < 1 || *n > 4)
-            return QStringLiteral("「処理」は 1 から 4 の番号にしてください（%1）。")
-                .arg(Binding::excerpt(code));
+        if (!n || !syori().code(int(*n)))
+            return QStringLiteral("「%1」は %2にしてください（%3）。")
+                .arg(syori().caption, syori().choices(), Binding::excerpt(code));
         *status = *n;
     } else if (!name.isEmpty()) {
-        for (int i = 0; i < statusNames.size(); ++i)
-            if (normalKey(statusNames[i]) == normalKey(name)) {
-                *status = i + 1;
+        QStringList words;
+        for (const Fields::Code &c : syori().codes) {
+            if (normalKey(c.word) == normalKey(name)) {
+                *status = c.code;
                 return {};
             }
-        return QStringLiteral(
-                   "「処理名」は 導入・種付、肥育中、売却、死亡 のどれかにしてください（%1）。")
-            .arg(Binding::excerpt(name));
+            words << c.word;
+        }
+        return QStringLiteral("「%1」は %2 のどれかにしてください（%3）。")
+            .arg(SyoriName, words.join(QStringLiteral("、")), Binding::excerpt(name));
     }
     return {};
 }
@@ -230,28 +206,25 @@ QString statusOf(const QString &code, const QString &name, int *status) {
 QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf) {
     const auto cellOf = [&](int c) { return at[c] < 0 ? QString() : cells[at[c]]; };
     QString problem;
-    for (int c :
-         {ColNo, ColName, ColOName, ColIDate, ColIKingaku, ColKisyu, ColODate, ColHiikuKingaku,
-          ColKimatu, ColSKingaku, ColSHinsyu, ColSTouroku, ColSSaki, ColSJika, ColSBirth}) {
+    // The status is read apart, and the months follow from the dates.
+    const Fields::Field &months = Fields::field(Fields::Hiikutuki);
+    for (int c = 0; c < columns().size(); ++c) {
         const Column &col = columns()[c];
+        if (!col.field || col.field == &syori() || col.field == &months) continue;
         const QString typed = col.kind == Kind::Text ? Csv::readText(cellOf(c)) : cellOf(c);
         const auto value = Binding::toStored(typed, col.kind, col.caption, &problem);
         if (!value) return problem + QStringLiteral("（%1）").arg(Binding::excerpt(typed));
-        if (col.high > 0 && !value->isNull() &&
-            (value->toInt() < col.low || value->toInt() > col.high))
+        if (col.field->checkedCodes && !value->isNull() && !col.field->code(*value))
             return QStringLiteral("「%1」は %2にしてください（%3）。")
-                .arg(col.caption,
-                     col.low == 0 && col.high == 1
-                         ? QStringLiteral("0（いいえ）か 1（はい）")
-                         : QStringLiteral("%1 から %2 の番号").arg(col.low).arg(col.high),
-                     Binding::excerpt(typed));
-        calf->insert(col.field, *value);
+                .arg(col.caption, col.field->choices(), Binding::excerpt(typed));
+        calf->insert(col.field->name, *value);
     }
     if (calf->value(QStringLiteral("No")).isNull()) return QStringLiteral("「No」が空です。");
     if (calf->value(QStringLiteral("I_Date")).isNull())
         return QStringLiteral("「導入・種付年月日」が空です。");
     int status = 0;
-    problem = statusOf(cellOf(ColSyori).trimmed(), cellOf(ColSyoriName).trimmed(), &status);
+    const int syoriAt = columnOf(Fields::Syori);
+    problem = statusOf(cellOf(syoriAt).trimmed(), cellOf(syoriAt + 1).trimmed(), &status);
     if (!problem.isEmpty()) return problem;
     const QDate start =
         QDate::fromString(calf->value(QStringLiteral("I_Date")).toString(), Qt::ISODate);
@@ -314,7 +287,7 @@ bool CowCsv::write(YearFile &file, const QList<QVariantMap> &calves, QString *er
                    const Progress &progress) {
     QStringList fields = {"Syori", "Hiikutuki"};
     for (const Column &c : columns())
-        if (!c.field.isEmpty() && !fields.contains(c.field)) fields << c.field;
+        if (c.field && !fields.contains(c.field->name)) fields << c.field->name;
     QStringList marks;
     for (int i = 0; i < fields.size(); ++i) marks << QStringLiteral("?");
     const QString sql = QStringLiteral("INSERT INTO T_Cow (%1) VALUES (%2)")

@@ -30,53 +30,30 @@ const QString Frm_Sale::Title = QStringLiteral("売却牛の明細");
 
 namespace {
 
-// The choices typed by their number; the first word stands for the code `first`.
-struct Choice {
-    int first;
-    QStringList words;
-};
-
-const Choice *choiceOf(int column) {
-    static const Choice breed{1, {"肉専用種", "交雑種", "乳用種", "対象外の牛"}};
-    static const Choice yesNo{0, {"いいえ", "はい"}};
-    static const Choice place{1, {"家畜市場・卸売市場", "農協への委託", "その他"}};
-    switch (column) {
-        case SaleData::Hinsyu:
-            return &breed;
-        case SaleData::Touroku:
-        case SaleData::Jika:
-            return &yesNo;
-        case SaleData::Saki:
-            return &place;
-        default:
-            return nullptr;
-    }
+const Fields::Field &fieldOf(int column) {
+    return Fields::field(Fields::Sale(column));
 }
 
-QString wordOf(int column, const QVariant &code) {
-    const Choice *c = choiceOf(column);
-    return code.isNull() ? QString() : c->words.value(code.toInt() - c->first);
+// Chosen from a list by its number, not typed.
+bool chosen(int column) {
+    return !fieldOf(column).codes.isEmpty();
 }
 
 // The choices under a heading, one a line.
-QString heading(int column, const QString &caption) {
-    const Choice *c = choiceOf(column);
-    if (!c) return caption;
-    QStringList parts;
-    for (int i = 0; i < c->words.size(); ++i)
-        parts << QStringLiteral("%1 %2").arg(c->first + i).arg(c->words[i]);
-    return caption + QLatin1Char('\n') + parts.join(QLatin1Char('\n'));
+QString heading(int column) {
+    const Fields::Field &f = fieldOf(column);
+    QStringList parts{f.caption};
+    for (const Fields::Code &c : f.codes) parts << QStringLiteral("%1 %2").arg(c.code).arg(c.word);
+    return parts.join(QLatin1Char('\n'));
 }
 
-const QString Captions[] = {QStringLiteral("売却価額"), QStringLiteral("品種区分"),
-                            QStringLiteral("高等登録"), QStringLiteral("売却先"),
-                            QStringLiteral("自家産"),   QStringLiteral("生年月日")};
-// No, 子牛名前, 売却日, then the six fields: headings and cells share them, so that the
+// No, 子牛名前, 売却日, then the sale fields: headings and cells share them, so that the
 // columns line up while the rows scroll under the headings.
 const int Widths[] = {40, 120, 80, 100, 100, 70, 150, 70, 90};
 constexpr int Columns = std::size(Widths);
 constexpr int Spacing = 6;
 constexpr int ReadOnlyColumns = 3;
+static_assert(Columns == ReadOnlyColumns + Fields::SaleCount, "a width for every sale field");
 
 QLabel *cell(const QString &text, int column, QWidget *parent) {
     auto *label = new QLabel(text, parent);
@@ -96,9 +73,7 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
                              QStringLiteral("売却日")};
     for (int c = 0; c < Columns; ++c) {
         QLabel *label =
-            cell(c < ReadOnlyColumns ? fixed[c]
-                                     : heading(c - ReadOnlyColumns, Captions[c - ReadOnlyColumns]),
-                 c, this);
+            cell(c < ReadOnlyColumns ? fixed[c] : heading(c - ReadOnlyColumns), c, this);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
         headings->addWidget(label, 0, c);
@@ -124,7 +99,7 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
     keys_->button(cmd_Hantei);
     // Back to where Enter left the list.
     keys_->on(cmd_Hantei, {Qt::Key_Up, Qt::Key_Left},
-              [this]() -> QWidget * { return field(rowCount() - 1, SaleData::FieldCount - 1); });
+              [this]() -> QWidget * { return field(rowCount() - 1, Fields::SaleCount - 1); });
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(cmd_Hantei);
@@ -154,15 +129,14 @@ Frm_Sale::~Frm_Sale() {
 }
 
 QLineEdit *Frm_Sale::field(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= SaleData::FieldCount)
-        return nullptr;
+    if (row < 0 || row >= rowCount() || column < 0 || column >= Fields::SaleCount) return nullptr;
     return rows_[row].edits[column];
 }
 
 void Frm_Sale::fill() {
     // Back to the same calf and field after a re-read.
     qint64 rowid = -1;
-    int column = SaleData::Kingaku;
+    int column = Fields::S_Kingaku;
     if (const QWidget *f = QApplication::focusWidget(); f && f->window() == this) {
         const int row = f->property("saleRow").toInt();
         if (f->property("saleRow").isValid() && row < rowCount()) {
@@ -179,7 +153,7 @@ void Frm_Sale::fill() {
     // Building a long list anew takes seconds: only when something shown has changed.
     QList<QVariantList> shown;
     for (const SaleData::Row &r : data)
-        shown << (QVariantList{r.rowid, r.head.no, r.head.name, r.head.sold} + r.stored);
+        shown << (QVariantList{r.rowid, r.head.No, r.head.Name, r.head.O_Date} + r.stored);
     if (shown == shown_ && scroll_->widget()) {
         // The register's 導入日 may have changed, and a birth date is checked against it.
         for (size_t r = 0; r < data.size(); ++r) rows_[r].head = data[r].head;
@@ -222,39 +196,39 @@ void Frm_Sale::addRow(int r, const SaleData::Row &data, QGridLayout *grid) {
     row.head = data.head;
     row.stored = data.stored;
     const SoldHead &h = data.head;
-    grid->addWidget(cell(QString::number(h.no), 0, table), r, 0);
-    grid->addWidget(cell(Binding::plainText(h.name), 1, table), r, 1);
-    grid->addWidget(cell(EraDate::format(h.sold), 2, table), r, 2);
-    for (int c = 0; c < SaleData::FieldCount; ++c) {
+    grid->addWidget(cell(QString::number(h.No), 0, table), r, 0);
+    grid->addWidget(cell(Binding::plainText(h.Name), 1, table), r, 1);
+    grid->addWidget(cell(EraDate::format(h.O_Date), 2, table), r, 2);
+    for (int c = 0; c < Fields::SaleCount; ++c) {
+        const Fields::Field &f = fieldOf(c);
         auto *edit = new QLineEdit(table);
-        edit->setObjectName(QStringLiteral("t_") + SaleData::columns()[c]);
+        edit->setObjectName(QStringLiteral("t_") + f.name);
         edit->setFixedWidth(Widths[ReadOnlyColumns + c]);
         edit->setProperty("saleRow", r);
         edit->setProperty("saleColumn", c);
-        if (choiceOf(c)) {
+        if (chosen(c)) {
             // Chosen by its number, never typed as words; read-only also keeps the input
             // method out, so that a digit arrives as a key however it is set.
             edit->setReadOnly(true);
-            edit->setText(wordOf(c, data.stored[c]));
+            edit->setText(f.word(data.stored[c]));
             edit->installEventFilter(this);
         } else {
-            const Kind kind = c == SaleData::Kingaku ? Kind::Price : Kind::Date;
-            if (kind == Kind::Price) edit->setAlignment(Qt::AlignRight);
-            edit->setText(Binding::display(data.stored[c], kind));
+            if (f.kind != Kind::Text && f.kind != Kind::Date) edit->setAlignment(Qt::AlignRight);
+            edit->setText(Binding::display(data.stored[c], f.kind));
             connect(edit, &QLineEdit::textEdited, this, [this, r] { rows_[r].dirty = true; });
         }
         rowKeys_->on(edit, {Qt::Key_Right}, [this, r, c] {
-            return c + 1 < SaleData::FieldCount ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
+            return c + 1 < Fields::SaleCount ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
         });
         rowKeys_->on(edit, {Qt::Key_Return}, [this, r, c]() -> QWidget * {
-            if (c + 1 < SaleData::FieldCount) return moveTo(r, r, c + 1);
+            if (c + 1 < Fields::SaleCount) return moveTo(r, r, c + 1);
             // Enter at the end of the list leaves its last row too, so that the row is
             // stored now and not only when the window closes.
             if (r + 1 == rowCount()) return saveRow(r) ? cmd_Hantei : nullptr;
             return moveTo(r, r + 1, 0);
         });
         rowKeys_->on(edit, {Qt::Key_Left}, [this, r, c] {
-            return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, SaleData::FieldCount - 1);
+            return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, Fields::SaleCount - 1);
         });
         rowKeys_->on(edit, {Qt::Key_Up}, [this, r, c] { return moveTo(r, r - 1, c); });
         rowKeys_->on(edit, {Qt::Key_Down}, [this, r, c] { return moveTo(r, r + 1, c); });
@@ -276,19 +250,19 @@ bool Frm_Sale::saveRow(int r) {
     if (r < 0 || r >= rowCount() || !rows_[r].dirty) return true;
     Row &row = rows_[r];
     busy_ = true;
-    Binding::Collected in =
-        Binding::collect({{SaleData::columns()[SaleData::Kingaku], row.edits[SaleData::Kingaku],
-                           Kind::Price, Captions[SaleData::Kingaku]},
-                          {SaleData::columns()[SaleData::Birth], row.edits[SaleData::Birth],
-                           Kind::Date, Captions[SaleData::Birth]}});
+    QList<Binding::Field> typed;  // the fields typed freely, not chosen
+    for (int c = 0; c < Fields::SaleCount; ++c)
+        if (const Fields::Field &f = fieldOf(c); !chosen(c))
+            typed.append({f.name, row.edits[c], f.kind, f.caption});
+    Binding::Collected in = Binding::collect(typed);
     QVariantList stored = row.stored;
     QString error = in.error;
     if (!in.bad) {
-        stored[SaleData::Kingaku] = in.values.value(SaleData::columns()[SaleData::Kingaku]);
-        stored[SaleData::Birth] = in.values.value(SaleData::columns()[SaleData::Birth]);
+        for (int c = 0; c < Fields::SaleCount; ++c)
+            if (!chosen(c)) stored[c] = in.values.value(fieldOf(c).name);
         error = SaleData::refusal(row.head, stored);
         if (!error.isEmpty())
-            in = {{}, row.edits[SaleData::Birth], error};
+            in = {{}, row.edits[Fields::S_Birth], error};
         else
             SaleData::save(*file_, row.rowid, stored, &error);
     }
@@ -307,7 +281,7 @@ bool Frm_Sale::saveRow(int r) {
         if (in.bad)
             Binding::markBad(in);
         else
-            rows_[r].edits[SaleData::Kingaku]->setFocus();
+            rows_[r].edits[Fields::S_Kingaku]->setFocus();
         current_ = r;
         busy_ = false;
         return false;
@@ -316,8 +290,8 @@ bool Frm_Sale::saveRow(int r) {
     shown_[r] = shown_[r].mid(0, 4) + stored;
     row.dirty = false;
     // As stored: "1000" comes back "1,000", "R1.5.1" as the era form.
-    row.edits[SaleData::Kingaku]->setText(Binding::display(stored[SaleData::Kingaku], Kind::Price));
-    row.edits[SaleData::Birth]->setText(Binding::display(stored[SaleData::Birth], Kind::Date));
+    for (int c = 0; c < Fields::SaleCount; ++c)
+        if (!chosen(c)) row.edits[c]->setText(Binding::display(stored[c], fieldOf(c).kind));
     busy_ = false;
     return true;
 }
@@ -345,15 +319,13 @@ bool Frm_Sale::eventFilter(QObject *watched, QEvent *event) {
         const QString typed = key->text().normalized(QString::NormalizationForm_KC);
         bool number = false;
         const int n = typed.toInt(&number);
-        const Choice *choice = choiceOf(c);
-        if (!number || typed.size() != 1 || n < choice->first ||
-            n >= choice->first + choice->words.size())
+        if (!number || typed.size() != 1 || !fieldOf(c).code(n))
             return false;  // the key does whatever it does in a read-only field
         code = n;
     }
     rows_[r].stored[c] = code;
     rows_[r].dirty = true;
-    edit->setText(wordOf(c, code));
+    edit->setText(fieldOf(c).word(code));
     edit->selectAll();
     return true;
 }

@@ -29,7 +29,7 @@ class Frm_Sale : public QWidget {
     void cmd_Hantei_Click();
 
     int rowCount() const { return int(rows_.size()); }
-    // The entry field of a row (from 0) and a SaleData::Field; nullptr outside the list.
+    // The entry field of a row (from 0) and a Fields::Sale; nullptr outside the list.
     QLineEdit *field(int row, int column) const;
 
   protected:
@@ -41,7 +41,7 @@ class Frm_Sale : public QWidget {
     struct Row {
         qint64 rowid = 0;
         SoldHead head;             // its register dates, which the birth date must agree with
-        QList<QLineEdit *> edits;  // by SaleData::Field
+        QList<QLineEdit *> edits;  // by Fields::Sale
         QVariantList stored;       // what the file holds, or the code chosen since
         bool dirty = false;
     };

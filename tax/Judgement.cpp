@@ -5,13 +5,13 @@ namespace Judgement {
 namespace {
 
 // Each breed's price the sale must stay under (strictly) to be exempt.
-qint64 limitOf(SoldHead::Breed breed) {
-    switch (breed) {
-        case SoldHead::Breed::Beef:
+qint64 limitOf(SoldHead::Hinsyu hinsyu) {
+    switch (hinsyu) {
+        case SoldHead::Hinsyu::Beef:
             return 1'000'000;
-        case SoldHead::Breed::Cross:
+        case SoldHead::Hinsyu::Cross:
             return 800'000;
-        case SoldHead::Breed::Dairy:
+        case SoldHead::Hinsyu::Dairy:
             return 500'000;
         default:
             return 0;
@@ -41,17 +41,19 @@ QString label(Result result) {
 }
 
 Dates dates(const SoldHead &h) {
-    if (h.born.isValid() && h.sold.isValid() && h.born > h.sold) return Dates::BornAfterSold;
-    if (h.born.isValid() && h.bought.isValid() && !h.homeBred && h.born > h.bought)
+    if (h.S_Birth.isValid() && h.O_Date.isValid() && h.S_Birth > h.O_Date)
+        return Dates::BornAfterSold;
+    if (h.S_Birth.isValid() && h.I_Date.isValid() && !h.S_Jika && h.S_Birth > h.I_Date)
         return Dates::BornAfterBought;
-    if (h.bought.isValid() && h.sold.isValid() && h.sold < h.bought) return Dates::SoldBeforeBought;
+    if (h.I_Date.isValid() && h.O_Date.isValid() && h.O_Date < h.I_Date)
+        return Dates::SoldBeforeBought;
     return Dates::Agree;
 }
 
 Verdict judge(const SoldHead &h) {
     // Periods are counted in calendar months, as the civil code counts them: bought on
     // 1 March, the head has been kept two months on 1 May, not on 30 April.
-    if (!h.sold.isValid()) return outside("売却日が未入力");
+    if (!h.O_Date.isValid()) return outside("売却日が未入力");
     // An entry slip, not a short keep or a young calf: judged on such dates the head
     // could pass for either.
     switch (dates(h)) {
@@ -64,36 +66,36 @@ Verdict judge(const SoldHead &h) {
         case Dates::Agree:
             break;
     }
-    if (h.sold > lastDate()) return outside("特例の期間外");
-    switch (h.place) {
-        case SoldHead::Place::Unset:
+    if (h.O_Date > lastDate()) return outside("特例の期間外");
+    switch (h.S_Saki) {
+        case SoldHead::Saki::Unset:
             return outside("売却先が未入力");
-        case SoldHead::Place::Other:
+        case SoldHead::Saki::Other:
             return outside("売却先がその他");
-        case SoldHead::Place::Consigned:
-            if (!h.born.isValid()) return outside("農協への委託で生年月日が未入力");
-            if (h.born.addYears(1) <= h.sold) return outside("農協への委託で生後1年以上");
+        case SoldHead::Saki::Consigned:
+            if (!h.S_Birth.isValid()) return outside("農協への委託で生年月日が未入力");
+            if (h.S_Birth.addYears(1) <= h.O_Date) return outside("農協への委託で生後1年以上");
             break;
-        case SoldHead::Place::Market:
+        case SoldHead::Saki::Market:
             break;
     }
-    if (h.breed == SoldHead::Breed::Outside) return outside("特例の対象外の牛");
+    if (h.S_Hinsyu == SoldHead::Hinsyu::Outside) return outside("特例の対象外の牛");
     // The law says "飼育した"; the two months kept are the administrative reading, and a
     // head bred on the farm has been kept all its life.
-    if (!h.homeBred) {
-        if (!h.bought.isValid()) return outside("導入日が未入力");
-        if (h.bought.addMonths(2) > h.sold) return outside("飼育2か月未満");
+    if (!h.S_Jika) {
+        if (!h.I_Date.isValid()) return outside("導入日が未入力");
+        if (h.I_Date.addMonths(2) > h.O_Date) return outside("飼育2か月未満");
     }
     // An exemption is claimed only where the entries show it: a head whose breed or price
     // is missing stays among those taxed until it is entered.
-    if (h.breed == SoldHead::Breed::Unset)
+    if (h.S_Hinsyu == SoldHead::Hinsyu::Unset)
         return {Result::Taxed, QStringLiteral("品種区分が未入力")};
-    if (!h.price) return {Result::Taxed, QStringLiteral("売却価額が未入力")};
+    if (!h.S_Kingaku) return {Result::Taxed, QStringLiteral("売却価額が未入力")};
     // Refused when typed, but a file of an earlier version may hold one: it would pass
     // under every limit.
-    if (*h.price <= 0) return {Result::Taxed, QStringLiteral("売却価額が0円以下")};
-    const bool registered = h.breed == SoldHead::Breed::Beef && h.registered;
-    if (!registered && *h.price >= limitOf(h.breed))
+    if (*h.S_Kingaku <= 0) return {Result::Taxed, QStringLiteral("売却価額が0円以下")};
+    const bool registered = h.S_Hinsyu == SoldHead::Hinsyu::Beef && h.S_Touroku;
+    if (!registered && *h.S_Kingaku >= limitOf(h.S_Hinsyu))
         return {Result::Taxed, QStringLiteral("価額が基準以上")};
     return {Result::Exempt, {}};
 }

@@ -9,31 +9,28 @@
 class YearFile;
 
 // The year's sold calves (status 売却) with their sale data, in the register's order: the
-// one place that reads and writes the six sale fields of T_Cow.
+// one place that reads and writes the sale fields of T_Cow (Fields::Sale).
 namespace SaleData {
-
-// The stored fields, in the order of Row::stored and of the window's columns.
-enum Field { Kingaku, Hinsyu, Touroku, Saki, Jika, Birth, FieldCount };
-const QStringList &columns();
 
 struct Row {
     qint64 rowid = 0;
     SoldHead head;
-    QVariantList stored;  // by Field; null when not entered
+    QVariantList stored;  // by Fields::Sale; null when not entered
 };
 
-// A file of a version before these fields, opened only to be read, shows them empty.
+// A file of a version before some of these fields, opened only to be read, shows them
+// empty.
 bool load(const YearFile &file, std::vector<Row> *rows, QString *error);
 bool load(const YearFile &file, std::vector<SoldHead> *heads, QString *error);
 
-// Puts the six fields (by Field, null for empty) into the head.
+// Puts the sale fields (by Fields::Sale, null for empty) into the head.
 void apply(const QVariantList &stored, SoldHead *head);
 
-// Why the six fields cannot be stored for the head, or "": a birth after its sale, or
+// Why the sale fields cannot be stored for the head, or "": a birth after its sale, or
 // before a bought calf's 導入日. The register's own dates are not questioned here.
 QString refusal(const SoldHead &head, const QVariantList &stored);
 
-// Writes one calf's six fields (by Field, null for empty) in one transaction.
+// Writes one calf's sale fields (by Fields::Sale, null for empty) in one transaction.
 bool save(YearFile &file, qint64 rowid, const QVariantList &stored, QString *error);
 
 }  // namespace SaleData

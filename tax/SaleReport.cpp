@@ -42,16 +42,6 @@ QString u(const char *s) {
     return QString::fromUtf8(s);
 }
 
-QString breedText(SoldHead::Breed b) {
-    const char *const names[] = {"", "肉専用種", "交雑種", "乳用種", "対象外の牛"};
-    return u(names[int(b)]);
-}
-
-QString placeText(SoldHead::Place p) {
-    const char *const names[] = {"", "市場", "農協委託", "その他"};
-    return u(names[int(p)]);
-}
-
 QString yen(qint64 v) {
     return Amount::format(v) + QStringLiteral(" 円");
 }
@@ -116,10 +106,13 @@ Report::Section lineOf(const Line &l) {
     Report::Section s{300, {}};
     const SoldHead &h = l.head;
     const QString result = l.beyond ? u("1,500頭超") : Judgement::label(l.verdict.result);
-    cells(&s, {QString::number(h.no), h.name, EraDate::format(h.sold, u'.'), breedText(h.breed),
-               h.registered ? u("有") : QString(), placeText(h.place),
-               h.price ? Amount::format(*h.price) : QString(), Amount::format(h.cost),
-               h.price ? Amount::format(*h.price - h.cost) : QString(), result});
+    using Fields::field;
+    cells(&s, {QString::number(h.No), h.Name, EraDate::format(h.O_Date, u'.'),
+               field(Fields::S_Hinsyu).shortWord(int(h.S_Hinsyu)),
+               field(Fields::S_Touroku).shortWord(int(h.S_Touroku)),
+               field(Fields::S_Saki).shortWord(int(h.S_Saki)),
+               h.S_Kingaku ? Amount::format(*h.S_Kingaku) : QString(), Amount::format(h.cost),
+               h.S_Kingaku ? Amount::format(*h.S_Kingaku - h.cost) : QString(), result});
     s.items << rule(0, 300, Width, 300);
     for (const Column &c : columns) s.items << rule(c.left, 0, c.left, 300);
     s.items << rule(Width, 0, Width, 300);
@@ -183,7 +176,7 @@ Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanb
     // least tax.
     if (exempt.size() > Cap) {
         std::stable_sort(exempt.begin(), exempt.end(), [](const Line *a, const Line *b) {
-            return *a->head.price < *b->head.price;
+            return *a->head.S_Kingaku < *b->head.S_Kingaku;
         });
         for (qsizetype i = 0; i < exempt.size() - Cap; ++i) exempt[i]->beyond = true;
     }
@@ -196,12 +189,12 @@ Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanb
         t.cost += l.head.cost;
         // A price of 0 or below (from a file of an earlier version) counts as none: a
         // negative one would take from the 5 % base.
-        if (l.head.price && *l.head.price > 0) {
-            t.price += *l.head.price;
-            t.gain += *l.head.price - l.head.cost;
-            sold += *l.head.price;
+        if (l.head.S_Kingaku && *l.head.S_Kingaku > 0) {
+            t.price += *l.head.S_Kingaku;
+            t.gain += *l.head.S_Kingaku - l.head.cost;
+            sold += *l.head.S_Kingaku;
         } else {
-            ++(l.head.price ? misPriced : unpriced);
+            ++(l.head.S_Kingaku ? misPriced : unpriced);
         }
         late = late || l.verdict.reason == u("特例の期間外");
     }
@@ -275,7 +268,7 @@ void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, con
             }
             const SoldHead &h = l.head;
             paragraph(u("No %1　%2　%3　%4")
-                          .arg(QString::number(h.no), h.name, EraDate::format(h.sold, u'.'),
+                          .arg(QString::number(h.No), h.Name, EraDate::format(h.O_Date, u'.'),
                                l.verdict.reason),
                       360, out);
         }

@@ -3,8 +3,8 @@
 #include "Judgement.h"
 #include "SaleReport.h"
 
-using B = SoldHead::Breed;
-using P = SoldHead::Place;
+using B = SoldHead::Hinsyu;
+using P = SoldHead::Saki;
 using R = Judgement::Result;
 
 class TstJudgement : public QObject {
@@ -59,14 +59,14 @@ class TstJudgement : public QObject {
         // clang-format on
         for (const Row &r : rows) {
             SoldHead h;
-            h.price = r.price;
-            h.breed = r.breed;
-            h.registered = r.registered;
-            h.homeBred = r.homeBred;
-            h.place = r.place;
-            h.bought = r.bought;
-            h.sold = r.sold;
-            h.born = r.born;
+            h.S_Kingaku = r.price;
+            h.S_Hinsyu = r.breed;
+            h.S_Touroku = r.registered;
+            h.S_Jika = r.homeBred;
+            h.S_Saki = r.place;
+            h.I_Date = r.bought;
+            h.O_Date = r.sold;
+            h.S_Birth = r.born;
             const Judgement::Verdict v = Judgement::judge(h);
             QVERIFY2(
                 v.result == r.result && v.reason == QString::fromUtf8(r.reason),

@@ -525,20 +525,20 @@ class TstReports : public QObject {
     // heads outside the rule, the check against 販売金額; and the cap, where the cheapest
     // exempt head is the one counted beyond 1,500.
     void saleReport() {
-        using B = SoldHead::Breed;
-        using P = SoldHead::Place;
+        using B = SoldHead::Hinsyu;
+        using P = SoldHead::Saki;
         auto head = [](int no, const char *name, B breed, bool reg, P place, qint64 price,
                        qint64 cost, QDate bought = QDate(2026, 1, 10)) {
             SoldHead h;
-            h.no = no;
-            h.name = QString::fromUtf8(name);
-            h.breed = breed;
-            h.registered = reg;
-            h.place = place;
-            h.price = price;
+            h.No = no;
+            h.Name = QString::fromUtf8(name);
+            h.S_Hinsyu = breed;
+            h.S_Touroku = reg;
+            h.S_Saki = place;
+            h.S_Kingaku = price;
             h.cost = cost;
-            h.bought = bought;
-            h.sold = QDate(2026, 5, 20 + no % 3);
+            h.I_Date = bought;
+            h.O_Date = QDate(2026, 5, 20 + no % 3);
             return h;
         };
         const std::vector<SoldHead> five = {
@@ -549,7 +549,7 @@ class TstReports : public QObject {
             head(5, "導入E", B::Beef, false, P::Market, 318'000, 296'000, QDate(2026, 5, 1)),
         };
         SoldHead late = head(6, "越年F", B::Beef, false, P::Market, 316'000, 0);
-        late.sold = QDate(2027, 1, 4);
+        late.O_Date = QDate(2027, 1, 4);
         std::vector<SoldHead> many;
         for (int no = 1; no <= 1501; ++no)
             many.push_back(
@@ -590,6 +590,38 @@ class TstReports : public QObject {
             QVERIFY2(SaleReport::savePdf(c.heads, c.hanbai, "08", pdf, &error), qPrintable(error));
             QCOMPARE(missingIn("pdftotext", pdf, c.name, c.texts).join(" | "), QString());
         }
+    }
+
+    // A head's codes in the sale report's narrow columns: the short words, not the
+    // window's long ones, and nothing for a field not entered.
+    void saleReportWords_data() {
+        QTest::addColumn<int>("hinsyu");
+        QTest::addColumn<bool>("touroku");
+        QTest::addColumn<int>("saki");
+        QTest::addColumn<QString>("printed");  // 区分|登録|売却先
+        QTest::newRow("registered beef at a market") << 1 << true << 1 << "肉専用種|有|市場";
+        QTest::newRow("cross consigned to the 農協") << 2 << false << 2 << "交雑種||農協委託";
+        QTest::newRow("dairy sold elsewhere") << 3 << false << 3 << "乳用種||その他";
+        QTest::newRow("breeding stock") << 4 << false << 1 << "対象外の牛||市場";
+        QTest::newRow("nothing entered") << 0 << false << 0 << "||";
+    }
+    void saleReportWords() {
+        QFETCH(int, hinsyu);
+        QFETCH(bool, touroku);
+        QFETCH(int, saki);
+        QFETCH(QString, printed);
+        SoldHead h;
+        h.No = 1;
+        h.O_Date = QDate(2026, 5, 20);
+        h.S_Hinsyu = SoldHead::Hinsyu(hinsyu);
+        h.S_Touroku = touroku;
+        h.S_Saki = SoldHead::Saki(saki);
+        Report::Document doc;
+        SaleReport::build({h}, std::nullopt, "08", &doc);
+        const Report::Section line = sectionsOf(doc).value(1);
+        QCOMPARE(
+            QStringList({at(line, 2745, 45), at(line, 3495, 45), at(line, 3895, 45)}).join('|'),
+            printed);
     }
 
     // What ends the preparation or a report, and the orientation each leaves behind.

@@ -1,5 +1,5 @@
-// The sold calves' sale data: the year file's upgrade that adds it, and the window that
-// enters it.
+// The sold calves' sale data: the year file's upgrade that adds it, the schema held to the
+// field catalogue, and the window that enters it.
 
 #include <QDialog>
 #include <QLineEdit>
@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "Backup.h"
+#include "Fields.h"
 #include "Frm_Sale.h"
 #include "MsgBox.h"
 #include "ReportPreview.h"
@@ -25,6 +26,25 @@ const QString SaleFields = QStringLiteral(
 const QString OldFields = QStringLiteral(
     "SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
     "HiikuKingaku, Kimatu FROM T_Cow ORDER BY rowid");
+
+// T_Cow's column definitions as the file keeps them, comments and alignment aside.
+QStringList cowDefinitions(const QString &file) {
+    QString sql = sqlText(file, "SELECT sql FROM sqlite_master WHERE name = 'T_Cow'");
+    sql.remove(QRegularExpression("--[^\n]*"));
+    sql = sql.mid(sql.indexOf('(') + 1);
+    sql.truncate(sql.lastIndexOf(')'));
+    QStringList defs{QString()};
+    int depth = 0;
+    for (QChar c : sql) {
+        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+        if (c == ',' && depth == 0)
+            defs << QString();
+        else
+            defs.last() += c;
+    }
+    for (QString &d : defs) d = d.simplified();
+    return defs;
+}
 
 }  // namespace
 
@@ -74,7 +94,7 @@ class TstSale : public QObject {
         QVERIFY2(SaleData::load(*file, &rows, &error), qPrintable(error));
         QCOMPARE(rows.size(), size_t(1));
         QCOMPARE(rows[0].head.cost, 250000);
-        QCOMPARE(rows[0].stored, QVariantList(SaleData::FieldCount));
+        QCOMPARE(rows[0].stored, QVariantList(Fields::SaleCount));
         file.reset();
         QCOMPARE(sqlText(Y13, OldFields), oldData);
         QCOMPARE(sqlText(Y13, "PRAGMA user_version"), upgraded ? "2" : "1");
@@ -91,6 +111,59 @@ class TstSale : public QObject {
         const QString copy = Backup::Folder + '/' + backups[0];
         QCOMPARE(sqlText(copy, "PRAGMA user_version"), "1");
         QCOMPARE(sqlText(copy, OldFields), oldData);
+    }
+
+    // Each column of T_Cow as the catalogue says it, in a file made from the template and in
+    // one upgraded from the first version: its place and definition in the table, the ends
+    // of its range (every code of a list) taken, and the values just outside refused.
+    void schemaHoldsCatalogue_data() {
+        QTest::addColumn<bool>("upgraded");
+        QTest::addColumn<int>("column");  // in Fields::cow()
+        for (const bool upgraded : {false, true})
+            for (int c = 0; c < Fields::cow().size(); ++c)
+                if (const Fields::Field &f = Fields::cow()[c]; !upgraded || f.since > 1)
+                    QTest::newRow(qPrintable((upgraded ? "upgraded: " : "template: ") + f.name))
+                        << upgraded << c;
+    }
+    void schemaHoldsCatalogue() {
+        QFETCH(bool, upgraded);
+        QFETCH(int, column);
+        const Fields::Field &f = Fields::cow()[column];
+        WorkingFolder dir;
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        if (upgraded) {
+            makeVersion1(Y13);
+            QVERIFY2(YearFile::open(Y13, &error), qPrintable(error));
+        }
+        const QStringList defs = cowDefinitions(Y13);
+        QCOMPARE(defs.size(), Fields::cow().size());
+        QCOMPARE(defs[column], f.definition());
+
+        QVariantList taken, refused;
+        switch (f.kind) {
+            case Binding::Kind::Text:
+                taken << QString(f.length, u'牛');
+                refused << QString(f.length + 1, u'牛');
+                break;
+            case Binding::Kind::Date:
+                taken << "2001-02-28";
+                refused << "2001-02-31" << 20010228 << "2001/02/28";
+                break;
+            default:
+                taken << f.low << f.high;
+                refused << f.low - 1 << f.high + 1 << "x" << 1.5;
+                if (f.checkedCodes)
+                    for (qint64 n = f.low; n <= f.high; ++n) (f.code(n) ? taken : refused) << n;
+        }
+        TestDb db(Y13);
+        QSqlQuery q(db.db());
+        for (const QVariantList *values : {&taken, &refused})
+            for (const QVariant &v : *values) {
+                QVERIFY(q.prepare(QStringLiteral("INSERT INTO T_Cow (%1) VALUES (?)").arg(f.name)));
+                q.addBindValue(v);
+                QVERIFY2(q.exec() == (values == &taken), qPrintable(v.toString()));
+            }
     }
 
     // Keys typed into the real window, from its first row's 売却価額. Tokens are split at
@@ -189,7 +262,7 @@ class TstSale : public QObject {
         QPointer<Frm_Sale> window(w);
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
-        QCOMPARE(QApplication::focusWidget(), w->field(0, SaleData::Kingaku));
+        QCOMPARE(QApplication::focusWidget(), w->field(0, Fields::S_Kingaku));
         for (const QString &token : keys.split('|')) {
             QWidget *at = QApplication::focusWidget();
             static const QMap<QString, int> named = {
@@ -231,7 +304,7 @@ class TstSale : public QObject {
         QString where = QStringLiteral("-");
         if (window)
             for (int r = 0; r < window->rowCount(); ++r)
-                for (int c = 0; c < SaleData::FieldCount; ++c)
+                for (int c = 0; c < Fields::SaleCount; ++c)
                     if (window->field(r, c)->hasFocus())
                         where = QStringLiteral("%1,%2:%3")
                                     .arg(r)

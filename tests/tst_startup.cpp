@@ -296,7 +296,7 @@ class TstStartUp : public QObject {
         YearFile &file = *Frm_Wk::instance()->file();
         QVERIFY2(SaleData::load(file, &rows, &error), qPrintable(error));
         QCOMPARE(rows.size(), size_t(1));
-        QCOMPARE(rows[0].stored, QVariantList(SaleData::FieldCount));
+        QCOMPARE(rows[0].stored, QVariantList(Fields::SaleCount));
         QVERIFY(!SaleData::save(file, rows[0].rowid, {800000, 1, 0, 1, 1, "2000-01-10"}, &error));
         QVERIFY2(error.contains(QStringLiteral("保存されていません")), qPrintable(error));
         QCOMPARE(bytesOf(Y13), before);
