@@ -370,9 +370,10 @@ class TstSavedBackup : public QObject {
             // The saved copy: made first, it is the last listed.
             // The work window lets the file go, as the window's restore does: Windows
             // renames nothing over an open file.
-            QVERIFY2(Restore::restore(Restore::find(stick.path(), {}).constLast(),
-                                      [] { Frm_Wk::unload(); }, &error),
-                     qPrintable(error));
+            QVERIFY2(
+                Restore::restore(
+                    Restore::find(stick.path(), {}).constLast(), [] { Frm_Wk::unload(); }, &error),
+                qPrintable(error));
             QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
         }
         for (const QString &day : days)  // a change ends the run: the copies age as ever then
