@@ -48,6 +48,18 @@ class YearFile {
     // could not be brought up to this one.
     bool readOnly() const { return readOnly_; }
 
+    // What a committed change touched, told by the store that made it, so that the one
+    // following the file (the year's owner) reads again what depends on it.
+    enum class Change { Calves, Expenses, Income, SaleData };
+    void setFollower(std::function<void(Change)> follower) { follower_ = std::move(follower); }
+    void announce(Change what) const {
+        if (follower_) follower_(what);
+    }
+    // The file of the year the program works on, whose day's first change is preceded
+    // by a backup. Set by the year's owner only.
+    void setCurrent(bool current) { current_ = current; }
+    bool isCurrent() const { return current_; }
+
     // Runs work inside one transaction: committed when it returns true, rolled back
     // otherwise. Database errors are turned into a Japanese message in *error.
     bool transaction(const std::function<bool(QString *error)> &work, QString *error);
@@ -65,4 +77,6 @@ class YearFile {
     QString fileName_;
     QString path_;  // absolute
     bool readOnly_;
+    bool current_ = false;
+    std::function<void(Change)> follower_;
 };
