@@ -6,13 +6,13 @@
 #include <QVBoxLayout>
 
 #include "CsvCommands.h"
+#include "CurrentYear.h"
 #include "Frm_Cost.h"
 #include "Frm_CowList.h"
 #include "Frm_Print.h"
 #include "Frm_Proseed.h"
 #include "Frm_Restore.h"
 #include "Frm_Sale.h"
-#include "Frm_Wk.h"
 #include "Frm_Year.h"
 #include "Frm_YearList.h"
 #include "Help.h"
@@ -24,7 +24,7 @@
 #include "dlg_DataClr.h"
 #include "frmAbout.h"
 
-Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
+Frm_Main::Frm_Main(CurrentYear &year, QWidget *parent) : QMainWindow(parent), year_(year) {
     setObjectName(QStringLiteral("Frm_Main"));
     setWindowTitle(QStringLiteral("Moriva"));
 
@@ -71,26 +71,26 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
     clear->setObjectName(QStringLiteral("mnu_DataClr"));
     QAction *pdf = file->addAction(QStringLiteral("PDFに保存(&P)..."), this, [this] {
         // The year's sale judgement goes with the two forms when calves were sold.
-        Frm_Print::savePdfs(this, [](QList<Report::Document> *docs, QString *error) {
+        Frm_Print::savePdfs(this, year_, [this](QList<Report::Document> *docs, QString *error) {
             Report::Document doc;
             int heads = 0;
-            if (!SaleReport::buildYear(&doc, &heads, error)) return false;
+            if (!SaleReport::buildYear(year_, &doc, &heads, error)) return false;
             if (heads > 0) docs->append(doc);
             return true;
         });
     });
     pdf->setObjectName(QStringLiteral("mnu_SavePdf"));
     QAction *csvOut = file->addAction(QStringLiteral("CSV出力(&E)..."), this,
-                                      [this] { CsvCommands::exportYear(this); });
+                                      [this] { CsvCommands::exportYear(this, year_); });
     csvOut->setObjectName(QStringLiteral("mnu_CsvOut"));
     QAction *csvIn = file->addAction(QStringLiteral("CSV取り込み(&I)..."), this, [this] {
-        if (!CsvCommands::importRegister(this)) return;
+        if (!CsvCommands::importRegister(this, year_)) return;
         if (auto *list = qobject_cast<Frm_CowList *>(frmCowList_.data()))
             list->Data_CowList_Refresh();
     });
     csvIn->setObjectName(QStringLiteral("mnu_CsvIn"));
     QAction *years = file->addAction(QStringLiteral("年度一覧(&Y)"), this, [this] {
-        Frm_YearList overview(this);
+        Frm_YearList overview(year_.fileName(), this);
         overview.exec();
     });
     years->setObjectName(QStringLiteral("mnu_YearList"));
@@ -125,7 +125,7 @@ Frm_Main::Frm_Main(QWidget *parent) : QMainWindow(parent) {
 template <typename Window>
 void Frm_Main::showOnce(QPointer<QWidget> &slot) {
     if (!slot) {
-        slot = new Window(nullptr);
+        slot = new Window(year_, nullptr);
         slot->setAttribute(Qt::WA_DeleteOnClose);
         slot->show();
     }
@@ -143,14 +143,14 @@ void Frm_Main::cmd_Cost_Click() {
     showOnce<Frm_Cost>(frmCost_);
 }
 void Frm_Main::cmd_Print_Click() {
-    Frm_Print print(this);
+    Frm_Print print(year_, this);
     print.exec();
 }
 void Frm_Main::cmd_Year_Click() {
     showOnce<Frm_Year>(frmYear_);
 }
 void Frm_Main::mnu_DataClr_Click() {
-    dlg_DataClr clear(this);
+    dlg_DataClr clear(year_, this);
     if (clear.exec() != QDialog::Accepted) return;
     // An open list would still offer the deleted calves.
     if (auto *list = qobject_cast<Frm_CowList *>(frmCowList_.data())) list->Data_CowList_Refresh();
@@ -160,7 +160,7 @@ void Frm_Main::mnu_Restore_Click() {
     // A window with the year open would go on showing, and saving into, the file the
     // restore replaces.
     if (!closeWindows() || !openWindows().isEmpty()) return;
-    Frm_Restore restore(this);
+    Frm_Restore restore(year_, this);
     restore.exec();
 }
 
@@ -199,9 +199,9 @@ void Frm_Main::closeEvent(QCloseEvent *event) {
             event->ignore();
             return;
         }
-        Frm_Wk::unload();
+        year_.close();
     }
-    if (Frm_Wk::instance() == nullptr && openWindows().isEmpty()) {
+    if (!year_.isOpen() && openWindows().isEmpty()) {
         event->accept();
         return;
     }

@@ -4,14 +4,16 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class CurrentYear;
 class QAction;
 class QPushButton;
 
-// The home window: opens every other window and ends the program, after asking.
+// The home window: opens every other window, each on the current year it is handed, and
+// ends the program, after asking.
 class Frm_Main : public QMainWindow {
     Q_OBJECT
   public:
-    explicit Frm_Main(QWidget *parent = nullptr);
+    explicit Frm_Main(CurrentYear &year, QWidget *parent = nullptr);
 
     void cmd_Cow_Click();
     void cmd_Proseed_Click();
@@ -30,12 +32,12 @@ class Frm_Main : public QMainWindow {
     // Shows the window once; a second request brings the open one to the front.
     template <typename Window>
     void showOnce(QPointer<QWidget> &slot);
-    // The windows opened from here, in the order they close: those that refresh the work
-    // totals on closing go before the work window does.
+    // The windows opened from here that are still open.
     QList<QWidget *> openWindows() const;
     // Closes them for a restore or the exit, asking first about typing not yet saved;
     // false when the farmer keeps the typing: nothing is closed then.
     bool closeWindows();
 
+    CurrentYear &year_;
     QPointer<QWidget> frmCowList_, frmProseed_, frmCost_, frmYear_, frmSale_;
 };

@@ -9,10 +9,10 @@
 #include <QStandardPaths>
 
 #include "Backup.h"
+#include "CurrentYear.h"
 #include "FolderLock.h"
 #include "Frm_Init.h"
 #include "Frm_Main.h"
-#include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "MsgText.h"
@@ -95,10 +95,11 @@ QString withBackups(const QString &fileName, const QString &problem) {
 
 // The year file the farmer opened from the file manager becomes current as the year
 // switch makes a year current, with its checks; true when it did.
-bool switchedTo(const QString &fileName, PointerFile::Read read, const QString &current) {
+bool switchedTo(CurrentYear &year, const QString &fileName, PointerFile::Read read,
+                const QString &current) {
     if (read == PointerFile::Read::Ok && fileName == current) return false;
     QString error;
-    if (YearProcedures::switchYear(fileName, &error, current)) return true;
+    if (YearProcedures::switchYear(year, fileName, &error, current)) return true;
     // With no current year there is no year to stay in: only the reason applies.
     if (read != PointerFile::Read::Ok)
         error = MsgText::withDetail(QStringLiteral("%1 を開けませんでした。").arg(fileName),
@@ -219,7 +220,7 @@ void releaseWorkingFolder() {
     held.reset();
 }
 
-std::unique_ptr<Frm_Main> StartUp(const QString &yearFile) {
+std::unique_ptr<Frm_Main> StartUp(CurrentYear &year, const QString &yearFile) {
     if (!workingFolderFits()) return nullptr;
     const FolderLock::Outcome folder = holdWorkingFolder();
     if (folder == FolderLock::Outcome::HeldElsewhere) {
@@ -237,8 +238,8 @@ std::unique_ptr<Frm_Main> StartUp(const QString &yearFile) {
         MsgBox::show(nullptr, unwritable(readable ? M_Cow::yearOfFileName(fileName) : QString()));
         if (!readable) return nullptr;
     }
-    if (!yearFile.isEmpty() && switchedTo(yearFile, read, fileName))
-        return std::make_unique<Frm_Main>();
+    if (!yearFile.isEmpty() && switchedTo(year, yearFile, read, fileName))
+        return std::make_unique<Frm_Main>(year);
     for (;;) {
         if (read == PointerFile::Read::Unreadable)
             MsgBox::show(nullptr, MsgText::beforeDetail(
@@ -250,9 +251,9 @@ std::unique_ptr<Frm_Main> StartUp(const QString &yearFile) {
         }
         // A year file that fails to open or to read is treated as damaged, left
         // untouched, and the farmer chooses the year again.
-        if (Frm_Wk::load(fileName, &problem)) break;
+        if (year.open(fileName, &problem)) break;
         problem = withBackups(fileName, problem);
         read = PointerFile::Read::Unreadable;
     }
-    return std::make_unique<Frm_Main>();
+    return std::make_unique<Frm_Main>(year);
 }

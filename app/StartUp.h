@@ -6,6 +6,7 @@
 
 #include "OwnFiles.h"
 
+class CurrentYear;
 class Frm_Main;
 
 // The program keeps cowdb.inf and the year files in its working folder. Started from a
@@ -39,14 +40,13 @@ QString CommandLineUsage();
 inline const QString LockFileName = OwnFiles::LockName;
 
 // Start-up: keep the working folder for this process, read the pointer file (or run the
-// initial setup; again after a year file that cannot be read), load the work window on
-// the current year and make the main menu. A yearFile from the command line is switched
-// to first, as the year switch does it; when it is refused the farmer is told why and
-// the start goes on with the year the folder had. A folder that takes no new file is
-// named with the way out: a year there is opened to be read. nullptr when the program
-// should end: another copy runs in the folder, it takes no file and holds no year, or
-// the setup was closed without a year.
-std::unique_ptr<Frm_Main> StartUp(const QString &yearFile = QString());
+// initial setup; again after a year file that cannot be read), open that year in year,
+// the run's one current year, and make the main menu on it. A yearFile from the command line is
+// switched to first, as the year switch does it; when it is refused the farmer is told why and the
+// start goes on with the year the folder had. A folder that takes no new file is named with the way
+// out: a year there is opened to be read. nullptr when the program should end: another copy runs in
+// the folder, it takes no file and holds no year, or the setup was closed without a year.
+std::unique_ptr<Frm_Main> StartUp(CurrentYear &year, const QString &yearFile = QString());
 
 // Lets go of the working folder before the process ends: for tests that start the
 // program in one folder after another.

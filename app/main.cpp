@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "CurrentYear.h"
 #include "Frm_Main.h"
 #include "MsgBox.h"
 #include "QtJapanese.h"
@@ -36,7 +37,9 @@ int main(int argc, char *argv[]) {
 #endif
         return 0;
     }
-    const auto main = StartUp(yearFile);
+    // Made before the main menu and gone after it: every window is handed this one.
+    CurrentYear year;
+    const auto main = StartUp(year, yearFile);
     if (!main) return 0;
     main->show();
     main->activateWindow();  // the setup dialog had the focus before it

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "CurrentYear.h"
 #include "Frm_Wk.h"
 #include "Valuation.h"
 #include "YearFile.h"
@@ -51,11 +52,16 @@ void makeYear(const QString &name, int calves) {
 }
 
 QString totalsOfWorkWindow() {
-    const Frm_Wk &w = *Frm_Wk::instance();
+    const Frm_Wk &w = *benchYear().wk();
     QStringList out;
     for (const QString *f :
          {&w.t_KisyuKei, &w.t_KimatuKei, &w.t_HiikukingakuKei, &w.t_HiikuTukiKei, &w.t_Mototiku,
           &w.t_Keihi, &w.t_Syuunyuu, &w.t_Tesuu, &w.t_Zensiryou, &w.t_Konsiryou, &w.t_Ikusei})
         out << QString::number(Frm_Wk::number(*f).value_or(-1));
     return out.join(QLatin1Char(' '));
+}
+
+CurrentYear &benchYear() {
+    static CurrentYear year;
+    return year;
 }

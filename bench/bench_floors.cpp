@@ -26,6 +26,7 @@
 #include <map>
 
 #include "BarePdf.h"
+#include "CurrentYear.h"
 #include "FatteningMonths.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
@@ -184,11 +185,12 @@ struct BareList {
 
 void CalfList(benchmark::State &state, bool program, bool scroll) {
     const int calves = int(state.range(0));
-    M_Cow::DbFileName = year(calves);
+    QString error;
+    if (!benchYear().open(year(calves), &error)) return state.SkipWithError(qPrintable(error));
     {
-        Frm_CowList list;
+        Frm_CowList list(benchYear());
         list.show();
-        BareList bare(M_Cow::DbFileName);
+        BareList bare(benchYear().fileName());
         auto *grid = list.findChild<QTableView *>();
         scrollThrough(grid);
         scrollThrough(&bare.view);
@@ -197,12 +199,12 @@ void CalfList(benchmark::State &state, bool program, bool scroll) {
     }
     for (auto _ : state) {
         if (program) {
-            Frm_CowList list;
+            Frm_CowList list(benchYear());
             list.show();
             QApplication::processEvents();
             if (scroll) scrollThrough(list.findChild<QTableView *>());
         } else {
-            BareList bare(M_Cow::DbFileName);
+            BareList bare(benchYear().fileName());
             if (scroll) scrollThrough(&bare.view);
         }
     }
@@ -269,11 +271,10 @@ void bareInventoryPdf(const QList<Report::Page> &pages, const QPageLayout &layou
 
 void InventoryPdf(benchmark::State &state, bool program) {
     const int calves = int(state.range(0));
-    M_Cow::DbFileName = year(calves);
     QString error;
-    if (!Frm_Wk::load(&error)) return state.SkipWithError(qPrintable(error));
+    if (!benchYear().open(year(calves), &error)) return state.SkipWithError(qPrintable(error));
     Report::Document doc;
-    InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
+    InventoryReport::build(benchYear().wk()->file(), *benchYear().wk(), &doc, &error);
     const QPageLayout layout = Report::pageLayout(doc, QPageSize(QPageSize::A4));
     QList<Report::Page> pages;
     Report::flow(
@@ -287,7 +288,7 @@ void InventoryPdf(benchmark::State &state, bool program) {
     for (auto _ : state) {
         if (program) {
             Report::Document d;
-            InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &d, &error);
+            InventoryReport::build(benchYear().wk()->file(), *benchYear().wk(), &d, &error);
             Report::savePdf(d, out, QPageSize(QPageSize::A4), &error);
         } else {
             bareInventoryPdf(pages, layout, out);
@@ -295,7 +296,7 @@ void InventoryPdf(benchmark::State &state, bool program) {
     }
     state.counters["pages"] = pdfPages(out);
     state.counters["bytes/calf"] = double(QFileInfo(out).size()) / calves;
-    Frm_Wk::unload();
+    benchYear().close();
     // The whole write again in a process of its own, for its own peak memory.
     QStringList args{year(calves), QStringLiteral("child.pdf")};
     if (!program) args << QStringLiteral("floor");
@@ -366,9 +367,8 @@ void Rollover(benchmark::State &state, bool program) {
     const QString from = year(calves), to = QStringLiteral("cowdata50.mdb");
     auto programOnce = [&] {
         QFile::remove(to);
-        M_Cow::DbFileName = from;
         QString error;
-        return Frm_Wk::load(&error) && YearProcedures::rollOver(to, &error);
+        return benchYear().open(from, &error) && YearProcedures::rollOver(benchYear(), to, &error);
     };
     auto floorOnce = [&] {
         QFile::remove(to);
@@ -381,27 +381,27 @@ void Rollover(benchmark::State &state, bool program) {
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(to);
-        M_Cow::DbFileName = from;
         QString error;
-        if (program) Frm_Wk::load(&error);
+        if (program) benchYear().open(from, &error);
         state.ResumeTiming();
-        program ? (void)YearProcedures::rollOver(to, &error) : (void)floorRollover(from, to);
+        program ? (void)YearProcedures::rollOver(benchYear(), to, &error)
+                : (void)floorRollover(from, to);
     }
-    Frm_Wk::unload();
+    benchYear().close();
 }
 
 void DataClear(benchmark::State &state, bool program) {
     const int calves = int(state.range(0));
     const QString name = QStringLiteral("cowdata60.mdb");
     auto fresh = [&] {
-        Frm_Wk::unload();
+        benchYear().close();
         QFile::remove(name);
         QFile::copy(year(calves), name);
-        M_Cow::DbFileName = name;
     };
     auto once = [&] {
         QString error;
-        if (program) return Frm_Wk::load(&error) && YearProcedures::clearData(&error);
+        if (program)
+            return benchYear().open(name, &error) && YearProcedures::clearData(benchYear(), &error);
         return execAll(Bare(name), QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
     };
     fresh();
@@ -418,15 +418,15 @@ void DataClear(benchmark::State &state, bool program) {
         state.PauseTiming();
         fresh();
         QString error;
-        if (program) Frm_Wk::load(&error);
+        if (program) benchYear().open(name, &error);
         state.ResumeTiming();
         if (program) {
-            YearProcedures::clearData(&error);
+            YearProcedures::clearData(benchYear(), &error);
         } else {
             execAll(Bare(name), QStringList{QStringLiteral("DELETE FROM T_Cow")} + ClearLedgers);
         }
     }
-    Frm_Wk::unload();
+    benchYear().close();
 }
 
 // --- start-up ---------------------------------------------------------------------

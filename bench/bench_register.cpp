@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "Backup.h"
+#include "CurrentYear.h"
 #include "Frm_CowList.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
@@ -18,6 +19,7 @@
 #include "Valuation.h"
 #include "YearFile.h"
 #include "YearFiles.h"
+#include "YearMaker.h"
 #include "YearProcedures.h"
 
 namespace {
@@ -30,8 +32,7 @@ struct BigYear {
         QDir::setCurrent(dir.path());
         QString error;
         YearFiles::createFromTemplate(QStringLiteral("cowdata13.mdb"), &error);
-        M_Cow::DbFileName = QStringLiteral("cowdata13.mdb");
-        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        auto file = YearFile::open(QStringLiteral("cowdata13.mdb"), &error);
         file->transaction(
             [&](QString *) {
                 QSqlQuery q(file->db());
@@ -49,7 +50,8 @@ struct BigYear {
                 return true;
             },
             &error);
-        Frm_Wk::load(&error);
+        file.reset();
+        benchYear().open(QStringLiteral("cowdata13.mdb"), &error);
     }
 };
 
@@ -61,7 +63,7 @@ BigYear &bigYear() {
 void OpenCalfList(benchmark::State &state) {
     bigYear();
     for (auto _ : state) {
-        Frm_CowList list;
+        Frm_CowList list(benchYear());
         list.show();
         QApplication::processEvents();
         benchmark::DoNotOptimize(list.findChild<QTableView *>()->model()->rowCount());
@@ -75,7 +77,7 @@ void ValueRegister(benchmark::State &state) {
     for (auto _ : state) {
         QString error;
         // A changed cost makes every calf's row change, the worst case.
-        Cal_Cow(*Frm_Wk::instance()->file(), ++perHead % 2 ? 98076 : 98077, &error);
+        Cal_Cow(*benchYear().wk()->file(), ++perHead % 2 ? 98076 : 98077, &error);
     }
 }
 BENCHMARK(ValueRegister)->Unit(benchmark::kMillisecond);
@@ -87,7 +89,7 @@ void LayOutInventory(benchmark::State &state) {
     for (auto _ : state) {
         Report::Document doc;
         QString error;
-        InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
+        InventoryReport::build(benchYear().wk()->file(), *benchYear().wk(), &doc, &error);
         int pages = 0;
         Report::flow(
             doc.sections, 9026, [&](const Report::Page &) { ++pages; }, &error);
@@ -100,7 +102,7 @@ void WriteInventoryPdf(benchmark::State &state) {
     bigYear();
     Report::Document doc;
     QString error;
-    InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error);
+    InventoryReport::build(benchYear().wk()->file(), *benchYear().wk(), &doc, &error);
     for (auto _ : state)
         Report::savePdf(doc, QStringLiteral("inventory.pdf"), QPageSize(QPageSize::A4), &error);
     int pages = 0;
@@ -114,7 +116,7 @@ void BackUpYear(benchmark::State &state) {
     bigYear();
     for (auto _ : state) {
         QString error;
-        if (!Backup::make(*Frm_Wk::instance()->file(), &error)) state.SkipWithError("backup");
+        if (!Backup::make(*benchYear().wk()->file(), &error)) state.SkipWithError("backup");
     }
 }
 BENCHMARK(BackUpYear)->Unit(benchmark::kMillisecond);
@@ -122,12 +124,12 @@ BENCHMARK(BackUpYear)->Unit(benchmark::kMillisecond);
 void RollOverYear(benchmark::State &state) {
     bigYear();
     QString error;
-    Cal_Cow(*Frm_Wk::instance()->file(), 98076, &error);  // sold and dead calves get 0
+    Cal_Cow(*benchYear().wk()->file(), 98076, &error);  // sold and dead calves get 0
     for (auto _ : state) {
-        if (!YearProcedures::rollOver(QStringLiteral("cowdata14.mdb"), &error))
+        if (!YearProcedures::rollOver(benchYear(), QStringLiteral("cowdata14.mdb"), &error))
             state.SkipWithError("rollover");
         state.PauseTiming();
-        YearProcedures::switchYear(QStringLiteral("cowdata13.mdb"), &error);
+        YearProcedures::switchYear(benchYear(), QStringLiteral("cowdata13.mdb"), &error);
         QFile::remove(QStringLiteral("cowdata14.mdb"));
         state.ResumeTiming();
     }
@@ -141,6 +143,6 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    Frm_Wk::unload();
+    benchYear().close();
     return 0;
 }

@@ -7,22 +7,24 @@
 #include <cstdio>
 
 #include "BarePdf.h"
+#include "CurrentYear.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
 #include "M_Cow.h"
 #include "Report.h"
 #include "ViewTotals.h"
+#include "YearMaker.h"
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     if (argc < 3) return 2;
-    M_Cow::DbFileName = QFile::decodeName(argv[1]);
+    const QString name = QFile::decodeName(argv[1]);
     const QString path = QFile::decodeName(argv[2]);
     const QPageSize a4(QPageSize::A4);
     QString error;
     Report::Document doc;
-    if (!Frm_Wk::load(&error) ||
-        !InventoryReport::build(Frm_Wk::instance()->file(), *Frm_Wk::instance(), &doc, &error)) {
+    if (!benchYear().open(name, &error) ||
+        !InventoryReport::build(benchYear().wk()->file(), *benchYear().wk(), &doc, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
@@ -45,6 +47,6 @@ int main(int argc, char *argv[]) {
     QFile pdf(path);
     pdf.open(QIODevice::ReadOnly);
     std::printf("%lld\n%ld\n", pdf.readAll().count("/Type /Page\n"), peak);
-    Frm_Wk::unload();
+    benchYear().close();
     return 0;
 }

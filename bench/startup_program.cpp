@@ -12,7 +12,7 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Moriva"));
-    const auto main = StartUp();
+    const auto main = StartUp(benchYear());
     if (!main) return 1;
     main->show();
     main->activateWindow();

@@ -11,7 +11,6 @@
 
 #include "Checkpoint.h"
 #include "Clock.h"
-#include "M_Cow.h"
 #include "MsgText.h"
 #include "PathLimit.h"
 #include "Snapshot.h"
@@ -209,7 +208,7 @@ void Backup::restored(const QString &yearFileName) {
 }
 
 void Backup::beforeChange(const YearFile &file) {
-    if (file.fileName() != M_Cow::DbFileName) return;
+    if (!file.isCurrent()) return;
     static QHash<QString, QDate> tried;  // by full path: one run may see several folders
     const QString path = QFileInfo(file.fileName()).absoluteFilePath();
     const QDate today = Clock::today();

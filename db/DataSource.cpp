@@ -1,6 +1,5 @@
 #include "DataSource.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -17,29 +16,16 @@ QString quoted(const QString &identifier) {
 
 }  // namespace
 
-DataSource::DataSource(std::shared_ptr<YearFile> file, QString recordSource)
-    : file_(std::move(file)), recordSource_(std::move(recordSource)) {
-    static const QRegularExpression name(QStringLiteral("^\\s*(\\w+)\\s*$"));
-    static const QRegularExpression selection(
-        QStringLiteral(
-            "^\\s*SELECT\\s+(\\w+)\\.\\*\\s+FROM\\s+(\\w+)(\\s+WHERE\\s+.*?)?\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    QString source;
-    if (const auto m = name.match(recordSource_); m.hasMatch()) {
-        source = m.captured(1);
-    } else if (const auto s = selection.match(recordSource_);
-               s.hasMatch() && s.captured(1).compare(s.captured(2), Qt::CaseInsensitive) == 0) {
-        source = s.captured(2);
-        where_ = s.captured(3);
-    }
-    if (source.isEmpty()) return;
+DataSource::DataSource(std::shared_ptr<YearFile> file, QString recordSource,
+                       std::optional<qint64> only)
+    : file_(std::move(file)), recordSource_(std::move(recordSource)), only_(only) {
     QSqlQuery q(file_->db());
     q.prepare(QStringLiteral("SELECT type, name FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
-    q.addBindValue(source);
+    q.addBindValue(recordSource_.trimmed());
     if (q.exec() && q.next()) {
         if (q.value(0).toString() == QLatin1String("table"))
             table_ = q.value(1).toString();
-        else if (where_.isEmpty())
+        else if (!only_)
             view_ = q.value(1).toString();
     }
 }
@@ -50,7 +36,7 @@ QString DataSource::selectSql(bool next) const {
             .arg(quoted(table_), next ? QStringLiteral(" WHERE rowid > ?") : QString());
     if (!table_.isEmpty())
         return QStringLiteral("SELECT rowid, * FROM %1%2 ORDER BY rowid")
-            .arg(quoted(table_), where_);
+            .arg(quoted(table_), only_ ? QStringLiteral(" WHERE rowid = ?") : QString());
     return QStringLiteral("SELECT * FROM %1").arg(quoted(view_));
 }
 
@@ -88,9 +74,10 @@ bool DataSource::refresh(QString *error) {
     QList<QVariantList> rows;
     // A re-read keeps what the window had scrolled to, and the row chosen in it.
     const int wanted = chunked() ? std::max(chunk_, int(rows_.size())) : 0;
-    if (!read(selectSql(), chunked() ? QVariantList{wanted} : QVariantList{}, &rows, &columns,
-              error))
-        return false;
+    const QVariantList binds = chunked() ? QVariantList{wanted}
+                               : only_   ? QVariantList{*only_}
+                                         : QVariantList{};
+    if (!read(selectSql(), binds, &rows, &columns, error)) return false;
     complete_ = !chunked() || rows.size() < wanted;
     columns_ = std::move(columns);
     rows_ = std::move(rows);
@@ -187,7 +174,9 @@ bool DataSource::update(const QVariantMap &values, QString *error) {
         },
         error);
     if (!ok) return false;
-    if (reread(saved, error)) return true;
+    const bool readBack = reread(saved, error);
+    announce();
+    if (readBack) return true;
     // Saved, but not read back: never leave the record "new", or the next save would
     // insert a second row.
     QString ignored;
@@ -232,7 +221,10 @@ bool DataSource::deleteCurrent(QString *error) {
             return false;
         },
         error);
-    if (!ok || !refresh(error)) return false;
+    if (!ok) return false;
+    const bool readBack = refresh(error);
+    announce();
+    if (!readBack) return false;
     position_ = rows_.isEmpty() ? -1 : std::min(at, int(rows_.size()) - 1);
     return true;
 }
@@ -252,4 +244,14 @@ std::optional<bool> DataSource::otherRecordHas(const QString &field, const QVari
     const bool found = q.next();
     q.finish();
     return found;
+}
+
+void DataSource::announce() const {
+    static const std::pair<const char *, YearFile::Change> tables[] = {
+        {"T_Cow", YearFile::Change::Calves},
+        {"T_Cost", YearFile::Change::Expenses},
+        {"T_Proseed", YearFile::Change::Income},
+    };
+    for (const auto &[name, change] : tables)
+        if (table_.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) file_->announce(change);
 }

@@ -11,13 +11,17 @@
 
 class YearFile;
 
-// A table, saved query or one-table selection ("SELECT T_Cow.* FROM T_Cow WHERE ...")
-// of a year file, read into memory in the table's stored order (rowid), with a current
-// record that can be edited or added and then saved in one transaction. Every read runs
-// to its end, so no statement is left open that could block another window's commit.
+// A table or saved query of a year file, or one row of a table, read into memory in the
+// table's stored order (rowid), with a current record that can be edited or added and
+// then saved in one transaction. Every read runs to its end, so no statement is left
+// open that could block another window's commit. What is saved or deleted is announced
+// on the file, by the table it went to.
 class DataSource {
   public:
-    DataSource(std::shared_ptr<YearFile> file, QString recordSource);
+    // recordSource: the table's or saved query's name; only: the one row of the table
+    // it stands for, by rowid.
+    DataSource(std::shared_ptr<YearFile> file, QString recordSource,
+               std::optional<qint64> only = std::nullopt);
 
     // A whole table can be read a chunk of rows at a time, by rowid, so that a list
     // shows its first page without reading the rest (0, the default: all at once);
@@ -63,7 +67,8 @@ class DataSource {
 
   private:
     static constexpr int NewRecord = -2;
-    bool chunked() const { return chunk_ > 0 && !table_.isEmpty() && where_.isEmpty(); }
+    bool chunked() const { return chunk_ > 0 && !table_.isEmpty() && !only_; }
+    void announce() const;
     QString selectSql(bool next = false) const;  // next: the rows after a rowid
     bool read(const QString &sql, const QVariantList &binds, QList<QVariantList> *rows,
               QStringList *columns, QString *error) const;
@@ -73,7 +78,7 @@ class DataSource {
     QString recordSource_;
     QString table_;  // the table that rows are saved to; empty when read-only
     QString view_;   // the saved query read when the source is not a table
-    QString where_;
+    std::optional<qint64> only_;
     QStringList columns_;
     QList<QVariantList> rows_;
     int position_ = -1;

@@ -50,7 +50,7 @@ class YearFile {
 
     // What a committed change touched, told by the store that made it, so that the one
     // following the file (the year's owner) reads again what depends on it.
-    enum class Change { Calves, Expenses, Income, SaleData };
+    enum class Change { Calves, Expenses, Income, SaleData, All };
     void setFollower(std::function<void(Change)> follower) { follower_ = std::move(follower); }
     void announce(Change what) const {
         if (follower_) follower_(what);

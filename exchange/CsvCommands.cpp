@@ -8,9 +8,8 @@
 
 #include "Amount.h"
 #include "CowCsv.h"
+#include "CurrentYear.h"
 #include "Dlg_CsvImport.h"
-#include "Frm_Wk.h"
-#include "M_Cow.h"
 #include "MsgBox.h"
 #include "MsgText.h"
 #include "OwnFiles.h"
@@ -57,18 +56,13 @@ class Progress {
     QProgressDialog dialog_;
 };
 
-QString yearText() {
-    const Frm_Wk *wk = Frm_Wk::instance();
-    return wk ? wk->t_Nendo : M_Cow::yearOfFileName(M_Cow::DbFileName);
-}
-
 }  // namespace
 
-void CsvCommands::exportYear(QWidget *parent) {
+void CsvCommands::exportYear(QWidget *parent, CurrentYear &year) {
     QString error;
     QByteArray cows, totals;
-    auto file = YearFile::open(M_Cow::DbFileName, &error, true);
-    const Frm_Wk *wk = Frm_Wk::instance();
+    auto file = year.file();
+    const Frm_Wk *wk = year.wk();
     if (!wk) error = QStringLiteral("年度のデータが読み込まれていません。");
     if (!file || !wk || !CowCsv::exportRegister(file, &cows, &error) ||
         !CowCsv::exportTotals(*wk, &totals, &error)) {
@@ -76,14 +70,14 @@ void CsvCommands::exportYear(QWidget *parent) {
         return;
     }
     file.reset();
-    const QString year = yearText();
+    const QString text = year.text();
     const struct {
         QString caption, name;
         const QByteArray &bytes;
     } outputs[] = {
-        {QStringLiteral("子牛台帳の CSV 出力"), QStringLiteral("子牛台帳_%1年度.csv").arg(year),
+        {QStringLiteral("子牛台帳の CSV 出力"), QStringLiteral("子牛台帳_%1年度.csv").arg(text),
          cows},
-        {QStringLiteral("集計の CSV 出力"), QStringLiteral("集計_%1年度.csv").arg(year), totals},
+        {QStringLiteral("集計の CSV 出力"), QStringLiteral("集計_%1年度.csv").arg(text), totals},
     };
     QStringList written;
     for (const auto &out : outputs) {
@@ -103,13 +97,13 @@ void CsvCommands::exportYear(QWidget *parent) {
                      ExportTitle);
 }
 
-bool CsvCommands::importRegister(QWidget *parent) {
+bool CsvCommands::importRegister(QWidget *parent, CurrentYear &year) {
     const QString path = QFileDialog::getOpenFileName(
         parent, QStringLiteral("取り込む CSV ファイル"), QString(), Filter);
-    return !path.isEmpty() && importFile(parent, path);
+    return !path.isEmpty() && importFile(parent, year, path);
 }
 
-bool CsvCommands::importFile(QWidget *parent, const QString &path) {
+bool CsvCommands::importFile(QWidget *parent, CurrentYear &year, const QString &path) {
     const QString name = QFileInfo(path).fileName();
     QFile in(path);
     QString error;
@@ -131,7 +125,8 @@ bool CsvCommands::importFile(QWidget *parent, const QString &path) {
     const QByteArray bytes = in.readAll();
     in.close();
 
-    auto file = YearFile::open(M_Cow::DbFileName, &error);
+    auto file = year.file();
+    if (!file) error = CurrentYear::notOpen();
     QSet<int> registered;
     if (!file || !CowCsv::registeredNumbers(*file, &registered, &error)) {
         MsgBox::show(parent, error, ImportTitle);
@@ -159,12 +154,12 @@ bool CsvCommands::importFile(QWidget *parent, const QString &path) {
         Progress progress(parent, QStringLiteral("子牛台帳に書き込んでいます…"));
         written = CowCsv::write(*file, import.calves, &error, progress.callback());
     }
+    if (written) file->announce(YearFile::Change::Calves);
     file.reset();
     if (!written) {
         MsgBox::show(parent, error, ImportTitle);
         return false;
     }
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CowCal1});
     MsgBox::show(parent,
                  QStringLiteral("%1 頭を子牛台帳に取り込みました。")
                      .arg(Amount::format(import.calves.size())),

@@ -10,11 +10,10 @@
 #include <QVBoxLayout>
 
 #include "Clock.h"
+#include "CurrentYear.h"
 #include "DataSource.h"
 #include "FatteningMonths.h"
-#include "Frm_Wk.h"
 #include "KeyNav.h"
-#include "M_Cow.h"
 #include "MsgBox.h"
 #include "YearFile.h"
 
@@ -35,8 +34,9 @@ QLineEdit *entry(QWidget *parent, const char *name, bool number) {
 
 }  // namespace
 
-Frm_Cow::Frm_Cow(QWidget *parent)
+Frm_Cow::Frm_Cow(CurrentYear &year, std::optional<qint64> CowRecordSource, QWidget *parent)
     : QDialog(parent),
+      CowRecordSource_(CowRecordSource),
       t_No(entry(this, "t_No", true)),
       t_Name(entry(this, "t_Name", false)),
       t_OName(entry(this, "t_OName", false)),
@@ -139,11 +139,14 @@ Frm_Cow::Frm_Cow(QWidget *parent)
     }
 
     QString error;
-    if (auto file = YearFile::open(M_Cow::DbFileName, &error)) {
-        Data_Cow = std::make_unique<DataSource>(std::move(file), M_Cow::CowRecordSource);
-        if (Data_Cow->refresh(&error) && M_Cow::CowEditMode && Data_Cow->recordCount() == 0)
+    if (auto file = year.file()) {
+        Data_Cow = std::make_unique<DataSource>(std::move(file), QStringLiteral("T_Cow"),
+                                                CowRecordSource_);
+        if (Data_Cow->refresh(&error) && CowEditMode() && Data_Cow->recordCount() == 0)
             error = QStringLiteral("選択した子牛はもう登録されていません。");
         if (!error.isEmpty()) Data_Cow.reset();
+    } else {
+        error = CurrentYear::notOpen();
     }
     if (!Data_Cow) {
         MsgBox::show(this, error, Title);
@@ -158,7 +161,7 @@ Frm_Cow::Frm_Cow(QWidget *parent)
 Frm_Cow::~Frm_Cow() = default;
 
 void Frm_Cow::chooseRecord() {
-    const bool edit = M_Cow::CowEditMode;
+    const bool edit = CowEditMode();
     cmd_Update->setVisible(edit);
     cmd_New->setVisible(!edit);
     if (edit) {
@@ -183,7 +186,7 @@ QRadioButton *Frm_Cow::option(const QString &code) const {
 QWidget *Frm_Cow::statusTarget() const {
     // A new calf always starts at 導入・種付; an edited one at its stored status, or
     // nowhere when that status has no option.
-    return M_Cow::CowEditMode ? option(syori_) : options_.first();
+    return CowEditMode() ? option(syori_) : options_.first();
 }
 
 void Frm_Cow::selectStatus(int code) {
@@ -239,7 +242,6 @@ bool Frm_Cow::store() {
         return false;
     }
     emit stored();
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CowCal1});
     return true;
 }
 

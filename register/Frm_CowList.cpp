@@ -9,11 +9,10 @@
 #include <QVBoxLayout>
 
 #include "CowListModel.h"
+#include "CurrentYear.h"
 #include "DataSource.h"
 #include "Frm_Cow.h"
-#include "Frm_Wk.h"
 #include "KeyNav.h"
-#include "M_Cow.h"
 #include "MsgBox.h"
 #include "YearFile.h"
 
@@ -21,7 +20,8 @@ namespace {
 const QString Title = QStringLiteral("子牛一覧");
 }
 
-Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTableView(this)) {
+Frm_CowList::Frm_CowList(CurrentYear &year, QWidget *parent)
+    : QWidget(parent), year_(year), DBGrid_Cow(new QTableView(this)) {
     setObjectName(QStringLiteral("Frm_CowList"));
     setWindowTitle(Title);
 
@@ -62,9 +62,8 @@ Frm_CowList::Frm_CowList(QWidget *parent) : QWidget(parent), DBGrid_Cow(new QTab
     layout->addWidget(DBGrid_Cow);
     resize(960, 480);
 
-    QString error;
-    auto file = YearFile::open(M_Cow::DbFileName, &error);
-    if (file) {
+    QString error = CurrentYear::notOpen();
+    if (auto file = year_.file()) {
         source_ = std::make_unique<DataSource>(std::move(file), QStringLiteral("T_Cow"));
         source_->setChunks(64, 256);  // three screens first, the rest as the grid scrolls
         if (!source_->refresh(&error)) source_.reset();
@@ -130,9 +129,7 @@ void Frm_CowList::Data_CowList_Refresh() {
 
 void Frm_CowList::cmd_New_Click() {
     if (!source_) return;
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = QStringLiteral("T_Cow");
-    Frm_Cow editor(this);
+    Frm_Cow editor(year_, std::nullopt, this);
     connect(&editor, &Frm_Cow::stored, this, &Frm_CowList::Data_CowList_Refresh);
     editor.exec();
 }
@@ -140,13 +137,9 @@ void Frm_CowList::cmd_New_Click() {
 void Frm_CowList::cmd_Edit_Click() {
     const int row = currentRow();
     if (row < 0) return;
-    const QVariant no = source_->value(row, QStringLiteral("No"));
-    // A calf without a number cannot be selected by it.
-    if (no.isNull()) return;
-    M_Cow::CowEditMode = true;
-    M_Cow::CowRecordSource = QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE [No] = ") +
-                             QString::number(qint16(no.toInt())) + QStringLiteral(";");
-    Frm_Cow editor(this);
+    // The editor stores no calf without a number, so one is not opened in it.
+    if (source_->value(row, QStringLiteral("No")).isNull()) return;
+    Frm_Cow editor(year_, source_->rowid(row), this);
     connect(&editor, &Frm_Cow::stored, this, &Frm_CowList::Data_CowList_Refresh);
     editor.exec();
 }
@@ -163,7 +156,6 @@ void Frm_CowList::cmd_Del_Click() {
     model_->sourceRefreshed();
     selectRow(row);
     currentChanged();
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CowCal1});
 }
 
 bool Frm_CowList::eventFilter(QObject *watched, QEvent *event) {

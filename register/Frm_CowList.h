@@ -4,6 +4,7 @@
 #include <memory>
 
 class CowListModel;
+class CurrentYear;
 class DataSource;
 class QPushButton;
 class QTableView;
@@ -12,7 +13,7 @@ class QTableView;
 class Frm_CowList : public QWidget {
     Q_OBJECT
   public:
-    explicit Frm_CowList(QWidget *parent = nullptr);
+    explicit Frm_CowList(CurrentYear &year, QWidget *parent = nullptr);
     ~Frm_CowList() override;
 
     void cmd_New_Click();
@@ -31,6 +32,7 @@ class Frm_CowList : public QWidget {
     void selectRow(int row);
     void currentChanged();
 
+    CurrentYear &year_;
     std::unique_ptr<DataSource> source_;
     CowListModel *model_ = nullptr;
     QTableView *DBGrid_Cow;

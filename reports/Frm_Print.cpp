@@ -7,11 +7,10 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "CurrentYear.h"
 #include "DataSource.h"
-#include "Frm_Wk.h"
 #include "InventoryReport.h"
 #include "KeyNav.h"
-#include "M_Cow.h"
 #include "MsgBox.h"
 #include "OwnFiles.h"
 #include "PrinterSetup.h"
@@ -29,18 +28,18 @@ const QString printerError = QStringLiteral("プリンタエラーです。\r\n�
 enum class Prepared { Ready, Empty, Refused };
 
 // Values the register for printing; says what stops it.
-Prepared prepare(QWidget *parent, const std::shared_ptr<YearFile> &file, const QString &fileError) {
+Prepared prepare(QWidget *parent, CurrentYear &year) {
     QString error;
-    Frm_Wk *wk = Frm_Wk::instance();
-    if (!file || !wk) {
-        MsgBox::show(parent,
-                     file ? QStringLiteral("集計データが読み込まれていません。") : fileError);
+    Frm_Wk *wk = year.wk();
+    const auto file = year.file();
+    if (!wk) {
+        MsgBox::show(parent, CurrentYear::notOpen());
         return Prepared::Refused;
     }
     // Only whether the register is empty: its first row, not all of them, which would
     // hold the whole register in memory just before the report reads it again.
-    DataSource Data_Cow(file, QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE rowid = (SELECT "
-                                             "min(rowid) FROM T_Cow)"));
+    DataSource Data_Cow(file, QStringLiteral("T_Cow"));
+    Data_Cow.setChunks(1, 1);
     if (!Data_Cow.refresh(&error)) {
         MsgBox::show(parent, error);
         return Prepared::Refused;
@@ -58,7 +57,7 @@ Prepared prepare(QWidget *parent, const std::shared_ptr<YearFile> &file, const Q
 
 }  // namespace
 
-Frm_Print::Frm_Print(QWidget *parent) : QDialog(parent) {
+Frm_Print::Frm_Print(CurrentYear &year, QWidget *parent) : QDialog(parent), year_(year) {
     setObjectName(QStringLiteral("Frm_Print"));
     setWindowTitle(QStringLiteral("印刷"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -92,8 +91,6 @@ Frm_Print::Frm_Print(QWidget *parent) : QDialog(parent) {
         else
             connect(b, &QPushButton::clicked, this, &QDialog::reject);
     }
-
-    file_ = YearFile::open(M_Cow::DbFileName, &fileError_);
 }
 
 Frm_Print::~Frm_Print() = default;
@@ -113,7 +110,7 @@ void Frm_Print::changeEvent(QEvent *event) {
 }
 
 void Frm_Print::Form_Activate() {
-    if (prepare(this, file_, fileError_) != Prepared::Ready) reject();
+    if (prepare(this, year_) != Prepared::Ready) reject();
 }
 
 void Frm_Print::done(int result) {
@@ -144,8 +141,8 @@ void Frm_Print::openReport(Form form) {
     Report::Document doc;
     QString error;
     const bool built = form == Form::Inventory
-                           ? InventoryReport::build(file_, *Frm_Wk::instance(), &doc, &error)
-                           : StatementReport::build(*Frm_Wk::instance(), &doc, &error);
+                           ? InventoryReport::build(year_.file(), *year_.wk(), &doc, &error)
+                           : StatementReport::build(*year_.wk(), &doc, &error);
     if (!built) {
         MsgBox::show(this, error);
         return;
@@ -157,20 +154,17 @@ void Frm_Print::setFolderAnswer(std::function<QString()> answer) {
     folderAnswer = std::move(answer);
 }
 
-void Frm_Print::savePdfs(QWidget *parent, const More &more) {
+void Frm_Print::savePdfs(QWidget *parent, CurrentYear &year, const More &more) {
     QString error;
-    const auto file = YearFile::open(M_Cow::DbFileName, &error);
-    if (prepare(parent, file, error) != Prepared::Ready) return;
+    if (prepare(parent, year) != Prepared::Ready) return;
     QList<Report::Document> docs(2);
-    if (!InventoryReport::build(file, *Frm_Wk::instance(), &docs[0], &error) ||
-        !StatementReport::build(*Frm_Wk::instance(), &docs[1], &error) ||
-        (more && !more(&docs, &error))) {
+    if (!InventoryReport::build(year.file(), *year.wk(), &docs[0], &error) ||
+        !StatementReport::build(*year.wk(), &docs[1], &error) || (more && !more(&docs, &error))) {
         MsgBox::show(parent, error);
         return;
     }
     QStringList names;
-    for (const Report::Document &d : docs)
-        names << ReportPreview::pdfName(d, Frm_Wk::instance()->t_Nendo);
+    for (const Report::Document &d : docs) names << ReportPreview::pdfName(d, d.year);
     const QString title = QStringLiteral("PDFに保存");
     auto targets = [&names](const QString &folder) {
         QStringList paths;

@@ -6,6 +6,7 @@
 
 #include "Report.h"
 
+class CurrentYear;
 class QPushButton;
 class YearFile;
 
@@ -15,7 +16,7 @@ class YearFile;
 class Frm_Print : public QDialog {
     Q_OBJECT
   public:
-    explicit Frm_Print(QWidget *parent = nullptr);
+    explicit Frm_Print(CurrentYear &year, QWidget *parent = nullptr);
     ~Frm_Print() override;
 
     // Preparation: re-read T_Cow, value every calf, re-read the calf totals. An empty
@@ -28,7 +29,7 @@ class Frm_Print : public QDialog {
     // files into a folder the user chooses, with no printer needed. more adds the
     // documents of the layers above (false with a message when it cannot).
     using More = std::function<bool(QList<Report::Document> *docs, QString *error)>;
-    static void savePdfs(QWidget *parent, const More &more = {});
+    static void savePdfs(QWidget *parent, CurrentYear &year, const More &more = {});
     // Test seam: answers the folder dialog ("" for Cancel).
     static void setFolderAnswer(std::function<QString()> answer);
 
@@ -41,6 +42,5 @@ class Frm_Print : public QDialog {
     enum class Form { Inventory, Statement };
     void openReport(Form form);
 
-    std::shared_ptr<YearFile> file_;  // Data_Cow's year file
-    QString fileError_;
+    CurrentYear &year_;
 };

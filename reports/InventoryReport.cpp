@@ -230,6 +230,7 @@ bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Docu
     }
     doc->title = QStringLiteral("棚卸表");
     doc->caption = QStringLiteral("子牛棚卸表");
+    doc->year = wk.t_Nendo;
     doc->orientation = QPageLayout::Landscape;
     doc->sections = [file, figure](const Report::Sink &out, QString *error) {
         QSqlQuery q(file->db());

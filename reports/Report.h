@@ -51,6 +51,7 @@ struct Document {
     QString caption;  // the preview window's title
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     Sections sections;
+    QString year;  // the year it is of, as its PDF's name gives it
 };
 
 // The sections, in order, on pages of the given printable height, handed over one page

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "Frm_Wk.h"
 #include "MsgBox.h"
 #include "MsgText.h"
 #include "OwnFiles.h"
@@ -77,8 +76,7 @@ QString pdfName(const Report::Document &doc, const QString &year) {
 }
 
 void savePdfFromPreview(QWidget *parent, const Report::Document &doc, const QPageSize &paper) {
-    const QString year = Frm_Wk::instance() ? Frm_Wk::instance()->t_Nendo : QString();
-    const QString suggested = QDir::current().absoluteFilePath(pdfName(doc, year));
+    const QString suggested = QDir::current().absoluteFilePath(pdfName(doc, doc.year));
     const QString title = QStringLiteral("PDFに保存");
     const QString path = OwnFiles::ask(
         [&] {

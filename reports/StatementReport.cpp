@@ -58,6 +58,7 @@ bool build(const Frm_Wk &wk, Report::Document *doc, QString *error) {
     }
     doc->title = QStringLiteral("明細書");
     doc->caption = QStringLiteral("明細書");
+    doc->year = wk.t_Nendo;
     doc->orientation = QPageLayout::Portrait;
 
     Report::Section header{1200, {}};

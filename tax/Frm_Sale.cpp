@@ -16,9 +16,9 @@
 #include <numeric>
 
 #include "BoundFields.h"
+#include "CurrentYear.h"
 #include "EraDate.h"
 #include "KeyNav.h"
-#include "M_Cow.h"
 #include "MsgBox.h"
 #include "ReportPreview.h"
 #include "SaleReport.h"
@@ -63,7 +63,7 @@ QLabel *cell(const QString &text, int column, QWidget *parent) {
 
 }  // namespace
 
-Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
+Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(year) {
     setObjectName(QStringLiteral("Frm_Sale"));
     setWindowTitle(Title);
     keys_ = new KeyNav(this);
@@ -112,11 +112,9 @@ Frm_Sale::Frm_Sale(QWidget *parent) : QWidget(parent) {
     following_ = connect(qApp, &QApplication::focusChanged, this,
                          [this](QWidget *, QWidget *now) { focusChanged(now); });
 
-    // The window stays on the year it was opened on.
-    QString error;
-    file_ = YearFile::open(M_Cow::DbFileName, &error);
+    file_ = year_.file();
     if (!file_) {
-        MsgBox::show(this, error, Title);
+        MsgBox::show(this, CurrentYear::notOpen(), Title);
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
@@ -334,7 +332,7 @@ void Frm_Sale::cmd_Hantei_Click() {
     if (!file_ || !saveRow(current_)) return;
     QString error;
     Report::Document doc;
-    if (!SaleReport::buildYear(&doc, nullptr, &error))
+    if (!SaleReport::buildYear(year_, &doc, nullptr, &error))
         MsgBox::show(this, error, Title);
     else
         ReportPreview::exec(this, doc);
@@ -351,14 +349,12 @@ bool Frm_Sale::event(QEvent *e) {
 void Frm_Sale::Form_Activate() {
     if (!file_ || !saveRow(current_)) return;
     // After a year switch the rows typed here must go into the new year's file.
-    if (file_->fileName() != M_Cow::DbFileName) {
-        QString error;
-        auto file = YearFile::open(M_Cow::DbFileName, &error);
-        if (!file) {
-            MsgBox::show(this, error, Title);
+    if (file_ != year_.file()) {
+        if (!year_.file()) {
+            MsgBox::show(this, CurrentYear::notOpen(), Title);
             return;
         }
-        file_ = std::move(file);
+        file_ = year_.file();
     }
     fill();
 }

@@ -6,6 +6,7 @@
 
 #include "SaleData.h"
 
+class CurrentYear;
 class KeyNav;
 class QLineEdit;
 class QPushButton;
@@ -20,7 +21,7 @@ class Frm_Sale : public QWidget {
   public:
     static const QString Title;
 
-    explicit Frm_Sale(QWidget *parent = nullptr);
+    explicit Frm_Sale(CurrentYear &year, QWidget *parent = nullptr);
     ~Frm_Sale() override;
 
     // Every activation: the row being typed saved, then the list read again, so that a
@@ -51,6 +52,7 @@ class Frm_Sale : public QWidget {
     QWidget *moveTo(int fromRow, int row, int column);
     void focusChanged(QWidget *now);
 
+    CurrentYear &year_;
     std::shared_ptr<YearFile> file_;
     std::vector<Row> rows_;
     QList<QVariantList> shown_;  // what the rows were built from

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "Amount.h"
+#include "CurrentYear.h"
 #include "EraDate.h"
-#include "Frm_Wk.h"
 #include "ReportPreview.h"
 #include "SaleData.h"
 #include "Statement.h"
@@ -252,6 +252,7 @@ void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, con
            Report::Document *doc) {
     doc->title = u("肉用牛の売却の明細（免税の判定）");
     doc->caption = caption;
+    doc->year = year;
     doc->orientation = QPageLayout::Portrait;
     auto sum = std::make_shared<const Summary>(summarize(heads, hanbai));
     doc->sections = [sum, year](const Report::Sink &out, QString *) {
@@ -288,10 +289,10 @@ void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, con
     };
 }
 
-bool buildYear(Report::Document *doc, int *heads, QString *error) {
-    const Frm_Wk *wk = Frm_Wk::instance();
+bool buildYear(const CurrentYear &year, Report::Document *doc, int *heads, QString *error) {
+    const Frm_Wk *wk = year.wk();
     if (!wk) {
-        *error = QStringLiteral("集計データが読み込まれていません。");
+        *error = CurrentYear::notOpen();
         return false;
     }
     std::vector<SoldHead> sold;

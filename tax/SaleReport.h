@@ -10,6 +10,7 @@
 #include "Report.h"
 #include "SoldHead.h"
 
+class CurrentYear;
 class QWidget;
 
 // 肉用牛の売却の明細（免税の判定）: one line per sold head with its judgement, the totals of
@@ -55,7 +56,7 @@ void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, con
 // The current year's report: the work window's year file's sold calves and the 販売金額 of
 // its statement. *heads (when given) is how many were sold. False with a message when the
 // year cannot be read.
-bool buildYear(Report::Document *doc, int *heads, QString *error);
+bool buildYear(const CurrentYear &year, Report::Document *doc, int *heads, QString *error);
 
 // Opens the preview, from which the user prints or saves a PDF.
 void preview(QWidget *parent, const std::vector<SoldHead> &heads, std::optional<qint64> hanbai,

@@ -1,9 +1,23 @@
 #pragma once
 
-#include "Frm_Wk.h"
+#include "CurrentYear.h"
 #include "Kit.h"
 #include "M_Cow.h"
 #include "YearFiles.h"
+
+// The current year, as main() makes the program's: windows are handed it. A test that
+// must start with no year before it (not even one closed) makes it anew.
+inline std::unique_ptr<CurrentYear> &yearSlot() {
+    static std::unique_ptr<CurrentYear> year;
+    return year;
+}
+inline CurrentYear &theYear() {
+    if (!yearSlot()) yearSlot() = std::make_unique<CurrentYear>();
+    return *yearSlot();
+}
+inline void forgetYear() {
+    yearSlot().reset();
+}
 
 // A fresh working folder holding one year file made from the template, current and
 // loaded into the work window; read back through a connection of the test's own.
@@ -12,10 +26,10 @@ class TestYear {
     explicit TestYear(const QString &name = QStringLiteral("cowdata13.mdb")) : name_(name) {
         QString error;
         if (!YearFiles::createFromTemplate(name, &error)) qFatal("%s", qPrintable(error));
-        M_Cow::DbFileName = name;
-        if (!Frm_Wk::load(&error)) qFatal("%s", qPrintable(error));
+        forgetYear();
+        if (!theYear().open(name, &error)) qFatal("%s", qPrintable(error));
     }
-    ~TestYear() { Frm_Wk::unload(); }
+    ~TestYear() { forgetYear(); }
 
     QList<QVariantList> rows(const QString &sql) const {
         QString error;

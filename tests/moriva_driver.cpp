@@ -16,12 +16,12 @@
 #include <functional>
 #include <map>
 
+#include "CurrentYear.h"
 #include "Frm_Cost.h"
 #include "Frm_Cow.h"
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Restore.h"
-#include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "SaveBackup.h"
@@ -39,9 +39,15 @@ void type(QWidget *window, const char *field, const QString &text) {
 }
 
 // The year window's work once the year is typed: to the year given to the driver.
-bool yearProcedure(bool (*procedure)(const QString &, QString *)) {
+// The run's one current year, as main() makes it.
+CurrentYear &theYear() {
+    static CurrentYear current;
+    return current;
+}
+
+bool yearProcedure(bool (*procedure)(CurrentYear &, const QString &, QString *)) {
     QString error;
-    if (procedure(M_Cow::yearFileName(year), &error)) return true;
+    if (procedure(theYear(), M_Cow::yearFileName(year), &error)) return true;
     MsgBox::show(nullptr, error);
     return false;
 }
@@ -51,7 +57,7 @@ const std::map<QString, std::function<bool()>> operations = {
     {"start", [] { return true; }},
     // The start itself brings a year file of an earlier version up to this one, or
     // shows it only to be read when it cannot.
-    {"upgrade", [] { return !Frm_Wk::instance()->file()->readOnly(); }},
+    {"upgrade", [] { return !theYear().wk()->file()->readOnly(); }},
     {"hold",
      [] {
          std::printf("ready\n");
@@ -60,7 +66,7 @@ const std::map<QString, std::function<bool()>> operations = {
      }},
     {"valuation",
      [] {
-         Frm_Wk *wk = Frm_Wk::instance();
+         Frm_Wk *wk = theYear().wk();
          QString error;
          if (Cal_Cow(*wk->file(), wk->Cal_TukiHiiku(), &error)) return true;
          MsgBox::show(nullptr, error);
@@ -68,9 +74,7 @@ const std::map<QString, std::function<bool()>> operations = {
      }},
     {"calf",
      [] {
-         M_Cow::CowEditMode = false;
-         M_Cow::CowRecordSource = QStringLiteral("T_Cow");
-         Frm_Cow editor;
+         Frm_Cow editor(theYear(), std::nullopt);
          editor.show();
          type(&editor, "t_No", QStringLiteral("9"));
          type(&editor, "t_Name", QStringLiteral("さくら"));
@@ -81,7 +85,7 @@ const std::map<QString, std::function<bool()>> operations = {
      }},
     {"ledger",
      [] {
-         auto *cost = new Frm_Cost(nullptr);
+         auto *cost = new Frm_Cost(theYear());
          cost->setAttribute(Qt::WA_DeleteOnClose);
          cost->show();
          cost->Form_Activate();
@@ -94,8 +98,9 @@ const std::map<QString, std::function<bool()>> operations = {
     {"setup", [] { return MsgBox::shown().isEmpty(); }},
     {"switch",
      [] {
-         return yearProcedure(
-             [](const QString &f, QString *e) { return YearProcedures::switchYear(f, e); });
+         return yearProcedure([](CurrentYear &y, const QString &f, QString *e) {
+             return YearProcedures::switchYear(y, f, e);
+         });
      }},
     {"rollover", [] { return yearProcedure(YearProcedures::rollOver); }},
     {"savebackup",
@@ -109,11 +114,11 @@ const std::map<QString, std::function<bool()>> operations = {
     {"restore",
      [] {
          Frm_Restore::setFolderAnswer([] { return year; });
-         Frm_Restore window;
+         Frm_Restore window(theYear());
          window.cmd_Folder_Click();
          auto *grid = window.findChild<QTableWidget *>(QStringLiteral("grid_Copies"));
          for (int r = 0; r < grid->rowCount(); ++r)
-             if (grid->item(r, 0)->text() == M_Cow::yearOfFileName(M_Cow::DbFileName))
+             if (grid->item(r, 0)->text() == M_Cow::yearOfFileName(theYear().fileName()))
                  grid->selectRow(r);
          window.cmd_Restore_Click();
          // A copy the window refuses to offer is not restored, and nothing is said.
@@ -123,7 +128,7 @@ const std::map<QString, std::function<bool()>> operations = {
     {"dataclear",
      [] {
          QString error;
-         if (YearProcedures::clearData(&error)) return true;
+         if (YearProcedures::clearData(theYear(), &error)) return true;
          MsgBox::show(nullptr, error);
          return false;
      }},
@@ -160,7 +165,7 @@ int main(int argc, char *argv[]) {
     });
     modal.start(5);
 
-    const auto main = StartUp();
+    const auto main = StartUp(theYear());
     modal.stop();
     int result = 0;
     if (!main)
@@ -173,6 +178,6 @@ int main(int argc, char *argv[]) {
         std::printf(
             "message: %s\n",
             QString(m.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8().constData());
-    Frm_Wk::unload();
+    theYear().close();
     return result;
 }

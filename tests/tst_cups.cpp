@@ -135,7 +135,7 @@ class TstCups : public QObject {
             seen << stored();
             preview->reject();
         });
-        QPointer<Frm_Print> w = new Frm_Print;
+        QPointer<Frm_Print> w = new Frm_Print(theYear());
         w->setAttribute(Qt::WA_DeleteOnClose);
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
@@ -195,7 +195,7 @@ class TstCups : public QObject {
             preview->reject();
         });
         MsgBox::clearShown();
-        Frm_Print w;
+        Frm_Print w(theYear());
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::mouseClick(w.findChild<QPushButton *>("cmd_Tanaorosi"), Qt::LeftButton);

@@ -231,7 +231,7 @@ class TstExchange : public QObject {
         {
             TestYear y;
             fillWorkedExample(y);
-            auto file = YearFile::open(M_Cow::DbFileName, &before, true);
+            auto file = YearFile::open(theYear().fileName(), &before, true);
             QVERIFY(file);
             QVERIFY(CowCsv::exportRegister(file, &csv, &before));
             before = y.text(CowColumns);
@@ -253,14 +253,14 @@ class TstExchange : public QObject {
                      QStringLiteral("読み込んだ子牛：3 頭"));
             preview->findChild<QPushButton *>("cmd_Import")->click();
         });
-        QVERIFY(CsvCommands::importFile(nullptr, QStringLiteral("in.csv")));
+        QVERIFY(CsvCommands::importFile(nullptr, theYear(), QStringLiteral("in.csv")));
         // Except for the line break in a name, which comes back as a space: a name is
         // printed on one line.
         QVERIFY(before.contains(QStringLiteral("もも\n3")));
         QCOMPARE(empty.text(CowColumns),
                  QString(before).replace(QStringLiteral("もも\n3"), QStringLiteral("もも 3")));
         // The work totals took the new calves in.
-        QCOMPARE(Frm_Wk::instance()->t_HiikuTukiKei, QStringLiteral("26"));
+        QCOMPARE(theYear().wk()->t_HiikuTukiKei, QStringLiteral("26"));
         QCOMPARE(MsgBox::shown().last().text, QStringLiteral("3 頭を子牛台帳に取り込みました。"));
     }
 
@@ -303,12 +303,12 @@ class TstExchange : public QObject {
         y.exec(QStringLiteral("INSERT INTO T_Cost (Etc1_Name, Etc1) VALUES (%1, %2)")
                    .arg(quoted)
                    .arg(amount));
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         QByteArray csv, totals;
         QString error;
-        QVERIFY(
-            CowCsv::exportRegister(YearFile::open(M_Cow::DbFileName, &error, true), &csv, &error));
-        QVERIFY(CowCsv::exportTotals(*Frm_Wk::instance(), &totals, &error));
+        QVERIFY(CowCsv::exportRegister(YearFile::open(theYear().fileName(), &error, true), &csv,
+                                       &error));
+        QVERIFY(CowCsv::exportTotals(*theYear().wk(), &totals, &error));
         const QString n = QString::number(amount);
         QVERIFY2(csv.contains(("\r\n1," + cell + ",,2001/04/01," + n + ",").toUtf8()), csv);
         QVERIFY2(totals.contains(("\r\n19," + cell + "," + n + "\r\n").toUtf8()), totals);
@@ -340,13 +340,13 @@ class TstExchange : public QObject {
             // Even a forced accept must not write.
             static_cast<QDialog *>(preview)->accept();
         });
-        QVERIFY(!CsvCommands::importFile(nullptr, QStringLiteral("bad.csv")));
+        QVERIFY(!CsvCommands::importFile(nullptr, theYear(), QStringLiteral("bad.csv")));
         QVERIFY(!offered);
         QCOMPARE(y.bytes(), before);
 
         // A file that cannot be read at all says so and writes nothing.
         writeFile(QStringLiteral("empty.csv"), QByteArray());
-        QVERIFY(!CsvCommands::importFile(nullptr, QStringLiteral("empty.csv")));
+        QVERIFY(!CsvCommands::importFile(nullptr, theYear(), QStringLiteral("empty.csv")));
         QCOMPARE(MsgBox::shown().last().text,
                  QStringLiteral("empty.csv は取り込めません。\nファイルが空です。"));
         QCOMPARE(y.bytes(), before);
@@ -372,7 +372,7 @@ class TstExchange : public QObject {
         QCOMPARE(imp.refused.first().line, 32769);
 
         imp.calves.resize(30000);
-        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        auto file = YearFile::open(theYear().fileName(), &error);
         QVERIFY(CowCsv::write(*file, imp.calves, &error));
         QCOMPARE(y.value(QStringLiteral("SELECT count(*) || '/' || sum(I_Kingaku) FROM T_Cow"))
                      .toString(),
@@ -393,10 +393,10 @@ class TstExchange : public QObject {
         y.exec(
             QStringLiteral("INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki) "
                            "VALUES (1, '2001-04-01', 400000, 1, 26)"));
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         QByteArray bytes;
         QString error;
-        QVERIFY2(CowCsv::exportTotals(*Frm_Wk::instance(), &bytes, &error), qPrintable(error));
+        QVERIFY2(CowCsv::exportTotals(*theYear().wk(), &bytes, &error), qPrintable(error));
         QVERIFY(bytes.startsWith(Bom));
         const QStringList lines = QString::fromUtf8(bytes.mid(Bom.size())).split("\r\n");
         QCOMPARE(lines.mid(0, 8),
@@ -440,7 +440,7 @@ class TstExchange : public QObject {
             onModal(answer);
         };
         onModal(answer);
-        CsvCommands::exportYear(nullptr);
+        CsvCommands::exportYear(nullptr, theYear());
         QCOMPARE(dialogs, 3);  // refused, asked again, then the totals' dialog
         QCOMPARE(y.bytes(), before);
         QCOMPARE(MsgBox::shown().size(), 1);
@@ -453,7 +453,7 @@ class TstExchange : public QObject {
     void menuEntries() {
         TestYear y;
         fillWorkedExample(y);
-        Frm_Main main;
+        Frm_Main main(theYear());
         auto *file = main.findChild<QMenu *>("mnu_File");
         QStringList texts;
         for (QAction *a : file->actions())

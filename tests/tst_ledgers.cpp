@@ -14,13 +14,14 @@
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
+#include "TestYear.h"
 #include "YearFiles.h"
 
 namespace {
 
 // Runs one statement on a connection of its own; gives the first column of the first row
 // ("NULL" when null, "" when there is no row), or the error.
-QString sql(const QString &statement, const QString &file = M_Cow::DbFileName) {
+QString sql(const QString &statement, const QString &file = theYear().fileName()) {
     QString error;
     const QList<QVariantList> rows = sqlRows(file, {statement}, &error);
     if (!error.isEmpty()) return QStringLiteral("error: ") + error;
@@ -28,7 +29,7 @@ QString sql(const QString &statement, const QString &file = M_Cow::DbFileName) {
     return rows[0].value(0).isNull() ? QStringLiteral("NULL") : rows[0].value(0).toString();
 }
 QByteArray bytes() {
-    return bytesOf(M_Cow::DbFileName);
+    return bytesOf(theYear().fileName());
 }
 
 QLineEdit *edit(QWidget *w, const QString &name) {
@@ -79,8 +80,8 @@ class TstLedgers : public QObject {
     QList<QPointer<QWidget>> windows_;
 
     QWidget *open(const QString &form, bool activated = true) {
-        QWidget *w = form == "Frm_Cost" ? static_cast<QWidget *>(new Frm_Cost(nullptr))
-                                        : new Frm_Proseed(nullptr);
+        QWidget *w = form == "Frm_Cost" ? static_cast<QWidget *>(new Frm_Cost(theYear()))
+                                        : new Frm_Proseed(theYear());
         windows_ << w;
         w->show();
         if (activated) activate(w);
@@ -89,7 +90,7 @@ class TstLedgers : public QObject {
     // Writes behind the work window's back, then lets it read the change.
     void seed(const QString &statement) {
         QCOMPARE(sql(statement), QString());
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
     }
 
   private slots:
@@ -97,15 +98,14 @@ class TstLedgers : public QObject {
         dir_ = std::make_unique<WorkingFolder>();
         QString error;
         QVERIFY2(YearFiles::createFromTemplate("cowdata13.mdb", &error), qPrintable(error));
-        M_Cow::DbFileName = "cowdata13.mdb";
-        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+        QVERIFY2(theYear().open("cowdata13.mdb", &error), qPrintable(error));
         MsgBox::setHeadless(true);
         MsgBox::clearShown();
     }
     void cleanup() {
         for (QWidget *w : std::as_const(windows_)) delete w;
         windows_.clear();
-        Frm_Wk::unload();
+        theYear().close();
         dir_.reset();
     }
 
@@ -149,7 +149,7 @@ class TstLedgers : public QObject {
         QFETCH(QString, shown);
         QFETCH(QString, stored);
         seed("INSERT INTO T_Cost (Nidukuri) VALUES (1000)");
-        Frm_Wk::instance()->t_Tesuu = tesuu;
+        theYear().wk()->t_Tesuu = tesuu;
         QWidget *w = open("Frm_Cost");
         QCOMPARE(edit(w, "t_Nidukuri")->text(), shown);
         clickSet(w);
@@ -181,7 +181,7 @@ class TstLedgers : public QObject {
     void savesUpdateWorkTotals() {
         seed("INSERT INTO T_Cow (I_Kingaku, Hiikutuki) VALUES (300000, 10)");
         seed("INSERT INTO T_Proseed (Hanbai) VALUES (100)");
-        Frm_Wk *wk = Frm_Wk::instance();
+        Frm_Wk *wk = theYear().wk();
         QWidget *w = open("Frm_Cost");
         type(w, "t_Sozei", "1,000,000");
         type(w, "t_Nidukuri", "200000");
@@ -292,7 +292,7 @@ class TstLedgers : public QObject {
         typeJapanese(w, "t_Etc1_Name", QStringLiteral("雑"));
         w->close();
         QCOMPARE(bytes(), before);
-        Frm_Wk *wk = Frm_Wk::instance();
+        Frm_Wk *wk = theYear().wk();
         QCOMPARE(form == "Frm_Cost" ? wk->t_Keihi : wk->t_Syuunyuu, QStringLiteral("777"));
     }
 
@@ -336,14 +336,14 @@ class TstLedgers : public QObject {
                  QStringLiteral("7"));
     }
 
-    void missingYearFileClosesTheWindow_data() { closingDiscardsTypingAndRereadsTotals_data(); }
-    void missingYearFileClosesTheWindow() {
+    void noYearClosesTheWindow_data() { closingDiscardsTypingAndRereadsTotals_data(); }
+    void noYearClosesTheWindow() {
         QFETCH(QString, form);
-        M_Cow::DbFileName = "cowdata99.mdb";
+        theYear().close();
         QWidget *w = open(form, false);
         QCOMPARE(MsgBox::shown().size(), 1);
         QCOMPARE(MsgBox::shown().first().title, w->windowTitle());
-        QVERIFY(MsgBox::shown().first().text.contains("cowdata99.mdb"));
+        QCOMPARE(MsgBox::shown().first().text, CurrentYear::notOpen());
         QTRY_VERIFY(!w->isVisible());
     }
 };

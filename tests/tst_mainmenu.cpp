@@ -22,6 +22,7 @@
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
+#include "TestYear.h"
 #include "YearFiles.h"
 
 class TstMainMenu : public QObject {
@@ -38,17 +39,16 @@ class TstMainMenu : public QObject {
     void init() {
         dir_ = std::make_unique<WorkingFolder>();
         MsgBox::clearShown();
-        M_Cow::DbFileName = QStringLiteral("cowdata13.mdb");
         QString error;
-        QVERIFY2(YearFiles::createFromTemplate(M_Cow::DbFileName, &error), qPrintable(error));
-        QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
-        main_ = std::make_unique<Frm_Main>();
+        QVERIFY2(YearFiles::createFromTemplate("cowdata13.mdb", &error), qPrintable(error));
+        QVERIFY2(theYear().open("cowdata13.mdb", &error), qPrintable(error));
+        main_ = std::make_unique<Frm_Main>(theYear());
         main_->show();
         QVERIFY(QTest::qWaitForWindowActive(main_.get()));
     }
     void cleanup() {
         main_.reset();
-        Frm_Wk::unload();
+        theYear().close();
         dir_.reset();
     }
 
@@ -125,7 +125,7 @@ class TstMainMenu : public QObject {
         QCOMPARE(shownBoxes(), QStringLiteral("終了|終了します。よろしいですか？|OK/Cancel") +
                                    (confirm ? "" : "\nエラー|すべてのフォームを閉じてください。"));
         QCOMPARE(main_->isVisible(), !confirm);
-        QCOMPARE(Frm_Wk::instance() != nullptr, !confirm);
+        QCOMPARE(theYear().wk() != nullptr, !confirm);
     }
 
     // A restore or the exit closes the ledgers: typing left in one is the farmer's to give
@@ -194,7 +194,7 @@ class TstMainMenu : public QObject {
                 QCOMPARE(w->findChild<QLineEdit *>("t_Zatu")->text(), QStringLiteral("7777777"));
         }
         if (how == "restore") QCOMPARE(restoreShown, closed);
-        if (how == "exit") QCOMPARE(Frm_Wk::instance() == nullptr, closed);
+        if (how == "exit") QCOMPARE(theYear().wk() == nullptr, closed);
         for (const QPointer<QWidget> &w : ledgers) delete w;
     }
 

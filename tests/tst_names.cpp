@@ -69,9 +69,7 @@ class TstNames : public QObject {
         QFETCH(QString, stored);
         QFETCH(int, fits);
         TestYear year;
-        M_Cow::CowEditMode = false;
-        M_Cow::CowRecordSource = QStringLiteral("T_Cow");
-        auto *ed = new Frm_Cow;
+        auto *ed = new Frm_Cow(theYear(), std::nullopt);
         ed->setAttribute(Qt::WA_DeleteOnClose);
         ed->show();
         QVERIFY(QTest::qWaitForWindowActive(ed));
@@ -148,7 +146,7 @@ class TstNames : public QObject {
             return;
         }
         QCOMPARE(imp.refused.size(), 0);
-        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        auto file = YearFile::open(theYear().fileName(), &error);
         QVERIFY2(file && CowCsv::write(*file, imp.calves, &error), qPrintable(error));
         QCOMPARE(storedName(year), stored);
     }

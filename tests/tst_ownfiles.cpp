@@ -136,7 +136,7 @@ class TstOwnFiles : public QObject {
                 seen << MsgBox::shown().size();
                 return answers.takeFirst();
             });
-            Frm_Print::savePdfs(nullptr);
+            Frm_Print::savePdfs(nullptr, theYear());
             Frm_Print::setFolderAnswer(nullptr);
         }
         QCOMPARE(seen, QList<qsizetype>({0, 1}));

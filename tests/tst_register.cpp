@@ -96,8 +96,13 @@ void enterCalf(Frm_Cow *ed, const Calf &c, bool newMode = true) {
     key(ed, Qt::Key_Return);
 }
 
-Frm_Cow *openEditor(QWidget *list = nullptr) {
-    auto *ed = new Frm_Cow(list);
+// The editor on a new calf, or on the calf with this number.
+Frm_Cow *openEditor(const TestYear &year, std::optional<int> no = std::nullopt) {
+    std::optional<qint64> calf;
+    if (no)
+        calf = year.value(QStringLiteral("SELECT rowid FROM T_Cow WHERE No = %1").arg(*no))
+                   .toLongLong();
+    auto *ed = new Frm_Cow(theYear(), calf);
     ed->setAttribute(Qt::WA_DeleteOnClose);
     ed->show();
     return ed;
@@ -135,7 +140,7 @@ class TstRegister : public QObject {
 
 void TstRegister::workedExampleThroughTheWindows() {
     TestYear year;
-    Frm_CowList list;
+    Frm_CowList list(theYear());
     list.show();
     QAbstractItemModelTester tester(list.findChild<QTableView *>("DBGrid_Cow")->model());
     QVERIFY(!list.findChild<QPushButton *>("cmd_Edit")->isEnabled());
@@ -161,8 +166,8 @@ void TstRegister::workedExampleThroughTheWindows() {
 
     // The ledgers come later; their totals go straight into the year file here.
     year.exec("INSERT INTO T_Cost (Siryou, Nidukuri) VALUES (2950000, 50000)");
-    Frm_Wk *wk = Frm_Wk::instance();
-    wk->refreshAll();
+    Frm_Wk *wk = theYear().wk();
+    theYear().follow(YearFile::Change::All);
     QCOMPARE(wk->t_Keihi, QStringLiteral("3000000"));
     QCOMPARE(wk->t_Mototiku, QStringLiteral("400000"));
     QCOMPARE(wk->t_HiikuTukiKei, QStringLiteral("26"));
@@ -180,9 +185,7 @@ void TstRegister::workedExampleThroughTheWindows() {
 
 void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts() {
     TestYear year;
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year);
     QVERIFY(ed->findChild<QPushButton *>("cmd_New")->isVisibleTo(ed));
     QVERIFY(!ed->findChild<QPushButton *>("cmd_Update")->isVisibleTo(ed));
     QVERIFY(ed->findChild<QRadioButton *>("Option_Dounyuu")->isChecked());
@@ -210,9 +213,7 @@ void TstRegister::newModeStartsEmptyAndKeepsDatesAndAmounts() {
 void TstRegister::addBeforeActivationAddsACalf() {
     TestYear year;
     year.exec("INSERT INTO T_Cow (No, Name, I_Date, Syori) VALUES (1, 'a', '2001-04-01', 2)");
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow ed;  // never shown, never activated
+    Frm_Cow ed(theYear(), std::nullopt);  // never shown, never activated
     ed.findChild<QLineEdit *>("t_No")->setText("2");
     ed.findChild<QLineEdit *>("t_I_Date")->setText("H13/5/1");
     ed.cmd_New_Click();
@@ -227,9 +228,7 @@ void TstRegister::editModeShowsTheStoredCalf() {
         "INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, S_Kingaku, "
         "S_Birth) VALUES (12, 'x', '2001-04-01', 1234567, -5000, '2019-05-01', 3, 900000, "
         "'2001-01-05')");
-    M_Cow::CowEditMode = true;
-    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year, 12);
     QVERIFY(ed->findChild<QPushButton *>("cmd_Update")->isVisibleTo(ed));
     QVERIFY(!ed->findChild<QPushButton *>("cmd_New")->isVisibleTo(ed));
     QVERIFY(ed->findChild<QRadioButton *>("Option_Baikyaku")->isChecked());
@@ -257,9 +256,7 @@ void TstRegister::editModeShowsTheStoredCalf() {
 void TstRegister::editModeWithUnknownStatusSelectsNothing() {
     TestYear year;
     year.exec("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (4, '2001-04-01', 9)");
-    M_Cow::CowEditMode = true;
-    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 4;";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year, 4);
     for (QRadioButton *o : ed->findChildren<QRadioButton *>()) QVERIFY(!o->isChecked());
     auto *kisyu = ed->findChild<QLineEdit *>("t_Kisyu");
     kisyu->setFocus();
@@ -296,9 +293,7 @@ void TstRegister::monthsCounted() {
     QFETCH(QString, oDate);
     QFETCH(int, months);
     TestYear year;
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year);
     enterCalf(ed, {"1", QStringLiteral("a"), QStringLiteral("b"), iDate, "", "", status, oDate});
     QCOMPARE(year.value("SELECT Hiikutuki FROM T_Cow").toInt(), months);
     QCOMPARE(year.value("SELECT Syori FROM T_Cow").toInt(), status);
@@ -333,9 +328,7 @@ void TstRegister::refusedEntriesWriteNothing() {
     QFETCH(QString, named);
     TestYear year;
     const QByteArray before = year.bytes();
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year);
     const QMap<QString, QString> good = {{"t_No", "1"},           {"t_Name", "a"},
                                          {"t_I_Date", "H13/4/1"}, {"t_I_Kingaku", "1"},
                                          {"t_Kisyu", "2"},        {"t_O_Date", ""}};
@@ -358,9 +351,7 @@ void TstRegister::duplicateNumberRefusedButOwnNumberKept() {
     year.exec(
         "INSERT INTO T_Cow (No, I_Date, Syori) VALUES (5, '2001-04-01', 2), (6, '2001-04-01', 2)");
     const QByteArray before = year.bytes();
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year);
     ed->findChild<QLineEdit *>("t_No")->setText("5");
     ed->findChild<QLineEdit *>("t_I_Date")->setText("H13/4/1");
     ed->cmd_New_Click();
@@ -370,9 +361,7 @@ void TstRegister::duplicateNumberRefusedButOwnNumberKept() {
     ed->close();
 
     // Editing calf 6: keeping its own number is fine, taking 5 is not.
-    M_Cow::CowEditMode = true;
-    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 6;";
-    ed = openEditor();
+    ed = openEditor(year, 6);
     ed->findChild<QLineEdit *>("t_No")->setText("5");
     ed->cmd_Update_Click();
     QCOMPARE(MsgBox::shown().size(), 2);
@@ -387,9 +376,7 @@ void TstRegister::duplicateNumberRefusedButOwnNumberKept() {
 
 void TstRegister::editorKeys() {
     TestYear year;
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year);
     auto *close = ed->findChild<QPushButton *>("cmd_Close");
     close->setFocus();
     key(ed, Qt::Key_Right);
@@ -427,9 +414,7 @@ void TstRegister::editorKeys() {
 // break in it is stored on one line, or it would print over the next calf's row.
 void TstRegister::namesStoredOnOneLine() {
     TestYear year;
-    M_Cow::CowEditMode = false;
-    M_Cow::CowRecordSource = "T_Cow";
-    Frm_Cow *ed = openEditor();
+    Frm_Cow *ed = openEditor(year);
     QVERIFY(QTest::qWaitForWindowActive(ed));
     retype(ed, "5");
     key(ed, Qt::Key_Return);
@@ -450,7 +435,7 @@ void TstRegister::listFollowsTheRegister() {
         "INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Hiikutuki) VALUES "
         "(3, 'b', 'c', '2000-04-01', 1234567, NULL, NULL, 9), (1, 'a', NULL, '2019-05-01', 0, 5, "
         "NULL, 12)");
-    Frm_CowList list;
+    Frm_CowList list(theYear());
     auto *model = list.findChild<QTableView *>("DBGrid_Cow")->model();
     QAbstractItemModelTester tester(model);
     QCOMPARE(model->rowCount(), 2);
@@ -483,9 +468,9 @@ void TstRegister::deleteAsksAndUpdatesTotals() {
     year.exec(
         "INSERT INTO T_Cow (No, I_Date, I_Kingaku, Syori, Hiikutuki, S_Kingaku) VALUES "
         "(1, '2001-04-01', 100, 1, 9, 111), (2, '2001-04-01', 200, 1, 9, 222)");
-    Frm_Wk::instance()->refreshAll();
-    QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("300"));
-    Frm_CowList list;
+    theYear().follow(YearFile::Change::All);
+    QCOMPARE(theYear().wk()->t_Mototiku, QStringLiteral("300"));
+    Frm_CowList list(theYear());
     auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
     grid->setCurrentIndex(grid->model()->index(1, 0));
 
@@ -502,13 +487,13 @@ void TstRegister::deleteAsksAndUpdatesTotals() {
     QCOMPARE(year.value("SELECT group_concat(No || ':' || S_Kingaku) FROM T_Cow").toString(),
              QStringLiteral("1:111"));
     QCOMPARE(grid->model()->rowCount(), 1);
-    QCOMPARE(Frm_Wk::instance()->t_Mototiku, QStringLiteral("100"));
+    QCOMPARE(theYear().wk()->t_Mototiku, QStringLiteral("100"));
 
     MsgBox::queueAnswer(MsgBox::Answer::Ok);
     list.cmd_Del_Click();
     QCOMPARE(grid->model()->rowCount(), 0);
     QVERIFY(!list.findChild<QPushButton *>("cmd_Edit")->isEnabled());
-    QCOMPARE(Frm_Wk::instance()->t_Mototiku, QString());
+    QCOMPARE(theYear().wk()->t_Mototiku, QString());
     // Nothing left to delete: no question.
     list.cmd_Del_Click();
     QCOMPARE(MsgBox::shown().size(), 3);
@@ -518,18 +503,19 @@ void TstRegister::editSelectsByNumber() {
     TestYear year;
     year.exec(
         "INSERT INTO T_Cow (No, I_Date, Syori) VALUES (3, '2001-04-01', 2), (12, '2001-04-01', 2)");
-    Frm_CowList list;
+    Frm_CowList list(theYear());
     auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
     grid->setCurrentIndex(grid->model()->index(1, 0));
     QString shownNumber;
+    bool editing = false;
     onModal([&](QWidget *modal) {
         shownNumber = modal->findChild<QLineEdit *>("t_No")->text();
+        editing = modal->findChild<QPushButton *>("cmd_Update")->isVisibleTo(modal);
         modal->close();
     });
     // Enter on a row of the grid opens that calf, as 編集 does.
     QTest::keyClick(grid, Qt::Key_Return);
-    QVERIFY(M_Cow::CowEditMode);
-    QCOMPARE(M_Cow::CowRecordSource, QStringLiteral("SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;"));
+    QVERIFY(editing);
     QCOMPARE(shownNumber, QStringLiteral("12"));
 }
 
@@ -541,7 +527,7 @@ void TstRegister::longRegisterReadAsScrolled() {
         "INSERT INTO T_Cow (No, Syori) SELECT i, 2 FROM n");
     year.exec("DELETE FROM T_Cow WHERE No % 7 = 0");
     const QString stored = year.value("SELECT group_concat(No) FROM T_Cow").toString();
-    Frm_CowList list;
+    Frm_CowList list(theYear());
     list.show();
     auto *grid = list.findChild<QTableView *>("DBGrid_Cow");
     auto *model = grid->model();
@@ -570,21 +556,18 @@ void TstRegister::longRegisterReadAsScrolled() {
 void TstRegister::windowsCloseOnWhatTheyCannotOpen() {
     TestYear year;
     // A calf deleted since the list was read: the editor says so and closes.
-    M_Cow::CowEditMode = true;
-    M_Cow::CowRecordSource = "SELECT T_Cow.* FROM T_Cow WHERE [No] = 99;";
     {
-        Frm_Cow editor;
+        Frm_Cow editor(theYear(), 99);
         QCOMPARE(editor.exec(), int(QDialog::Rejected));
         QCOMPARE(MsgBox::shown().value(0).text,
                  QStringLiteral("選択した子牛はもう登録されていません。"));
     }
-    // A year file that is gone: the list names it and closes, writing nothing.
-    M_Cow::DbFileName = "cowdata14.mdb";
-    Frm_CowList list;
+    // No year open (a restore that could not open it again): the list says so and closes.
+    theYear().close();
+    Frm_CowList list(theYear());
     list.show();
     QTRY_VERIFY(!list.isVisible());
-    QVERIFY(MsgBox::shown().value(1).text.contains("cowdata14.mdb"));
-    QVERIFY(!QFile::exists("cowdata14.mdb"));
+    QCOMPARE(MsgBox::shown().value(1).text, CurrentYear::notOpen());
 }
 
 QTEST_MAIN(TstRegister)

@@ -141,7 +141,7 @@ class TstReports : public QObject {
     std::function<void(QDialog *)> inPreview_;
 
     Frm_Print *openPrint() {
-        auto *w = new Frm_Print;
+        auto *w = new Frm_Print(theYear());
         w->setAttribute(Qt::WA_DeleteOnClose);
         w->show();
         w->activateWindow();
@@ -173,7 +173,7 @@ class TstReports : public QObject {
     void workedExampleThroughThePrintWindow() {
         TestYear year;
         seedWorkedExample(year);
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         QPointer<Frm_Print> w = openPrint();
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(year.text("SELECT HiikuKingaku, Kimatu, F4, F5 FROM T_Cow ORDER BY rowid"),
@@ -238,7 +238,7 @@ class TstReports : public QObject {
             "Etc1) VALUES (493, 4500, 100, 40, 200, NULL, 7)");
         year.exec("INSERT INTO T_Proseed (Hanbai) VALUES (3000)");
         year.exec("INSERT INTO T_Cow (No, Syori, Hiikutuki, Kisyu) VALUES (1, 2, 1, 1000)");
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         QPointer<Frm_Print> w = openPrint();
         QVERIFY(QTest::qWaitForWindowActive(w));
         click(w, "cmd_Meisai");
@@ -267,10 +267,9 @@ class TstReports : public QObject {
                                "12, 1000)")
                     .arg(n));
         QString error;
-        auto file = YearFile::open(M_Cow::DbFileName, &error);
+        auto file = YearFile::open(theYear().fileName(), &error);
         Report::Document doc;
-        QVERIFY2(InventoryReport::build(file, *Frm_Wk::instance(), &doc, &error),
-                 qPrintable(error));
+        QVERIFY2(InventoryReport::build(file, *theYear().wk(), &doc, &error), qPrintable(error));
         // A4 landscape inside one-inch margins: 9,026 twips high.
         const QList<Report::Page> pages = pagesOf(doc, 9026);
         // 21 lines under the headings, 24 on the next page, the footer alone after them.
@@ -301,8 +300,8 @@ class TstReports : public QObject {
         year.exec(QStringLiteral("INSERT INTO T_Cow (No, Name) VALUES (1, '%1')").arg(name));
         QString error;
         Report::Document doc;
-        QVERIFY(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
-                                       *Frm_Wk::instance(), &doc, &error));
+        QVERIFY(InventoryReport::build(YearFile::open(theYear().fileName(), &error),
+                                       *theYear().wk(), &doc, &error));
         const QList<Report::Section> s = sectionsOf(doc);
         const auto item = std::find_if(s[1].items.begin(), s[1].items.end(), [](const auto &i) {
             return i.box.topLeft() == QPoint(810, 45);
@@ -355,8 +354,8 @@ class TstReports : public QObject {
                       .arg(calves));
         QString error;
         Report::Document doc;
-        QVERIFY(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
-                                       *Frm_Wk::instance(), &doc, &error));
+        QVERIFY(InventoryReport::build(YearFile::open(theYear().fileName(), &error),
+                                       *theYear().wk(), &doc, &error));
         pagesOf(doc, 9026);  // the preview paints before it prints
         const QList<Report::Page> pages = pagesOf(doc, 9026);
         QCOMPARE(shapeOf(pages), shape);
@@ -383,9 +382,9 @@ class TstReports : public QObject {
     void menuWritesBothPdfs() {
         TestYear year;
         seedWorkedExample(year);
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         Frm_Print::setFolderAnswer([&] { return year.path(); });
-        Frm_Main main;
+        Frm_Main main(theYear());
         main.findChild<QAction *>("mnu_SavePdf")->trigger();
         QCOMPARE(MsgBox::shown().size(), 1);
         QCOMPARE(MsgBox::shown()[0].title, QStringLiteral("PDFに保存"));
@@ -457,10 +456,10 @@ class TstReports : public QObject {
         for (const QString &sql : change) year.exec(sql);
         // As if this run had written it: the year files' open refuses a view not ours.
         YearFile::writtenWhole(QStringLiteral("cowdata13.mdb"));
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
 
         Frm_Print::setFolderAnswer([&] { return year.path(); });
-        Frm_Print::savePdfs(nullptr);
+        Frm_Print::savePdfs(nullptr, theYear());
         Frm_Print::setFolderAnswer(nullptr);
         const QString saved = MsgBox::shown().value(0).text;
         const QStringList pdfs = QDir(year.path()).entryList({"*.pdf"});
@@ -469,7 +468,7 @@ class TstReports : public QObject {
         QCOMPARE(pdfs.size(), pdfRefusal.isEmpty() ? 2 : 0);
 
         {
-            Frm_YearList list;
+            Frm_YearList list(theYear().fileName());
             auto *grid = list.findChild<QTableWidget *>("grid_Years");
             QStringList cells;
             for (int c = 2; c < grid->columnCount(); ++c) {
@@ -482,13 +481,13 @@ class TstReports : public QObject {
 
         QByteArray csv;
         QString error;
-        const bool exported = CowCsv::exportTotals(*Frm_Wk::instance(), &csv, &error);
+        const bool exported = CowCsv::exportTotals(*theYear().wk(), &csv, &error);
         if (!csvRefusal.isEmpty()) {
             QVERIFY(!exported);
             QCOMPARE(error.section('\n', 0, 0), csvRefusal);
             // The menu's export says so before it asks for any file name.
             MsgBox::clearShown();
-            CsvCommands::exportYear(nullptr);
+            CsvCommands::exportYear(nullptr, theYear());
             QCOMPARE(MsgBox::shown().value(0).text, error);
             QCOMPARE(QDir(year.path()).entryList({"*.csv"}), QStringList());
             return;
@@ -502,9 +501,9 @@ class TstReports : public QObject {
         // Lines 24 and 25 are the inventory table's column sums; the statement prints all
         // four, on the form and in its PDF.
         Report::Document inventory, statement;
-        QVERIFY2(InventoryReport::build(YearFile::open(M_Cow::DbFileName, &error),
-                                        *Frm_Wk::instance(), &inventory, &error) &&
-                     StatementReport::build(*Frm_Wk::instance(), &statement, &error),
+        QVERIFY2(InventoryReport::build(YearFile::open(theYear().fileName(), &error),
+                                        *theYear().wk(), &inventory, &error) &&
+                     StatementReport::build(*theYear().wk(), &statement, &error),
                  qPrintable(error));
         const Report::Section f = sectionsOf(inventory).last();
         QCOMPARE(
@@ -687,7 +686,7 @@ class TstReports : public QObject {
     void keysAndGeometry() {
         TestYear year;
         seedWorkedExample(year);
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         QPointer<Frm_Print> w = openPrint();
         QVERIFY(QTest::qWaitForWindowActive(w));
         const double px = w->logicalDpiX() / 1440.0;

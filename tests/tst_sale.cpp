@@ -79,7 +79,6 @@ class TstSale : public QObject {
         if (backupBlocked) writeBytes(Backup::Folder, "not a folder");
         const QString oldData = sqlText(Y13, OldFields);
         const QByteArray oldBytes = bytesOf(Y13);
-        M_Cow::DbFileName = Y13;
 
         auto file = YearFile::open(Y13, &error, readOnly);
         QVERIFY2(file, qPrintable(error));
@@ -257,7 +256,7 @@ class TstSale : public QObject {
             "INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori, S_Kingaku, S_Hinsyu, "
             "S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
             "(4, 'え', '2000-06-01', '2001-08-01', 3, 500000, 1, 1, 1, 1, '2000-03-03')");
-        auto *w = new Frm_Sale;
+        auto *w = new Frm_Sale(theYear());
         w->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<Frm_Sale> window(w);
         w->show();
@@ -284,7 +283,8 @@ class TstSale : public QObject {
                 QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
                 sqlRows("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name, O_Date, Syori) VALUES "
                                           "(9, 'き', '2000-09-01', 3)"});
-                QVERIFY2(YearProcedures::switchYear("cowdata12.mdb", &error), qPrintable(error));
+                QVERIFY2(YearProcedures::switchYear(theYear(), "cowdata12.mdb", &error),
+                         qPrintable(error));
                 w->Form_Activate();
             } else if (token == "close") {
                 w->close();

@@ -193,12 +193,12 @@ class TstSavedBackup : public QObject {
         if (copy == "over damaged") writeBytes("cowdata13.mdb", QByteArray(4096, 'x'));
         const QByteArray before = bytesOf("cowdata13.mdb");
         MsgBox::clearShown();
-        const auto release = [] { Frm_Wk::unload(); };
+        const auto release = [] { theYear().close(); };
         QList<Restore::Copy> found = Restore::find(stick.path(), {});
         QCOMPARE(found.size(), 2);
         found.removeIf([](const Restore::Copy &c) { return c.yearFile != "cowdata13.mdb"; });
         if (whole) {
-            Frm_Restore w;
+            Frm_Restore w(theYear());
             w.show();
             QVERIFY(QTest::qWaitForWindowActive(&w));
             w.cmd_Folder_Click();
@@ -218,12 +218,12 @@ class TstSavedBackup : public QObject {
             }
             QCOMPARE(tables("cowdata12.mdb") + tables("cowdata13.mdb"), saved12 + saved);
             QCOMPARE(bytesOf("cowdb.inf"), "cowdata12.mdb");
-            QCOMPARE(M_Cow::DbFileName, "cowdata12.mdb");
-            Frm_Wk::unload();  // Windows removes no folder with a file open in it
+            QCOMPARE(theYear().fileName(), "cowdata12.mdb");
+            theYear().close();  // Windows removes no folder with a file open in it
             return;
         }
         if (copy == "keys") {
-            Frm_Restore w;
+            Frm_Restore w(theYear());
             auto *grid = w.findChild<QTableWidget *>("grid_Copies");
             QCOMPARE(w.focusWidget(), grid);
             w.cmd_Folder_Click();
@@ -234,7 +234,7 @@ class TstSavedBackup : public QObject {
                 "バックアップから戻す|cowdata13.mdb（子牛 0 頭）を  の写し（子牛 1 頭）に戻します。"
                 "今のファイルはバックアップに残します。|OK/Cancel\n"
                 "バックアップから戻す|バックアップから戻しました。");
-            QSqlQuery q(Frm_Wk::instance()->file()->db());
+            QSqlQuery q(theYear().wk()->file()->db());
             QVERIFY(q.exec("SELECT count(*) FROM T_Cow") && q.next() && q.value(0) == 1);
         } else {
             const bool ok = Restore::restore(found[0], release, &error);
@@ -314,7 +314,7 @@ class TstSavedBackup : public QObject {
             QFile::remove(at);
             QVERIFY(QFile::link(theirs, at));
         }
-        Frm_Restore w;
+        Frm_Restore w(theYear());
         w.cmd_Folder_Click();
         const QList<Restore::Copy> found = Restore::find(stick.path(), {});  // as the window's
         qsizetype row = 0;
@@ -359,7 +359,7 @@ class TstSavedBackup : public QObject {
         SaveBackup::run(nullptr);
         QString error;
         for (int n = 0; n < Backup::Generations; ++n)  // as many days as are kept
-            QVERIFY(Backup::make(*Frm_Wk::instance()->file(), &error));
+            QVERIFY(Backup::make(*theYear().wk()->file(), &error));
         const QStringList days = Backup::of("cowdata13.mdb");
         QStringList had;  // each state the farmer left the year in before a restore
         for (int n = 0; n < restores; ++n) {
@@ -372,9 +372,9 @@ class TstSavedBackup : public QObject {
             // renames nothing over an open file.
             QVERIFY2(
                 Restore::restore(
-                    Restore::find(stick.path(), {}).constLast(), [] { Frm_Wk::unload(); }, &error),
+                    Restore::find(stick.path(), {}).constLast(), [] { theYear().close(); }, &error),
                 qPrintable(error));
-            QVERIFY2(Frm_Wk::load(&error), qPrintable(error));
+            QVERIFY2(theYear().reopen(&error), qPrintable(error));
         }
         for (const QString &day : days)  // a change ends the run: the copies age as ever then
             QVERIFY2(changes || Backup::of("cowdata13.mdb").contains(day), qPrintable(day));
@@ -383,7 +383,7 @@ class TstSavedBackup : public QObject {
             if (c.kind == Restore::Kind::BeforeRestore) kept << tables(c.path);
         for (const QString &state : had) QVERIFY(kept.contains(state));
         QVERIFY(kept.size() <= had.size() + 1);  // not one a restore
-        Frm_Restore w;                           // to the second: "yyyy-MM-dd HH:mm:ss"
+        Frm_Restore w(theYear());                // to the second: "yyyy-MM-dd HH:mm:ss"
         QCOMPARE(w.findChild<QTableWidget *>("grid_Copies")->item(0, 1)->text().size(), 19);
     }
 };

@@ -29,6 +29,7 @@
 #include "QtJapanese.h"
 #include "SaleData.h"
 #include "StartUp.h"
+#include "TestYear.h"
 #include "YearFiles.h"
 
 #ifdef Q_OS_UNIX
@@ -126,11 +127,11 @@ class TstStartUp : public QObject {
     void initTestCase() { MsgBox::setHeadless(true); }
     void init() {
         dir_ = std::make_unique<WorkingFolder>();
-        M_Cow::DbFileName.clear();
+        forgetYear();
         MsgBox::clearShown();
     }
     void cleanup() {
-        Frm_Wk::unload();
+        theYear().close();
         releaseWorkingFolder();
         dir_.reset();
     }
@@ -158,7 +159,7 @@ class TstStartUp : public QObject {
             }
             enterYear(init, inputMethod ? QString() : typed);
         });
-        QVERIFY(StartUp());
+        QVERIFY(StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList{"Frm_Init"});
         QCOMPARE(MsgBox::shown().size(), 0);
         QCOMPARE(files(), (QStringList{Y13, PointerFile::Name}));
@@ -167,13 +168,13 @@ class TstStartUp : public QObject {
                        "WHERE type IN ('table', 'view') ORDER BY type)",
                        Y13),
                  "table,table,table,view,view,view,view,view,view,view,view");
-        QCOMPARE(Frm_Wk::instance()->t_Nendo, year);
+        QCOMPARE(theYear().wk()->t_Nendo, year);
 
         // The next start finds the year without asking.
-        Frm_Wk::unload();
-        QVERIFY(StartUp());
+        theYear().close();
+        QVERIFY(StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList{"Frm_Init"});
-        QCOMPARE(Frm_Wk::instance()->t_Nendo, year);
+        QCOMPARE(theYear().wk()->t_Nendo, year);
     }
 
     void setupRefuses_data() {
@@ -217,11 +218,11 @@ class TstStartUp : public QObject {
             QVERIFY(init->isVisible());
             QCOMPARE(nendo(init)->text(), year);
         });
-        QVERIFY(!StartUp());
+        QVERIFY(!StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList{"Frm_Init"});
         QCOMPARE(files(), before);
         if (!made.isEmpty()) QCOMPARE(bytesOf(made), QByteArray("not a database"));
-        QCOMPARE(Frm_Wk::instance(), nullptr);
+        QCOMPARE(theYear().wk(), nullptr);
     }
 
     // A folder that takes no file is refused once, naming it and the way out, before
@@ -239,7 +240,7 @@ class TstStartUp : public QObject {
 #endif
         }
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
-        QVERIFY(!StartUp());
+        QVERIFY(!StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList());
         const QString folder = MsgText::fileLabel(QDir::toNativeSeparators(QDir::currentPath()));
         QVERIFY2(message().contains(folder) && message().contains(QStringLiteral("移してから")),
@@ -286,14 +287,14 @@ class TstStartUp : public QObject {
                     ? ::setrlimit(RLIMIT_FSIZE, &onePage) == 0
                     : QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner));
         Modals modals([](QDialog *) {});
-        QVERIFY(StartUp());
+        QVERIFY(StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList());
         QCOMPARE(MsgBox::shown().size(), fault == "folder" ? 2 : 1);
         const QString told = MsgBox::shown().last().text;
         QVERIFY2(told.contains(Y13) && told.contains(QStringLiteral("見るだけで開きます")),
                  qPrintable(told));
         std::vector<SaleData::Row> rows;
-        YearFile &file = *Frm_Wk::instance()->file();
+        YearFile &file = *theYear().wk()->file();
         QVERIFY2(SaleData::load(file, &rows, &error), qPrintable(error));
         QCOMPARE(rows.size(), size_t(1));
         QCOMPARE(rows[0].stored, QVariantList(Fields::SaleCount));
@@ -334,10 +335,10 @@ class TstStartUp : public QObject {
         if (!pointer.isEmpty()) writeBytes(PointerFile::Name, pointer);
         const QByteArray before = bytesOf(Y13);
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("14")); });
-        QVERIFY(StartUp(Y13));
+        QVERIFY(StartUp(theYear(), Y13));
         QVERIFY2(message().contains(text) && MsgBox::shown().size() == !text.isEmpty(),
                  qPrintable(message()));
-        QCOMPARE(Frm_Wk::instance()->t_Nendo, year);
+        QCOMPARE(theYear().wk()->t_Nendo, year);
         QCOMPARE(bytesOf(PointerFile::Name), M_Cow::yearFileName(year).toLatin1());
         QCOMPARE(bytesOf(Y13), before);
     }
@@ -402,10 +403,10 @@ class TstStartUp : public QObject {
             QVERIFY2(message().contains(text), qPrintable(message()));
             enterYear(init, QStringLiteral("13"));
         });
-        QVERIFY(StartUp());
+        QVERIFY(StartUp(theYear()));
         QCOMPARE(modals.seen, setup ? QStringList{"Frm_Init"} : QStringList());
         QCOMPARE(MsgBox::shown().size(), text.isEmpty() ? 0 : 1);
-        QCOMPARE(Frm_Wk::instance()->t_Nendo, setup ? QStringLiteral("13") : QStringLiteral("12"));
+        QCOMPARE(theYear().wk()->t_Nendo, setup ? QStringLiteral("13") : QStringLiteral("12"));
         QCOMPARE(bytesOf(PointerFile::Name), setup ? QByteArray("cowdata13.mdb") : pointer);
         QCOMPARE(QFile::exists("cowdata12.mdb"), !year12.isNull());
         QCOMPARE(bytesOf("cowdata12.mdb"), before);
@@ -464,7 +465,7 @@ class TstStartUp : public QObject {
             QVERIFY2(MsgBox::shown()[1].text.contains(Y13), qPrintable(MsgBox::shown()[1].text));
             QVERIFY(init->isVisible());
         });
-        QVERIFY(!StartUp());
+        QVERIFY(!StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList{"Frm_Init"});
         QCOMPARE(bytesOf(Y13), before);
         QCOMPARE(files(), folder);
@@ -491,7 +492,7 @@ class TstStartUp : public QObject {
             longFolder(dir_->path(), PathLimit::maxBytes() - longestName + over, unit);
         QVERIFY(!folder.isEmpty() && QDir::setCurrent(folder));
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
-        const bool started = bool(StartUp());
+        const bool started = bool(StartUp(theYear()));
         QCOMPARE(started, over <= 0);
         if (started) {
             QCOMPARE(files(), (QStringList{Y13, PointerFile::Name}));
@@ -526,7 +527,7 @@ class TstStartUp : public QObject {
         for (const QString &name : backups) writeBytes("backup/" + name, "copy");
         QString text;
         Modals modals([&](QDialog *) { text = message(); });
-        QVERIFY(!StartUp());
+        QVERIFY(!StartUp(theYear()));
         QVERIFY2(text.contains(Y13), qPrintable(text));
         QCOMPARE(text.contains(QStringLiteral("バックアップ")), !newest.isEmpty());
         if (!newest.isEmpty()) QVERIFY2(text.contains(newest), qPrintable(text));
@@ -560,7 +561,7 @@ class TstStartUp : public QObject {
         QVERIFY(QDir::setCurrent("crashed"));
         writeBytes(PointerFile::Name, Y13.toLatin1());
 
-        QVERIFY(StartUp());
+        QVERIFY(StartUp(theYear()));
         QCOMPARE(MsgBox::shown().size(), 0);
         QCOMPARE(query("SELECT count(*) FROM T_Cow WHERE Name = 'changed'"), "0");
         QCOMPARE(query("PRAGMA integrity_check"), "ok");
@@ -576,12 +577,12 @@ class TstStartUp : public QObject {
         QLockFile other(LockFileName);
         QVERIFY(other.tryLock(0));
         const QByteArray before = bytesOf(Y13);
-        QVERIFY(!StartUp());
+        QVERIFY(!StartUp(theYear()));
         QVERIFY2(message().contains(QStringLiteral("すでに起動しています")), qPrintable(message()));
-        QCOMPARE(Frm_Wk::instance(), nullptr);
+        QCOMPARE(theYear().wk(), nullptr);
         QCOMPARE(bytesOf(Y13), before);
         other.unlock();
-        QVERIFY(StartUp());
+        QVERIFY(StartUp(theYear()));
     }
 
     void setupKeepsExistingYearFile() {
@@ -589,7 +590,7 @@ class TstStartUp : public QObject {
         QVERIFY(YearFiles::createFromTemplate(Y13, &error));
         execAll(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
-        QVERIFY(StartUp());
+        QVERIFY(StartUp(theYear()));
         QCOMPARE(query("SELECT group_concat(Name) FROM T_Cow"), QStringLiteral("はな"));
         QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
     }

@@ -82,10 +82,10 @@ class TestStatement : public QObject {
         year.exec(
             QStringLiteral("INSERT INTO T_Cost (Sozei, Zatu, Etc1, Etc4_Name, Etc4, Ikusei) VALUES "
                            "(7, 8, 9, '燃料', 11, 12)"));
-        Frm_Wk::instance()->refreshAll();
+        theYear().follow(YearFile::Change::All);
         QList<Statement::Line> lines;
         QString error;
-        QVERIFY2(Statement::compute(*Frm_Wk::instance(), &lines, &error), qPrintable(error));
+        QVERIFY2(Statement::compute(*theYear().wk(), &lines, &error), qPrintable(error));
         QCOMPARE(lines.size(), 28);
         QStringList got;
         for (const auto &l : lines)

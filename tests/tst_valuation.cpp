@@ -128,9 +128,9 @@ void TstValuation::oneCalf() {
         calf + ", 777, 'x', '死')");
     QString error;
     // Every row starts stale; counting and writing follow one rule.
-    QCOMPARE(Cal_Cow_Changes(*Frm_Wk::instance()->file(), perHead, &error), 1);
-    QVERIFY2(Cal_Cow(*Frm_Wk::instance()->file(), perHead, &error), qPrintable(error));
-    QCOMPARE(Cal_Cow_Changes(*Frm_Wk::instance()->file(), perHead, &error), 0);
+    QCOMPARE(Cal_Cow_Changes(*theYear().wk()->file(), perHead, &error), 1);
+    QVERIFY2(Cal_Cow(*theYear().wk()->file(), perHead, &error), qPrintable(error));
+    QCOMPARE(Cal_Cow_Changes(*theYear().wk()->file(), perHead, &error), 0);
     QCOMPARE(
         year.text("SELECT HiikuKingaku, Kimatu, F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 "
                   "FROM T_Cow"),
@@ -144,9 +144,9 @@ void TstValuation::secondRunWritesNothing() {
         "(1, 9, 400000, NULL, '2001-04-01', NULL), (2, 12, 0, 300000, NULL, NULL), "
         "(3, 5, NULL, NULL, '2000-01-01', '2001-05-01')");
     QString error;
-    QVERIFY(Cal_Cow(*Frm_Wk::instance()->file(), 98076, &error));
+    QVERIFY(Cal_Cow(*theYear().wk()->file(), 98076, &error));
     const QByteArray once = year.bytes();
-    QVERIFY(Cal_Cow(*Frm_Wk::instance()->file(), 98076, &error));
+    QVERIFY(Cal_Cow(*theYear().wk()->file(), 98076, &error));
     QCOMPARE(year.bytes(), once);
 }
 
@@ -169,7 +169,7 @@ void TstValuation::refusesWithoutTouchingTheFile() {
               calves);
     const QByteArray before = year.bytes();
     QString error;
-    QVERIFY(!Cal_Cow(*Frm_Wk::instance()->file(),
+    QVERIFY(!Cal_Cow(*theYear().wk()->file(),
                      perHead < 0 ? std::nullopt : std::optional<qint32>(perHead), &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(year.bytes(), before);

@@ -36,10 +36,7 @@ class TstYearFile : public QObject {
     std::unique_ptr<WorkingFolder> dir_;
 
   private slots:
-    void init() {
-        dir_ = std::make_unique<WorkingFolder>();
-        M_Cow::DbFileName.clear();
-    }
+    void init() { dir_ = std::make_unique<WorkingFolder>(); }
     void cleanup() { dir_.reset(); }
 
     void readCurrentYear_data() {
@@ -384,7 +381,7 @@ class TstYearFile : public QObject {
         QCOMPARE(syuusi.value("T_Cost.Etc1_Name").toString(), QStringLiteral("敷料"));
     }
 
-    void dataSource_selectionStaysUpdatable() {
+    void dataSource_oneRowStaysUpdatable() {
         auto file =
             newYear({"INSERT INTO T_Cow (No, Name) VALUES (13, 'c'), (12, 'b'), (11, 'a')"});
         DataSource all(file, "T_Cow");
@@ -392,13 +389,17 @@ class TstYearFile : public QObject {
         QVERIFY2(all.refresh(&error), qPrintable(error));
         QCOMPARE(all.value(0, "name").toString() + all.value(2, "NAME").toString(), "ca");
 
-        DataSource one(file, "SELECT T_Cow.* FROM T_Cow WHERE [No] = 12;");
+        DataSource one(file, "T_Cow", all.rowid(1));
         QVERIFY2(one.refresh(&error), qPrintable(error));
         QVERIFY(one.updatable());
         QCOMPARE(one.recordCount(), 1);
         one.editCurrent();
+        // The save is told to whoever follows the file, once, as a change of the calves.
+        QList<YearFile::Change> told;
+        file->setFollower([&](YearFile::Change what) { told << what; });
         QVERIFY2(one.update({{"Name", "花子"}, {"Kisyu", 250000}}, &error), qPrintable(error));
         QCOMPARE(one.value("Kisyu").toInt(), 250000);
+        QCOMPARE(told, QList<YearFile::Change>{YearFile::Change::Calves});
         QCOMPARE(sqlRows(Y13, {"SELECT No, Name, Kisyu FROM T_Cow ORDER BY rowid"}),
                  (Rows{{13, "c", QVariant()}, {12, "花子", 250000}, {11, "a", QVariant()}}));
     }

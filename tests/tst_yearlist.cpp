@@ -49,7 +49,7 @@ class TstYearList : public QObject {
         QList<QByteArray> before;
         for (const QString &n : names) before << bytesOf(n);
 
-        Frm_YearList w;
+        Frm_YearList w(theYear().fileName());
         w.show();
         auto *grid = w.findChild<QTableWidget *>("grid_Years");
         QCOMPARE(grid->rowCount(), 4);
@@ -78,7 +78,7 @@ class TstYearList : public QObject {
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                            grid->visualRect(grid->model()->index(2, 0)).center());
         QVERIFY(w.isVisible());
-        QCOMPARE(M_Cow::DbFileName, QStringLiteral("cowdata13.mdb"));
+        QCOMPARE(theYear().fileName(), QStringLiteral("cowdata13.mdb"));
         w.close();
         for (int i = 0; i < names.size(); ++i) QCOMPARE(bytesOf(names[i]), before[i]);
         QVERIFY(MsgBox::shown().isEmpty());
@@ -133,10 +133,9 @@ class TstYearList : public QObject {
             sqlRows(name, {"INSERT INTO T_Cow (I_Date, O_Date) VALUES " + dates}, &error);
             QVERIFY2(error.isEmpty(), qPrintable(error));
         }
-        M_Cow::DbFileName = QStringLiteral("cowdata03.mdb");
         QStringList listed;
         for (const Frm_YearList::Year &y : Frm_YearList::readYears()) listed << y.fileName;
-        Frm_YearList w;
+        Frm_YearList w(QStringLiteral("cowdata03.mdb"));
         Clock::setToday(QDate());
         QCOMPARE(listed.indexOf(file), place);
         if (place < 0) return;

@@ -2,14 +2,14 @@
 
 #include <QLineEdit>
 
-#include "Frm_Wk.h"
+#include "CurrentYear.h"
 #include "YearFile.h"
 
 using Binding::Kind;
 
-Frm_Cost::Frm_Cost(QWidget *parent)
+Frm_Cost::Frm_Cost(CurrentYear &year, QWidget *parent)
     : LedgerWindow(
-          QStringLiteral("Frm_Cost"), QStringLiteral("経費登録"), QStringLiteral("T_Cost"),
+          year, QStringLiteral("Frm_Cost"), QStringLiteral("経費登録"), QStringLiteral("T_Cost"),
           {
               {QStringLiteral("Sozei"), QStringLiteral("租税公課"), Kind::Amount},
               {QStringLiteral("Mototiku"), QStringLiteral("素畜費"), Kind::Amount},
@@ -43,18 +43,7 @@ void Frm_Cost::filled() {
     // record is saved with that figure rather than with whatever it held before. The
     // totals are the current year's: a window left open on an earlier year keeps the
     // fee of its own file, or saving would carry the new year's fee into the old one.
-    const Frm_Wk *wk = Frm_Wk::instance();
+    const Frm_Wk *wk = year_.wk();
     if (wk && wk->file()->fileName() == fileName())
         field(QStringLiteral("Nidukuri"))->setText(Binding::display(wk->t_Tesuu, Kind::Amount));
-}
-
-void Frm_Cost::saved() {
-    if (Frm_Wk *wk = Frm_Wk::instance())
-        wk->refresh({Frm_Wk::Data_Cost_Ikusei, Frm_Wk::Data_Cost_Konsiryou,
-                     Frm_Wk::Data_Cost_Zensiryou, Frm_Wk::Data_Cost2, Frm_Wk::Data_CostCal,
-                     Frm_Wk::Data_CowCal1});
-}
-
-void Frm_Cost::closing() {
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_CostCal, Frm_Wk::Data_Cost2});
 }

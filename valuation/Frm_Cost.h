@@ -7,10 +7,11 @@
 class Frm_Cost : public LedgerWindow {
     Q_OBJECT
   public:
-    explicit Frm_Cost(QWidget *parent = nullptr);
+    explicit Frm_Cost(CurrentYear &year, QWidget *parent = nullptr);
 
   protected:
     void filled() override;
-    void saved() override;
-    void closing() override;
+    QList<Frm_Wk::Source> fed() const override {
+        return {Frm_Wk::Data_CostCal, Frm_Wk::Data_Cost2};
+    }
 };

@@ -1,12 +1,11 @@
 #include "Frm_Proseed.h"
 
-#include "Frm_Wk.h"
-
 using Binding::Kind;
 
-Frm_Proseed::Frm_Proseed(QWidget *parent)
+Frm_Proseed::Frm_Proseed(CurrentYear &year, QWidget *parent)
     : LedgerWindow(
-          QStringLiteral("Frm_Proseed"), QStringLiteral("収入登録"), QStringLiteral("T_Proseed"),
+          year, QStringLiteral("Frm_Proseed"), QStringLiteral("収入登録"),
+          QStringLiteral("T_Proseed"),
           {
               {QStringLiteral("Hanbai"), QStringLiteral("販売金額"), Kind::Amount},
               {QStringLiteral("Zatu"), QStringLiteral("雑収入"), Kind::Amount},
@@ -16,11 +15,3 @@ Frm_Proseed::Frm_Proseed(QWidget *parent)
               {QStringLiteral("Etc2"), QStringLiteral("その他収入2"), Kind::Amount},
           },
           4, parent) {}
-
-void Frm_Proseed::saved() {
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_ProseedCal1});
-}
-
-void Frm_Proseed::closing() {
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_ProseedCal1});
-}

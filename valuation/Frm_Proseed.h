@@ -6,9 +6,8 @@
 class Frm_Proseed : public LedgerWindow {
     Q_OBJECT
   public:
-    explicit Frm_Proseed(QWidget *parent = nullptr);
+    explicit Frm_Proseed(CurrentYear &year, QWidget *parent = nullptr);
 
   protected:
-    void saved() override;
-    void closing() override;
+    QList<Frm_Wk::Source> fed() const override { return {Frm_Wk::Data_ProseedCal1}; }
 };

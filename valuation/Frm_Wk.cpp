@@ -4,13 +4,9 @@
 
 #include "Amount.h"
 #include "DataSource.h"
-#include "M_Cow.h"
-#include "MsgBox.h"
 #include "YearFile.h"
 
 namespace {
-
-Frm_Wk *loaded = nullptr;
 
 struct Column {
     const char *column;
@@ -82,13 +78,7 @@ bool recalculates(Frm_Wk::Source s) {
 
 Frm_Wk::Frm_Wk(std::shared_ptr<YearFile> file) : file_(std::move(file)) {}
 
-Frm_Wk::~Frm_Wk() {
-    if (loaded == this) loaded = nullptr;
-}
-
-Frm_Wk *Frm_Wk::instance() {
-    return loaded;
-}
+Frm_Wk::~Frm_Wk() = default;
 
 std::unique_ptr<Frm_Wk> Frm_Wk::prepare(const QString &fileName, QString *error) {
     auto file = YearFile::open(fileName, error);
@@ -112,29 +102,6 @@ std::optional<qint64> Frm_Wk::closingOf(const std::shared_ptr<YearFile> &file) {
     return wk ? wk->totals().KimatuKei : std::nullopt;
 }
 
-void Frm_Wk::install(std::unique_ptr<Frm_Wk> wk) {
-    M_Cow::DbFileName = wk->file_->fileName();
-    wk->t_Nendo = M_Cow::yearOfFileName(M_Cow::DbFileName);
-    Frm_Wk *before = loaded;
-    loaded = wk.release();
-    delete before;
-}
-
-bool Frm_Wk::load(QString *error) {
-    return load(M_Cow::DbFileName, error);
-}
-
-bool Frm_Wk::load(const QString &fileName, QString *error) {
-    auto wk = prepare(fileName, error);
-    if (!wk) return false;
-    install(std::move(wk));
-    return true;
-}
-
-void Frm_Wk::unload() {
-    delete loaded;
-}
-
 bool Frm_Wk::read(Source source, QString *error) {
     const SourceDef &def = definition(source);
     DataSource data(file_, QString::fromLatin1(def.query));
@@ -146,15 +113,6 @@ bool Frm_Wk::read(Source source, QString *error) {
     return ok;
 }
 
-void Frm_Wk::refresh(std::initializer_list<Source> sources) {
-    for (Source s : sources) {
-        QString error;
-        if (!read(s, &error)) MsgBox::show(nullptr, error);
-        if (recalculates(s)) calculate();
-    }
-    settle();
-}
-
 bool Frm_Wk::refresh(std::initializer_list<Source> sources, QString *error) {
     bool ok = true;
     for (Source s : sources) {
@@ -164,11 +122,6 @@ bool Frm_Wk::refresh(std::initializer_list<Source> sources, QString *error) {
     }
     settle();
     return ok;
-}
-
-void Frm_Wk::refreshAll() {
-    refresh({Data_CowCal1, Data_CostCal, Data_Cost2, Data_ProseedCal1, Data_Cost_Zensiryou,
-             Data_Cost_Konsiryou, Data_Cost_Ikusei});
 }
 
 std::optional<qint64> Frm_Wk::number(const QString &text) {
@@ -213,7 +166,6 @@ void Frm_Wk::settle() {
         const bool derived = f.field == &Frm_Wk::t_NendoHiiku || f.field == &Frm_Wk::t_TukiHiiku;
         totals_.*(f.figure) = derived ? derivedFigure(text) : number(text);
     }
-    emit changed();
 }
 
 std::optional<qint64> Frm_Wk::Cal_NendoHiiku() const {

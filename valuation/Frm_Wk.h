@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <initializer_list>
 #include <memory>
@@ -12,8 +11,7 @@ class YearFile;
 // The year's totals, read from the saved queries of the current year file, and the
 // two figures derived from them. Never shown; it lives from start-up to exit and is
 // loaded again when the year changes. Every field is text, as the windows read it.
-class Frm_Wk : public QObject {
-    Q_OBJECT
+class Frm_Wk {
   public:
     enum Source {
         Data_CowCal1,
@@ -25,37 +23,23 @@ class Frm_Wk : public QObject {
         Data_Cost_Ikusei,
     };
 
-    // The loaded work window, or nullptr before start-up has loaded it.
-    static Frm_Wk *instance();
-    // A work window on fileName that is not yet the loaded one: the seven sources are
-    // read in their order and Cal_Wk runs. nullptr with a message when the file fails.
+    // The totals of fileName, opened for this: the seven sources are read in their order
+    // and Cal_Wk runs. nullptr with a message when the file fails. CurrentYear makes
+    // them the current year's.
     static std::unique_ptr<Frm_Wk> prepare(const QString &fileName, QString *error);
-    // Makes a prepared work window the loaded one, unloads the one before, and makes its
-    // file the current year: the one place where M_Cow::DbFileName and t_Nendo are set,
-    // both from the file's name, so that the two can never name different years.
-    static void install(std::unique_ptr<Frm_Wk> wk);
-    // Loads it on fileName, which then is the current year. The loaded one is replaced
-    // only when the new one loaded, so a failure leaves the program on the year it had.
-    static bool load(const QString &fileName, QString *error);
-    // Loads it again on the current year.
-    static bool load(QString *error);
-    static void unload();
     // The totals and derived figures of any year file, read and computed as load() does,
     // without becoming the work window. nullptr with a message when the file fails.
     static std::unique_ptr<Frm_Wk> totalsOf(std::shared_ptr<YearFile> file, QString *error);
     // The 期末棚卸計 of any year file (a backup's copy too); nullopt when it cannot be
     // computed.
     static std::optional<qint64> closingOf(const std::shared_ptr<YearFile> &file);
-    ~Frm_Wk() override;
+    ~Frm_Wk();
 
     // Re-reads the sources in the given order; the four main totals each recompute the
-    // derived figures as Cal_Wk does.
-    void refresh(std::initializer_list<Source> sources);
-    // The same without a message: stops at the first source that cannot be read, whose
-    // fields are then empty, and says why. A caller that values calves must not take
-    // those empty fields for totals of 0.
+    // derived figures as Cal_Wk does. Stops at the first source that cannot be read,
+    // whose fields are then empty, and says why. A caller that values calves must not
+    // take those empty fields for totals of 0.
     bool refresh(std::initializer_list<Source> sources, QString *error);
-    void refreshAll();
 
     void Cal_Wk();
     // Totals and 年度肥育費 are 64-bit: a big farm's sums pass 2,147,483,647 yen long
@@ -103,15 +87,11 @@ class Frm_Wk : public QObject {
     QString t_Konsiryou;        // 今年飼料棚卸高
     QString t_Ikusei;           // 育成費
 
-  signals:
-    // Any field may have changed.
-    void changed();
-
   private:
     explicit Frm_Wk(std::shared_ptr<YearFile> file);
     bool read(Source source, QString *error);
     void calculate();
-    // Parses the fields into totals_ and tells that they changed.
+    // Parses the fields into totals_.
     void settle();
 
     std::shared_ptr<YearFile> file_;

@@ -1,6 +1,7 @@
 #include "LedgerWindow.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -9,17 +10,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "CurrentYear.h"
 #include "DataSource.h"
 #include "KeyNav.h"
-#include "M_Cow.h"
 #include "MsgBox.h"
 #include "YearFile.h"
 
 using Binding::Kind;
 
-LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QString &table,
-                           const QList<Item> &items, int rowsPerColumn, QWidget *parent)
-    : QWidget(parent), title_(title) {
+LedgerWindow::LedgerWindow(CurrentYear &year, const QString &name, const QString &title,
+                           const QString &table, const QList<Item> &items, int rowsPerColumn,
+                           QWidget *parent)
+    : QWidget(parent), year_(year), title_(title) {
     setObjectName(name);
     setWindowTitle(title);
 
@@ -82,8 +84,8 @@ LedgerWindow::LedgerWindow(const QString &name, const QString &title, const QStr
     fields_.first().edit->setFocus();
 
     // The window stays on the year it was opened on, even if the year changes meanwhile.
-    QString error;
-    if (auto file = YearFile::open(M_Cow::DbFileName, &error)) {
+    QString error = CurrentYear::notOpen();
+    if (auto file = year_.file()) {
         source_ = std::make_unique<DataSource>(std::move(file), table);
         if (!source_->refresh(&error)) source_.reset();
     }
@@ -175,11 +177,10 @@ void LedgerWindow::cmd_Set_Click() {
         return;
     }
     if (!source_->refresh(&error)) MsgBox::show(this, error, title_);
-    saved();
     close();
 }
 
 void LedgerWindow::closeEvent(QCloseEvent *event) {
-    closing();
+    year_.reread(fed());
     QWidget::closeEvent(event);
 }

@@ -6,15 +6,16 @@
 #include <memory>
 
 #include "BoundFields.h"
+#include "Frm_Wk.h"
 
+class CurrentYear;
 class DataSource;
 class QLineEdit;
 class QPushButton;
 
 // An entry window over a ledger table that holds the year's one record: every
 // activation shows the stored record again, 設定 saves it in one transaction and
-// closes. The expense and income windows differ only in their items and in which
-// work totals they refresh.
+// closes. The expense and income windows differ only in their items.
 class LedgerWindow : public QWidget {
     Q_OBJECT
   public:
@@ -37,7 +38,7 @@ class LedgerWindow : public QWidget {
   protected:
     // Items in table order, which is also the focus order; a free item's name field
     // stands where its caption would. Amounts fill columns of rowsPerColumn rows.
-    LedgerWindow(const QString &name, const QString &title, const QString &table,
+    LedgerWindow(CurrentYear &year, const QString &name, const QString &title, const QString &table,
                  const QList<Item> &items, int rowsPerColumn, QWidget *parent);
 
     QLineEdit *field(const QString &column) const;
@@ -45,11 +46,13 @@ class LedgerWindow : public QWidget {
     // when it could not open one.
     QString fileName() const;
     virtual void filled() {}
-    virtual void saved() = 0;    // after a save: the work totals that depend on it
-    virtual void closing() = 0;  // on every close
+    // The totals the window's table feeds, read again whenever it closes.
+    virtual QList<Frm_Wk::Source> fed() const = 0;
 
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+
+    CurrentYear &year_;
 
   private:
     void chooseRecord();

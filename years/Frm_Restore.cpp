@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "Amount.h"
-#include "Frm_Wk.h"
+#include "CurrentYear.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
@@ -75,7 +75,8 @@ void Frm_Restore::setFolderAnswer(std::function<QString()> answer) {
     folderAnswer = std::move(answer);
 }
 
-Frm_Restore::Frm_Restore(QWidget *parent) : QDialog(parent), grid_Copies(new QTableWidget(this)) {
+Frm_Restore::Frm_Restore(CurrentYear &year, QWidget *parent)
+    : QDialog(parent), year_(year), grid_Copies(new QTableWidget(this)) {
     setObjectName(QStringLiteral("Frm_Restore"));
     setWindowTitle(Title);
     grid_Copies->setObjectName(QStringLiteral("grid_Copies"));
@@ -185,12 +186,12 @@ bool Frm_Restore::confirm(const QString &question) {
 }
 
 bool Frm_Restore::restoreCopy(const Restore::Copy &copy, QString *error) {
-    const bool current = copy.yearFile == M_Cow::DbFileName;
-    // A failed restore leaves the old file, which the work window reads again too.
-    const bool ok =
-        Restore::restore(copy, current ? [] { Frm_Wk::unload(); } : std::function<void()>{}, error);
+    const bool current = copy.yearFile == year_.fileName();
+    // A failed restore leaves the old file, which the current year opens again too.
+    const bool ok = Restore::restore(
+        copy, current ? [this] { year_.close(); } : std::function<void()>{}, error);
     QString reload;
-    if (current && !Frm_Wk::instance() && !Frm_Wk::load(&reload))
+    if (current && !year_.isOpen() && !year_.reopen(&reload))
         *error = error->isEmpty() ? reload : *error + QLatin1Char('\n') + reload;
     return ok && reload.isEmpty();
 }
@@ -271,8 +272,8 @@ void Frm_Restore::cmd_RestoreAll_Click() {
     QString pointed, problem;
     if (!QFileInfo(QDir(folder).filePath(PointerFile::Name)).isSymLink() &&
         ReadCurrentYear(&pointed, &problem, folder) == PointerFile::Read::Ok &&
-        done.contains(pointed) && pointed != M_Cow::DbFileName &&
-        !YearProcedures::switchYear(pointed, &error)) {
+        done.contains(pointed) && pointed != year_.fileName() &&
+        !YearProcedures::switchYear(year_, pointed, &error)) {
         MsgBox::show(this, error, Title);
         fill();
         return;

@@ -7,6 +7,7 @@
 
 #include "Restore.h"
 
+class CurrentYear;
 class QTableWidget;
 class QPushButton;
 
@@ -16,7 +17,7 @@ class QPushButton;
 class Frm_Restore : public QDialog {
     Q_OBJECT
   public:
-    explicit Frm_Restore(QWidget *parent = nullptr);
+    explicit Frm_Restore(CurrentYear &year, QWidget *parent = nullptr);
 
     // The folder chooser of both backup commands; it starts where the last one ended
     // this run, as the stick is usually the same.
@@ -34,9 +35,10 @@ class Frm_Restore : public QDialog {
     void fill();
     int chosen() const;  // the chosen usable row, or -1
     bool confirm(const QString &question);
-    // Restores one copy; the work window lets the file go and reads it again after.
+    // Restores one copy; the current year lets its file go and opens it again after.
     bool restoreCopy(const Restore::Copy &copy, QString *error);
 
+    CurrentYear &year_;
     QString savedFolder_;
     QList<Restore::Copy> copies_;
     QStringList made_;  // each row's moment as it shows it

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "Amount.h"
-#include "Frm_Wk.h"
+#include "CurrentYear.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
@@ -18,8 +18,9 @@ namespace {
 const QString Title = QStringLiteral("年度設定");
 }
 
-Frm_Year::Frm_Year(QWidget *parent)
+Frm_Year::Frm_Year(CurrentYear &year, QWidget *parent)
     : QWidget(parent),
+      year_(year),
       t_Year(new QLineEdit(this)),
       cmd_Set(new QPushButton(QStringLiteral("設定"), this)),
       cmd_Cancel(new QPushButton(QStringLiteral("キャンセル"), this)) {
@@ -29,7 +30,7 @@ Frm_Year::Frm_Year(QWidget *parent)
     t_Year->setAlignment(Qt::AlignRight);
     t_Year->setMaxLength(8);
     t_Year->setFixedWidth(60);
-    if (const Frm_Wk *wk = Frm_Wk::instance()) t_Year->setText(wk->t_Nendo);
+    t_Year->setText(year_.text());
     cmd_Set->setObjectName(QStringLiteral("cmd_Set"));
     cmd_Cancel->setObjectName(QStringLiteral("cmd_Cancel"));
     for (QPushButton *b : {cmd_Set, cmd_Cancel}) b->setAutoDefault(false);
@@ -70,15 +71,15 @@ void Frm_Year::cmd_Set_Click() {
     bool valued = false;
     if (!exists && !valuedBeforeRollOver(name, &valued)) return;
     QString error;
-    if (!(exists ? YearProcedures::switchYear(name, &error)
-                 : YearProcedures::rollOver(name, &error))) {
+    if (!(exists ? YearProcedures::switchYear(year_, name, &error)
+                 : YearProcedures::rollOver(year_, name, &error))) {
         // The year's fresh valuation was saved before the rollover failed: the current
         // file did change, as opening 印刷 would have changed it.
         if (valued)
             error = MsgText::beforeDetail(
                 error,
                 QStringLiteral("（年度更新の前に、棚卸の計算し直しだけは %1 に保存しました。）")
-                    .arg(M_Cow::DbFileName));
+                    .arg(year_.fileName()));
         MsgBox::show(this, error, Title);
         return;
     }
@@ -93,7 +94,7 @@ void Frm_Year::cmd_Set_Click() {
 // declines. False when the rollover must not go ahead (declined or refused).
 bool Frm_Year::valuedBeforeRollOver(const QString &fileName, bool *valued) {
     QString error;
-    const auto stale = YearProcedures::calvesToValue(fileName, &error);
+    const auto stale = YearProcedures::calvesToValue(year_, fileName, &error);
     if (stale && *stale == 0) return true;
     if (stale &&
         MsgBox::show(this,
@@ -104,7 +105,7 @@ bool Frm_Year::valuedBeforeRollOver(const QString &fileName, bool *valued) {
                          .arg(Amount::format(*stale)),
                      Title, MsgBox::Buttons::OkCancel) != MsgBox::Answer::Ok)
         return false;
-    if (stale && YearProcedures::valueCalves(fileName, &error)) return *valued = true;
+    if (stale && YearProcedures::valueCalves(year_, fileName, &error)) return *valued = true;
     MsgBox::show(this, error, Title);
     return false;
 }

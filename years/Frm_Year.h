@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class CurrentYear;
 class QLineEdit;
 class QPushButton;
 
@@ -10,7 +11,7 @@ class QPushButton;
 class Frm_Year : public QWidget {
     Q_OBJECT
   public:
-    explicit Frm_Year(QWidget *parent = nullptr);
+    explicit Frm_Year(CurrentYear &year, QWidget *parent = nullptr);
 
     void cmd_Set_Click();
     void cmd_Cancel_Click();
@@ -18,6 +19,7 @@ class Frm_Year : public QWidget {
   private:
     bool valuedBeforeRollOver(const QString &fileName, bool *valued);
 
+    CurrentYear &year_;
     QLineEdit *t_Year;
     QPushButton *cmd_Set;
     QPushButton *cmd_Cancel;

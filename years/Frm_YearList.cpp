@@ -88,7 +88,8 @@ QList<Frm_YearList::Year> Frm_YearList::readYears() {
     return years;
 }
 
-Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QTableWidget(this)) {
+Frm_YearList::Frm_YearList(const QString &currentFile, QWidget *parent)
+    : QDialog(parent), grid_Years(new QTableWidget(this)) {
     setObjectName(QStringLiteral("Frm_YearList"));
     setWindowTitle(QStringLiteral("年度一覧"));
 
@@ -105,7 +106,7 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
     QList<BarChart::Bar> bars;
     for (int r = 0; r < years.size(); ++r) {
         const Year &y = years[r];
-        const bool current = y.fileName == M_Cow::DbFileName;
+        const bool current = y.fileName == currentFile;
         auto put = [&](int c, const QString &text, bool number) {
             auto *item = new QTableWidgetItem(text);
             if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -144,7 +145,7 @@ Frm_YearList::Frm_YearList(QWidget *parent) : QDialog(parent), grid_Years(new QT
     header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     int currentRow = 0;
     for (int r = 0; r < years.size(); ++r)
-        if (years[r].fileName == M_Cow::DbFileName) currentRow = r;
+        if (years[r].fileName == currentFile) currentRow = r;
     if (!years.isEmpty()) grid_Years->selectRow(currentRow);
 
     auto *chart_TukiHiiku =

@@ -28,7 +28,8 @@ class Frm_YearList : public QDialog {
     // not the template, nor a copy a file manager named after one), in calendar order.
     static QList<Year> readYears();
 
-    explicit Frm_YearList(QWidget *parent = nullptr);
+    // current: the current year's file, whose row stands out and is chosen.
+    explicit Frm_YearList(const QString &current, QWidget *parent = nullptr);
 
   private:
     QTableWidget *grid_Years;

@@ -10,8 +10,8 @@
 #include "Amount.h"
 #include "Backup.h"
 #include "Checkpoint.h"
+#include "CurrentYear.h"
 #include "FatteningMonths.h"
-#include "Frm_Wk.h"
 #include "M_Cow.h"
 #include "MsgText.h"
 #include "PointerFile.h"
@@ -52,12 +52,12 @@ bool newFileFailed(const QString &fileName, const QString &temporary, QString *w
 }
 
 // The new file as far as it got; true when it was checked and renamed into place.
-bool makeRolledOver(const QString &fileName, QString *why) {
+bool makeRolledOver(const QString &current, const QString &fileName, QString *why) {
     const QString temporary = Snapshot::temporaryPath(fileName);
     std::optional<Snapshot::Counts> expected;
     {
         // Read-only, so that nothing can change the old year's file.
-        auto old = YearFile::open(M_Cow::DbFileName, why, true);
+        auto old = YearFile::open(current, why, true);
         if (!old) return false;
         expected = Snapshot::counts(*old, QStringLiteral("Kimatu IS NOT 0"), why);
         if (!expected) return false;
@@ -159,22 +159,23 @@ namespace {
 // The switch itself; *why is the bare reason when it fails. The new year's totals are
 // read and cowdb.inf written before the program takes the year as current, so that a
 // failure of either leaves it where it was.
-bool switchTo(const QString &fileName, QString *why) {
+bool switchTo(CurrentYear &year, const QString &fileName, QString *why) {
     auto wk = Frm_Wk::prepare(fileName, why);
     if (!wk || !WritePointerFile(fileName, why)) return false;
     MORIVA_CHECKPOINT("switch: pointer written");
-    Frm_Wk::install(std::move(wk));
+    year.install(std::move(wk));
     return true;
 }
 
 }  // namespace
 
-bool YearProcedures::switchYear(const QString &fileName, QString *error, const QString &current) {
+bool YearProcedures::switchYear(CurrentYear &year, const QString &fileName, QString *error,
+                                const QString &current) {
     QString why;
-    if (switchTo(fileName, &why)) return true;
+    if (switchTo(year, fileName, &why)) return true;
     *error =
         QStringLiteral("処理年度を切り替えられませんでした。処理年度は %1 年度のままです。\n%2")
-            .arg(yearOf(M_Cow::DbFileName.isEmpty() ? current : M_Cow::DbFileName), why);
+            .arg(yearOf(year.fileName().isEmpty() ? current : year.fileName()), why);
     return false;
 }
 
@@ -195,51 +196,49 @@ QString notValued(const QString &fileName, const QString &before, const QString 
         .arg(fileName, yearOf(before), before, why);
 }
 
-// The current year file, opened as the print window opens it, and the work window.
-std::shared_ptr<YearFile> currentYear(Frm_Wk **wk, bool readOnly, QString *why) {
-    *wk = Frm_Wk::instance();
-    if (!*wk) {
-        *why = QStringLiteral("集計データが読み込まれていません。");
-        return nullptr;
-    }
-    return YearFile::open(M_Cow::DbFileName, why, readOnly);
+// The current year's file and totals, as the print window values them.
+std::shared_ptr<YearFile> currentYear(CurrentYear &year, Frm_Wk **wk, QString *why) {
+    *wk = year.wk();
+    if (!*wk) *why = CurrentYear::notOpen();
+    return year.file();
 }
 
 }  // namespace
 
-std::optional<qint64> YearProcedures::calvesToValue(const QString &fileName, QString *error) {
+std::optional<qint64> YearProcedures::calvesToValue(CurrentYear &year, const QString &fileName,
+                                                    QString *error) {
     QString why;
     Frm_Wk *wk = nullptr;
-    if (const auto file = currentYear(&wk, true, &why))
+    if (const auto file = currentYear(year, &wk, &why))
         if (const auto n = staleCalves(*wk, *file, &why)) return n;
-    *error = notMade(fileName, M_Cow::DbFileName, why);
+    *error = notMade(fileName, year.fileName(), why);
     return std::nullopt;
 }
 
-bool YearProcedures::valueCalves(const QString &fileName, QString *error) {
+bool YearProcedures::valueCalves(CurrentYear &year, const QString &fileName, QString *error) {
     QString why;
     Frm_Wk *wk = nullptr;
-    const auto file = currentYear(&wk, false, &why);
+    const auto file = currentYear(year, &wk, &why);
     if (file && valueRegister(*wk, *file, &why)) return true;
-    *error = notValued(fileName, M_Cow::DbFileName, why);
+    *error = notValued(fileName, year.fileName(), why);
     return false;
 }
 
-bool YearProcedures::rollOver(const QString &fileName, QString *error) {
+bool YearProcedures::rollOver(CurrentYear &year, const QString &fileName, QString *error) {
     QString why;
     if (QFileInfo::exists(fileName)) {
         why = QStringLiteral("%1 はすでにあります。").arg(fileName);
-    } else if (makeRolledOver(fileName, &why)) {
-        if (switchTo(fileName, &why)) return true;
+    } else if (makeRolledOver(year.fileName(), fileName, &why)) {
+        if (switchTo(year, fileName, &why)) return true;
         // Nothing names the new file yet: take it away again, so that typing the year
         // once more makes it afresh instead of switching to it.
         QFile::remove(fileName);
     }
-    *error = notMade(fileName, M_Cow::DbFileName, why);
+    *error = notMade(fileName, year.fileName(), why);
     return false;
 }
 
-bool YearProcedures::clearData(QString *error) {
+bool YearProcedures::clearData(CurrentYear &year, QString *error) {
     const auto fail = [&](const QString &why) {
         *error =
             QStringLiteral("データクリアができませんでした。データには手を加えていません。\n%1")
@@ -247,8 +246,8 @@ bool YearProcedures::clearData(QString *error) {
         return false;
     };
     QString why;
-    auto file = YearFile::open(M_Cow::DbFileName, &why);
-    if (!file) return fail(why);
+    auto file = year.file();
+    if (!file) return fail(CurrentYear::notOpen());
     if (!Backup::make(*file, &why, Backup::Kind::BeforeClear)) return fail(why);
     const bool cleared = file->transaction(
         [&](QString *err) {
@@ -260,7 +259,6 @@ bool YearProcedures::clearData(QString *error) {
         &why);
     if (!cleared) return fail(why);
     MORIVA_CHECKPOINT("data clear: cleared");
-    file.reset();
-    if (Frm_Wk *wk = Frm_Wk::instance()) wk->refreshAll();
+    file->announce(YearFile::Change::All);
     return true;
 }

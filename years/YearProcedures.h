@@ -3,12 +3,13 @@
 #include <QString>
 #include <optional>
 
+class CurrentYear;
 class YearFile;
 
 // The year procedures without their windows: the year switch, the year-end rollover
 // and the data clear, each all or nothing. Every function returns true on success and
-// otherwise leaves the files, M_Cow::DbFileName, cowdb.inf and the work window as they
-// were, with a Japanese message in *error.
+// otherwise leaves the files, cowdb.inf and the current year as they were, with a
+// Japanese message in *error.
 namespace YearProcedures {
 
 // The year a year field holds, as it names the file ("8" and "８" give "08"); empty
@@ -30,25 +31,26 @@ bool DeleteAllCalves(YearFile &file, QString *error);
 // Makes the existing year file fileName current: cowdb.inf and a work window on it.
 // The year files are only read. A refusal names the year that stays current: the work
 // window's, or current's before there is one (a start-up that opens a given year).
-bool switchYear(const QString &fileName, QString *error, const QString &current = QString());
+bool switchYear(CurrentYear &year, const QString &fileName, QString *error,
+                const QString &current = QString());
 
 // Before the rollover to fileName: how many calves of the current year the valuation
 // would change now, worked out as the print window values them (every total read
 // again), nothing written. nullopt with the rollover's refusal when it cannot be.
-std::optional<qint64> calvesToValue(const QString &fileName, QString *error);
+std::optional<qint64> calvesToValue(CurrentYear &year, const QString &fileName, QString *error);
 // Values the current year as the print window does before printing, so that the
 // rollover to fileName carries fresh closing values; the refusal names fileName.
-bool valueCalves(const QString &fileName, QString *error);
+bool valueCalves(CurrentYear &year, const QString &fileName, QString *error);
 
 // Makes fileName, which must not exist yet, from the current year file: a snapshot
 // under a temporary name, CarryOverCalves, ClearExpenses and ClearIncome in one
 // transaction, an integrity check and row counts, a sync and the rename; then switches
 // to it. The current year file is never written.
-bool rollOver(const QString &fileName, QString *error);
+bool rollOver(CurrentYear &year, const QString &fileName, QString *error);
 
 // Backs the current year file up and then, in one transaction, deletes every calf and
 // clears the ledgers; the work window re-reads its seven sources. A backup that cannot
 // be made stops it before anything changes.
-bool clearData(QString *error);
+bool clearData(CurrentYear &year, QString *error);
 
 }  // namespace YearProcedures

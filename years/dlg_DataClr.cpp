@@ -12,8 +12,9 @@ namespace {
 const QString Title = QStringLiteral("初期化");
 }
 
-dlg_DataClr::dlg_DataClr(QWidget *parent)
+dlg_DataClr::dlg_DataClr(CurrentYear &year, QWidget *parent)
     : QDialog(parent),
+      year_(year),
       OKButton(new QPushButton(QStringLiteral("OK"), this)),
       CancelButton(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this)) {
     setObjectName(QStringLiteral("dlg_DataClr"));
@@ -48,7 +49,7 @@ dlg_DataClr::dlg_DataClr(QWidget *parent)
 
 void dlg_DataClr::OKButton_Click() {
     QString error;
-    if (!YearProcedures::clearData(&error)) {
+    if (!YearProcedures::clearData(year_, &error)) {
         // Nothing was cleared; the farmer may try again or cancel.
         MsgBox::show(this, error, Title);
         return;

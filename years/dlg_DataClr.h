@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class CurrentYear;
 class QPushButton;
 
 // Empties the current year in place: every calf, every ledger amount and item name.
@@ -9,11 +10,12 @@ class QPushButton;
 class dlg_DataClr : public QDialog {
     Q_OBJECT
   public:
-    explicit dlg_DataClr(QWidget *parent = nullptr);
+    explicit dlg_DataClr(CurrentYear &year, QWidget *parent = nullptr);
 
     void OKButton_Click();
 
   private:
+    CurrentYear &year_;
     QPushButton *OKButton;
     QPushButton *CancelButton;
 };
