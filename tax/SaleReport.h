@@ -6,9 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "Judgement.h"
 #include "Report.h"
-#include "SoldHead.h"
+#include "SaleSummary.h"
 
 class CurrentYear;
 class QWidget;
@@ -17,37 +16,6 @@ class QWidget;
 // the three groups, and what the rule makes of them. A guide for the return, one A4
 // portrait report drawn by the forms' painter.
 namespace SaleReport {
-
-// The exempt head the first route allows in a year; beyond them the second route taxes.
-constexpr int Cap = 1500;
-
-enum Group { ExemptGroup, FivePercentGroup, OutsideGroup };
-
-struct Line {
-    SoldHead head;
-    Judgement::Verdict verdict;
-    bool beyond = false;  // exempt, but counted among those over the cap
-    Group group() const;
-};
-
-// A head with no price above 0 adds to neither gain nor price.
-struct Total {
-    int count = 0;
-    qint64 price = 0, cost = 0, gain = 0;
-};
-
-struct Summary {
-    QList<Line> lines;    // in the register's order
-    Total totals[3];      // by Group
-    qint64 base = 0;      // the prices taxed at 5 %
-    qint64 tax = 0;       // 5 % of base, yen below one dropped
-    QStringList verdict;  // paragraphs: the route, then the notes that go with it
-    QStringList checks;   // paragraphs after the list of heads outside the rule
-};
-
-// The judgement of every head, the cap applied to the cheapest exempt heads, and the
-// texts. hanbai: the income window's 販売金額, which the prices should add up to.
-Summary summarize(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai);
 
 // The report of the year's sold heads (year: "13" as the work window shows it).
 void build(const std::vector<SoldHead> &heads, std::optional<qint64> hanbai, const QString &year,
