@@ -1,21 +1,22 @@
 #include "Frm_Proseed.h"
 
+#include "Fields.h"
 #include "Frm_Wk.h"
 
-using Binding::Kind;
+namespace {
+
+// The record's fields in table order, named as the catalogue names them.
+QList<LedgerWindow::Item> items() {
+    QList<LedgerWindow::Item> list;
+    for (const Fields::Field &f : Fields::proseed()) list.append({f.name, f.caption, f.kind});
+    return list;
+}
+
+}  // namespace
 
 Frm_Proseed::Frm_Proseed(QWidget *parent)
-    : LedgerWindow(
-          QStringLiteral("Frm_Proseed"), QStringLiteral("収入登録"), QStringLiteral("T_Proseed"),
-          {
-              {QStringLiteral("Hanbai"), QStringLiteral("販売金額"), Kind::Amount},
-              {QStringLiteral("Zatu"), QStringLiteral("雑収入"), Kind::Amount},
-              {QStringLiteral("Etc1_Name"), QStringLiteral("その他収入1の名称"), Kind::Text},
-              {QStringLiteral("Etc1"), QStringLiteral("その他収入1"), Kind::Amount},
-              {QStringLiteral("Etc2_Name"), QStringLiteral("その他収入2の名称"), Kind::Text},
-              {QStringLiteral("Etc2"), QStringLiteral("その他収入2"), Kind::Amount},
-          },
-          4, parent) {}
+    : LedgerWindow(QStringLiteral("Frm_Proseed"), QStringLiteral("収入登録"),
+                   QStringLiteral("T_Proseed"), items(), 4, parent) {}
 
 void Frm_Proseed::saved() {
     if (Frm_Wk *wk = Frm_Wk::instance()) wk->refresh({Frm_Wk::Data_ProseedCal1});
