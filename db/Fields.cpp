@@ -95,12 +95,77 @@ QList<Field> columns() {
     return list;
 }
 
+// Amounts typed into the ledger windows; not in any CSV file, whose totals are the work
+// window's and the statement's.
+Field amount(const char *name, const char *caption) {
+    return whole(QString::fromLatin1(name), Kind::Amount, caption, "");
+}
+Field itemName(const char *name, const char *caption) {
+    return text(QString::fromLatin1(name), Kind::Text, caption, "");
+}
+
+QList<Field> costColumns() {
+    return {
+        amount("Sozei", "租税公課"),
+        amount("Mototiku", "素畜費"),
+        amount("Siryou", "飼料費"),
+        amount("Eisei", "衛生費"),
+        amount("Syozairyou", "諸材料費"),
+        amount("Syuuzen", "修繕費"),
+        amount("Douryoku", "動力光熱費"),
+        amount("Katiku", "家畜共済掛金"),
+        amount("Genka", "減価償却費"),
+        amount("Nidukuri", "荷造運賃手数料"),
+        amount("Risi", "利子割引料"),
+        amount("Senjuusya", "専従者給与"),
+        amount("Zatu", "雑費"),
+        itemName("Etc1_Name", "その他経費1の名称"),
+        amount("Etc1", "その他経費1"),
+        itemName("Etc2_Name", "その他経費2の名称"),
+        amount("Etc2", "その他経費2"),
+        itemName("Etc3_Name", "その他経費3の名称"),
+        amount("Etc3", "その他経費3"),
+        itemName("Etc4_Name", "その他経費4の名称"),
+        amount("Etc4", "その他経費4"),
+        amount("Zensiryou", "前年飼料棚卸高"),
+        amount("Konsiryou", "今年飼料棚卸高"),
+        amount("Ikusei", "育成費用"),
+    };
+}
+
+QList<Field> proseedColumns() {
+    return {
+        amount("Hanbai", "販売金額"),
+        amount("Zatu", "雑収入"),
+        itemName("Etc1_Name", "その他収入1の名称"),
+        amount("Etc1", "その他収入1"),
+        itemName("Etc2_Name", "その他収入2の名称"),
+        amount("Etc2", "その他収入2"),
+    };
+}
+
 }  // namespace
 
-const QList<Field> &cow() {
-    static const QList<Field> list = columns();
-    Q_ASSERT(list.size() == int(RegisterCount) + int(SaleCount));
+const QList<Table> &tables() {
+    static const QList<Table> list = {{QStringLiteral("T_Cow"), columns()},
+                                      {QStringLiteral("T_Cost"), costColumns()},
+                                      {QStringLiteral("T_Proseed"), proseedColumns()}};
+    Q_ASSERT(list[0].fields.size() == int(RegisterCount) + int(SaleCount));
+    Q_ASSERT(list[1].fields.size() == int(Cost::Count));
+    Q_ASSERT(list[2].fields.size() == int(Proseed::Count));
     return list;
+}
+
+const QList<Field> &cow() {
+    return tables()[0].fields;
+}
+
+const QList<Field> &cost() {
+    return tables()[1].fields;
+}
+
+const QList<Field> &proseed() {
+    return tables()[2].fields;
 }
 
 const Field &field(Register column) {
@@ -109,6 +174,14 @@ const Field &field(Register column) {
 
 const Field &field(Sale column) {
     return cow()[int(RegisterCount) + int(column)];
+}
+
+const Field &field(Cost column) {
+    return cost()[int(column)];
+}
+
+const Field &field(Proseed column) {
+    return proseed()[int(column)];
 }
 
 QString Field::sqlType() const {

@@ -8,8 +8,8 @@
 
 // The year file's columns, each said once: its name, how it is stored and typed, its range
 // or the codes it is chosen from with their words, the caption that windows and messages
-// name it by, and its CSV column. CSV, the windows and the reports take these from here; a
-// test holds the schema's checks and the upgrade steps to them.
+// name it by, and its CSV column. CSV, the windows, the reports and the upgrade steps take
+// these from here; a test holds the schema's checks to them.
 namespace Fields {
 
 struct Code {
@@ -56,8 +56,30 @@ enum Register {
 enum Sale { S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth, SaleCount };
 // clang-format on
 
+// T_Cost's and T_Proseed's columns in the tables' order: the year's one record of expenses
+// and of income, each free item's name before its amount.
+// clang-format off
+enum class Cost {
+    Sozei, Mototiku, Siryou, Eisei, Syozairyou, Syuuzen, Douryoku, Katiku, Genka, Nidukuri,
+    Risi, Senjuusya, Zatu, Etc1_Name, Etc1, Etc2_Name, Etc2, Etc3_Name, Etc3, Etc4_Name, Etc4,
+    Zensiryou, Konsiryou, Ikusei, Count
+};
+enum class Proseed { Hanbai, Zatu, Etc1_Name, Etc1, Etc2_Name, Etc2, Count };
+// clang-format on
+
 const Field &field(Register column);
 const Field &field(Sale column);
-const QList<Field> &cow();  // every column of T_Cow, in the table's order
+const Field &field(Cost column);
+const Field &field(Proseed column);
+const QList<Field> &cow();      // every column of T_Cow, in the table's order
+const QList<Field> &cost();     // of T_Cost
+const QList<Field> &proseed();  // of T_Proseed
+
+struct Table {
+    QString name;
+    QList<Field> fields;
+};
+// T_Cow, T_Cost and T_Proseed, in the schema's order.
+const QList<Table> &tables();
 
 }  // namespace Fields

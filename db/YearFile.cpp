@@ -16,6 +16,7 @@
 
 #include "Backup.h"
 #include "Checkpoint.h"
+#include "Fields.h"
 #include "MsgText.h"
 #include "Snapshot.h"
 
@@ -28,37 +29,27 @@ namespace {
 // A column a version added to a table of the version before. Columns are only ever
 // added, nullable, so that the rows already there stand for "not entered".
 struct AddedColumn {
-    const char *table, *name, *definition;
+    QString table;
+    const Fields::Field *field;
 };
 
-// What turns a file of version n into one of version n + 1, at index n - 1.
+// What turns a file of version n into one of version n + 1, at index n - 1: the columns
+// the catalogue says version n + 1 added, in the tables' order.
 const QList<QList<AddedColumn>> &upgradeSteps() {
-    static const QList<QList<AddedColumn>> steps = {
-        {{"T_Cow", "S_Kingaku",
-          "INTEGER CHECK (S_Kingaku IS NULL OR (typeof(S_Kingaku) = 'integer' AND S_Kingaku "
-          "BETWEEN -2147483648 AND 2147483647))"},
-         {"T_Cow", "S_Hinsyu",
-          "INTEGER CHECK (S_Hinsyu IS NULL OR (typeof(S_Hinsyu) = 'integer' AND S_Hinsyu "
-          "BETWEEN 1 AND 4))"},
-         {"T_Cow", "S_Touroku",
-          "INTEGER CHECK (S_Touroku IS NULL OR (typeof(S_Touroku) = 'integer' AND S_Touroku "
-          "IN (0, 1)))"},
-         {"T_Cow", "S_Saki",
-          "INTEGER CHECK (S_Saki IS NULL OR (typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 "
-          "AND 3))"},
-         {"T_Cow", "S_Jika",
-          "INTEGER CHECK (S_Jika IS NULL OR (typeof(S_Jika) = 'integer' AND S_Jika IN (0, 1)))"},
-         {"T_Cow", "S_Birth",
-          "TEXT CHECK (S_Birth IS NULL OR (typeof(S_Birth) = 'text' AND date(S_Birth, '+0 "
-          "days') IS S_Birth))"}},
-    };
-    static_assert(YearFile::SchemaVersion == 2, "one step for every version before this one");
+    static const QList<QList<AddedColumn>> steps = [] {
+        QList<QList<AddedColumn>> by(YearFile::SchemaVersion - 1);
+        for (const Fields::Table &t : Fields::tables())
+            for (const Fields::Field &f : t.fields) {
+                Q_ASSERT(f.since >= 1 && f.since <= YearFile::SchemaVersion);
+                if (f.since > 1) by[f.since - 2].append({t.name, &f});
+            }
+        return by;
+    }();
     return steps;
 }
 
 QString added(const AddedColumn &c) {
-    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-        .arg(QLatin1String(c.table), QLatin1String(c.name), QLatin1String(c.definition));
+    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(c.table, c.field->definition());
 }
 
 // The statement as SQLite reads it: comments gone, each run of blanks one space and none
@@ -158,10 +149,8 @@ const QHash<int, Schema> &ownSchemas() {
             by.insert(v, schema);
             if (v == 1) break;
             for (const AddedColumn &c : upgradeSteps()[v - 2]) {
-                SchemaObject &table = schema[QString::fromLatin1(c.table).toLower()];
-                const QString column =
-                    u',' + normalized(QStringLiteral("%1 %2").arg(QLatin1String(c.name),
-                                                                  QLatin1String(c.definition)));
+                SchemaObject &table = schema[c.table.toLower()];
+                const QString column = u',' + normalized(c.field->definition());
                 // Earlier versions stay unknown, and their files refused, should the
                 // template and its upgrade ever disagree.
                 if (table.sql.count(column) != 1) return by;

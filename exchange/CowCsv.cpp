@@ -2,15 +2,12 @@
 
 #include <QDate>
 #include <QHash>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include "Amount.h"
 #include "Binding.h"
-#include "Checkpoint.h"
+#include "Calves.h"
 #include "Clock.h"
 #include "Csv.h"
-#include "DataSource.h"
 #include "FatteningMonths.h"
 #include "Fields.h"
 #include "Frm_Wk.h"
@@ -80,17 +77,25 @@ QStringList CowCsv::captions() {
 
 bool CowCsv::exportRegister(const std::shared_ptr<YearFile> &file, QByteArray *csv,
                             QString *error) {
-    DataSource cows(file, QStringLiteral("T_Cow"));
-    if (!cows.refresh(error)) return false;
-    *csv = Csv::bom() + Csv::line(captions());
-    for (int r = 0; r < cows.recordCount(); ++r) {
-        QStringList cells;
-        for (const Column &c : columns())
-            cells << (c.field ? cell(cows.value(r, c.field->name), c.kind)
-                              : syori().word(cows.value(r, syori().name)));
-        *csv += Csv::line(cells);
+    Calves::Columns read;
+    QList<int> at;  // each column's place in the rows read; the status's name is its code's
+    for (const Column &c : columns()) {
+        if (c.field) read << c.field;
+        at << int(read.size()) - 1;
     }
-    return true;
+    QByteArray out = Csv::bom() + Csv::line(captions());
+    const bool done = Calves::each(
+        *file, read,
+        [&](const QVariantList &calf) {
+            QStringList cells;
+            for (int c = 0; c < columns().size(); ++c)
+                cells << (columns()[c].field ? cell(calf[at[c]], columns()[c].kind)
+                                             : syori().word(calf[at[c]]));
+            out += Csv::line(cells);
+        },
+        error);
+    if (done) *csv = std::move(out);
+    return done;
 }
 
 bool CowCsv::exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error) {
@@ -131,16 +136,7 @@ bool CowCsv::exportTotals(const Frm_Wk &wk, QByteArray *csv, QString *error) {
 }
 
 bool CowCsv::registeredNumbers(YearFile &file, QSet<int> *numbers, QString *error) {
-    QSqlQuery q(file.db());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT No FROM T_Cow WHERE No IS NOT NULL"))) {
-        *error = file.failure(QStringLiteral("読み込み"), q.lastError().text());
-        return false;
-    }
-    numbers->clear();
-    while (q.next()) numbers->insert(q.value(0).toInt());
-    q.finish();
-    return true;
+    return Calves::numbers(file, numbers, error);
 }
 
 namespace {
@@ -285,31 +281,5 @@ bool CowCsv::read(const QByteArray &bytes, const QSet<int> &registered, Import *
 
 bool CowCsv::write(YearFile &file, const QList<QVariantMap> &calves, QString *error,
                    const Progress &progress) {
-    QStringList fields = {"Syori", "Hiikutuki"};
-    for (const Column &c : columns())
-        if (c.field && !fields.contains(c.field->name)) fields << c.field->name;
-    QStringList marks;
-    for (int i = 0; i < fields.size(); ++i) marks << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO T_Cow (%1) VALUES (%2)")
-                            .arg(fields.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    return file.transaction(
-        [&](QString *err) {
-            QSqlQuery q(file.db());
-            if (!q.prepare(sql)) {
-                *err = file.failure(QStringLiteral("取り込み"), q.lastError().text());
-                return false;
-            }
-            for (qsizetype i = 0; i < calves.size(); ++i) {
-                for (int f = 0; f < fields.size(); ++f) q.bindValue(f, calves[i].value(fields[f]));
-                if (!q.exec()) {
-                    *err = file.failure(QStringLiteral("取り込み"), q.lastError().text());
-                    return false;
-                }
-                if (i == 0) MORIVA_CHECKPOINT("csv import: first calf inserted");
-                if (progress && (i + 1) % 1000 == 0) progress(i + 1, calves.size());
-            }
-            if (progress) progress(calves.size(), calves.size());
-            return true;
-        },
-        error);
+    return Calves::import(file, calves, error, progress);
 }

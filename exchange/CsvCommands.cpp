@@ -154,7 +154,6 @@ bool CsvCommands::importFile(QWidget *parent, CurrentYear &year, const QString &
         Progress progress(parent, QStringLiteral("子牛台帳に書き込んでいます…"));
         written = CowCsv::write(*file, import.calves, &error, progress.callback());
     }
-    if (written) file->announce(YearFile::Change::Calves);
     file.reset();
     if (!written) {
         MsgBox::show(parent, error, ImportTitle);

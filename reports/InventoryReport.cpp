@@ -1,10 +1,9 @@
 #include "InventoryReport.h"
 
 #include <QDate>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include "Amount.h"
+#include "Calves.h"
 #include "EraDate.h"
 #include "Frm_Wk.h"
 #include "YearFile.h"
@@ -61,20 +60,20 @@ const Month months[12] = {
 // Detail line (375 high), fields 225 high.
 enum class Format { Number, Text, Date };
 struct Field {
-    const char *name;
+    Fields::Register column;
     int left, top, width;
     Qt::Alignment align;
     Format format;
 };
 const Field fields[] = {
-    {"No", 90, 45, 645, R, Format::Number},
-    {"Name", 810, 45, 1395, L, Format::Text},
-    {"I_Date", 2355, 45, 915, R, Format::Date},
-    {"I_Kingaku", 3375, 45, 1035, R, Format::Number},
-    {"Kisyu", 4485, 45, 1035, R, Format::Number},
-    {"Hiikutuki", 9435, 120, 615, R, Format::Number},
-    {"HiikuKingaku", 10125, 75, 1140, R, Format::Number},
-    {"Kimatu", 11340, 75, 1095, R, Format::Number},
+    {Fields::No, 90, 45, 645, R, Format::Number},
+    {Fields::Name, 810, 45, 1395, L, Format::Text},
+    {Fields::I_Date, 2355, 45, 915, R, Format::Date},
+    {Fields::I_Kingaku, 3375, 45, 1035, R, Format::Number},
+    {Fields::Kisyu, 4485, 45, 1035, R, Format::Number},
+    {Fields::Hiikutuki, 9435, 120, 615, R, Format::Number},
+    {Fields::HiikuKingaku, 10125, 75, 1140, R, Format::Number},
+    {Fields::Kimatu, 11340, 75, 1095, R, Format::Number},
 };
 
 constexpr int FieldCount = int(std::size(fields));
@@ -84,16 +83,17 @@ struct Total {
     int left, top, width, height;
     Qt::Alignment align;
     const char *caption;  // nullptr: the sum of column
-    const char *column;
+    Fields::Register column;
 };
+constexpr Fields::Register Caption = Fields::RegisterCount;
 const Total totals[] = {
-    {60, 45, 3330, 240, C, "合計", nullptr},
-    {3420, 90, 975, 195, R, nullptr, "I_Kingaku"},
-    {4440, 90, 1080, 195, R, nullptr, "Kisyu"},
-    {5640, 60, 3135, 225, C, "肥育月数（D）", nullptr},
-    {9480, 45, 585, 240, R, nullptr, "Hiikutuki"},
-    {10170, 45, 1110, 240, R, nullptr, "HiikuKingaku"},
-    {11310, 45, 1110, 240, R, nullptr, "Kimatu"},
+    {60, 45, 3330, 240, C, "合計", Caption},
+    {3420, 90, 975, 195, R, nullptr, Fields::I_Kingaku},
+    {4440, 90, 1080, 195, R, nullptr, Fields::Kisyu},
+    {5640, 60, 3135, 225, C, "肥育月数（D）", Caption},
+    {9480, 45, 585, 240, R, nullptr, Fields::Hiikutuki},
+    {10170, 45, 1110, 240, R, nullptr, Fields::HiikuKingaku},
+    {11310, 45, 1110, 240, R, nullptr, Fields::Kimatu},
 };
 const int totalRules[] = {0, 3390, 4425, 5580, 9345, 10125, 11280, 12480};
 
@@ -143,26 +143,24 @@ Report::Section header() {
     return s;
 }
 
-// The register in stored order, the fields first, then F1..F12; forward only, so that
-// no more than the row at hand is held.
-bool prepareCalves(const YearFile &file, QSqlQuery *q, QString *error) {
-    QStringList columns;
-    for (const Field &f : fields) columns << u(f.name);
-    for (int m = 1; m <= 12; ++m) columns << QStringLiteral("F%1").arg(m);
-    q->setForwardOnly(true);
-    if (q->prepare(QStringLiteral("SELECT %1 FROM T_Cow ORDER BY rowid").arg(columns.join(u','))))
-        return true;
-    *error = file.readFailure(q->lastError().text());
-    return false;
+// What a line shows of a calf: the fields first, then F1..F12.
+const Calves::Columns &calfColumns() {
+    static const Calves::Columns columns = [] {
+        Calves::Columns list;
+        for (const Field &f : fields) list << &Fields::field(f.column);
+        for (int m = 0; m < 12; ++m) list << &Fields::field(Fields::Register(Fields::F1 + m));
+        return list;
+    }();
+    return columns;
 }
 
-int columnOf(const char *field) {
+int columnOf(Fields::Register field) {
     for (int c = 0; c < FieldCount; ++c)
-        if (qstrcmp(fields[c].name, field) == 0) return c;
+        if (fields[c].column == field) return c;
     return -1;
 }
 
-void detail(const QSqlQuery &calf, Report::Section *s) {
+void detail(const QVariantList &calf, Report::Section *s) {
     s->height = 375;
     s->items.clear();
     for (int c = 0; c < FieldCount; ++c) {
@@ -225,36 +223,29 @@ bool build(const std::shared_ptr<YearFile> &file, const Frm_Wk &wk, Report::Docu
     QStringList figure;
     if (!figures(wk, &figure, error)) return false;
     {
-        QSqlQuery q(file->db());
-        if (!prepareCalves(*file, &q, error)) return false;
+        if (!Calves::readable(*file, calfColumns(), error)) return false;
     }
     doc->title = QStringLiteral("棚卸表");
     doc->caption = QStringLiteral("子牛棚卸表");
     doc->year = wk.t_Nendo;
     doc->orientation = QPageLayout::Landscape;
     doc->sections = [file, figure](const Report::Sink &out, QString *error) {
-        QSqlQuery q(file->db());
-        if (!prepareCalves(*file, &q, error)) return false;
-        if (!q.exec()) {
-            *error = file->readFailure(q.lastError().text());
-            return false;
-        }
-        out(header());
         Report::Section line;  // one calf's, refilled for the next
         qint64 sums[FieldCount] = {};
-        while (q.next()) {
-            detail(q, &line);
-            for (int c = 0; c < FieldCount; ++c)
-                if (fields[c].format == Format::Number) sums[c] += q.value(c).toLongLong();
-            out(line);
-        }
-        if (q.lastError().isValid()) {
-            *error = file->readFailure(q.lastError().text());
-            return false;
-        }
-        // Nothing stays open once the rows are read: an unfinished SELECT can fail another
-        // connection's COMMIT.
-        q.finish();
+        bool started = false;
+        const bool read = Calves::each(
+            *file, calfColumns(),
+            [&](const QVariantList &calf) {
+                if (!started) out(header());
+                started = true;
+                detail(calf, &line);
+                for (int c = 0; c < FieldCount; ++c)
+                    if (fields[c].format == Format::Number) sums[c] += calf[c].toLongLong();
+                out(line);
+            },
+            error);
+        if (!read) return false;
+        if (!started) out(header());
         out(footer(sums, figure));
         return true;
     };

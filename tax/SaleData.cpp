@@ -1,20 +1,13 @@
 #include "SaleData.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-
+#include "Calves.h"
 #include "EraDate.h"
-#include "FatteningMonths.h"
 #include "Judgement.h"
 #include "YearFile.h"
 
 using namespace Fields;
 
 namespace {
-
-const QString &nameOf(int column) {
-    return field(Sale(column)).name;
-}
 
 QDate dateOf(const QVariant &stored) {
     return stored.isNull() ? QDate() : QDate::fromString(stored.toString(), Qt::ISODate);
@@ -24,40 +17,21 @@ QDate dateOf(const QVariant &stored) {
 
 bool SaleData::load(const YearFile &file, std::vector<Row> *rows, QString *error) {
     rows->clear();
-    QSqlQuery q(file.db());
-    q.setForwardOnly(true);
-    QStringList present;
-    if (q.exec(QStringLiteral("SELECT name FROM pragma_table_info('T_Cow')")))
-        while (q.next()) present << q.value(0).toString();
-    q.finish();
-    QStringList fields;
-    for (int c = 0; c < SaleCount; ++c)
-        fields << (present.contains(nameOf(c)) ? nameOf(c)
-                                               : QStringLiteral("NULL AS ") + nameOf(c));
-    if (!q.exec(QStringLiteral("SELECT rowid, No, Name, I_Date, O_Date, "
-                               "coalesce(Kisyu, 0) + coalesce(I_Kingaku, 0) + "
-                               "coalesce(HiikuKingaku, 0), %1 FROM T_Cow WHERE Syori = %2 "
-                               "ORDER BY rowid")
-                    .arg(fields.join(QStringLiteral(", ")))
-                    .arg(Baikyaku))) {
-        *error = file.readFailure(q.lastError().text());
-        return false;
-    }
-    while (q.next()) {
+    std::vector<Calves::Sold> sold;
+    if (!Calves::sold(file, &sold, error)) return false;
+    for (Calves::Sold &s : sold) {
         Row r;
-        r.rowid = q.value(0).toLongLong();
-        for (int f = 0; f < SaleCount; ++f)
-            r.stored << (q.isNull(6 + f) ? QVariant() : q.value(6 + f));
+        r.rowid = s.rowid;
+        r.stored = std::move(s.sale);
         SoldHead &h = r.head;
-        h.No = q.value(1).toInt();
-        h.Name = q.value(2).toString();
-        h.I_Date = dateOf(q.value(3));
-        h.O_Date = dateOf(q.value(4));
-        h.cost = q.value(5).toLongLong();
+        h.No = s.no;
+        h.Name = std::move(s.name);
+        h.I_Date = s.bought;
+        h.O_Date = s.sold;
+        h.cost = s.cost;
         apply(r.stored, &h);
         rows->push_back(std::move(r));
     }
-    q.finish();
     return true;
 }
 
@@ -103,23 +77,5 @@ QString SaleData::refusal(const SoldHead &head, const QVariantList &stored) {
 }
 
 bool SaleData::save(YearFile &file, qint64 rowid, const QVariantList &stored, QString *error) {
-    QStringList sets;
-    for (int c = 0; c < SaleCount; ++c) sets << nameOf(c) + QStringLiteral(" = ?");
-    return file.transaction(
-        [&](QString *err) {
-            QSqlQuery q(file.db());
-            q.prepare(QStringLiteral("UPDATE T_Cow SET %1 WHERE rowid = ?")
-                          .arg(sets.join(QStringLiteral(", "))));
-            for (int f = 0; f < SaleCount; ++f) q.addBindValue(stored.value(f));
-            q.addBindValue(rowid);
-            if (!q.exec()) {
-                *err = file.failure(QStringLiteral("保存"), q.lastError().text());
-                return false;
-            }
-            if (q.numRowsAffected() == 1) return true;
-            *err = file.failure(QStringLiteral("保存"),
-                                QStringLiteral("この子牛はほかの画面で削除されています。"));
-            return false;
-        },
-        error);
+    return Calves::saveSale(file, rowid, stored, error);
 }

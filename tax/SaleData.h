@@ -8,8 +8,8 @@
 
 class YearFile;
 
-// The year's sold calves (status 売却) with their sale data, in the register's order: the
-// one place that reads and writes the sale fields of T_Cow (Fields::Sale).
+// The year's sold calves (status 売却) with their sale data, in the register's order, as
+// the sale window and the report take them; the register's store (Calves) keeps them.
 namespace SaleData {
 
 struct Row {

@@ -27,9 +27,9 @@ const QString OldFields = QStringLiteral(
     "SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
     "HiikuKingaku, Kimatu FROM T_Cow ORDER BY rowid");
 
-// T_Cow's column definitions as the file keeps them, comments and alignment aside.
-QStringList cowDefinitions(const QString &file) {
-    QString sql = sqlText(file, "SELECT sql FROM sqlite_master WHERE name = 'T_Cow'");
+// A table's column definitions as the file keeps them, comments and alignment aside.
+QStringList definitions(const QString &file, const QString &table) {
+    QString sql = sqlText(file, "SELECT sql FROM sqlite_master WHERE name = '" + table + "'");
     sql.remove(QRegularExpression("--[^\n]*"));
     sql = sql.mid(sql.indexOf('(') + 1);
     sql.truncate(sql.lastIndexOf(')'));
@@ -112,22 +112,29 @@ class TstSale : public QObject {
         QCOMPARE(sqlText(copy, OldFields), oldData);
     }
 
-    // Each column of T_Cow as the catalogue says it, in a file made from the template and in
-    // one upgraded from the first version: its place and definition in the table, the ends
-    // of its range (every code of a list) taken, and the values just outside refused.
+    // Each column of each table as the catalogue says it, in a file made from the template
+    // and (for a column added since) in one upgraded from the first version: its place and
+    // definition in the table, the ends of its range (every code of a list) taken, and the
+    // values just outside refused.
     void schemaHoldsCatalogue_data() {
         QTest::addColumn<bool>("upgraded");
-        QTest::addColumn<int>("column");  // in Fields::cow()
+        QTest::addColumn<int>("table");   // in Fields::tables()
+        QTest::addColumn<int>("column");  // in its fields
         for (const bool upgraded : {false, true})
-            for (int c = 0; c < Fields::cow().size(); ++c)
-                if (const Fields::Field &f = Fields::cow()[c]; !upgraded || f.since > 1)
-                    QTest::newRow(qPrintable((upgraded ? "upgraded: " : "template: ") + f.name))
-                        << upgraded << c;
+            for (int t = 0; t < Fields::tables().size(); ++t)
+                for (int c = 0; c < Fields::tables()[t].fields.size(); ++c)
+                    if (const Fields::Field &f = Fields::tables()[t].fields[c];
+                        !upgraded || f.since > 1)
+                        QTest::newRow(qPrintable((upgraded ? "upgraded: " : "template: ") +
+                                                 Fields::tables()[t].name + '.' + f.name))
+                            << upgraded << t << c;
     }
     void schemaHoldsCatalogue() {
         QFETCH(bool, upgraded);
+        QFETCH(int, table);
         QFETCH(int, column);
-        const Fields::Field &f = Fields::cow()[column];
+        const Fields::Table &t = Fields::tables()[table];
+        const Fields::Field &f = t.fields[column];
         WorkingFolder dir;
         QString error;
         QVERIFY(YearFiles::createFromTemplate(Y13, &error));
@@ -135,8 +142,8 @@ class TstSale : public QObject {
             makeVersion1(Y13);
             QVERIFY2(YearFile::open(Y13, &error), qPrintable(error));
         }
-        const QStringList defs = cowDefinitions(Y13);
-        QCOMPARE(defs.size(), Fields::cow().size());
+        const QStringList defs = definitions(Y13, t.name);
+        QCOMPARE(defs.size(), t.fields.size());
         QCOMPARE(defs[column], f.definition());
 
         QVariantList taken, refused;
@@ -159,7 +166,8 @@ class TstSale : public QObject {
         QSqlQuery q(db.db());
         for (const QVariantList *values : {&taken, &refused})
             for (const QVariant &v : *values) {
-                QVERIFY(q.prepare(QStringLiteral("INSERT INTO T_Cow (%1) VALUES (?)").arg(f.name)));
+                QVERIFY(q.prepare(
+                    QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(t.name, f.name)));
                 q.addBindValue(v);
                 QVERIFY2(q.exec() == (values == &taken), qPrintable(v.toString()));
             }

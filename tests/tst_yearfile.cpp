@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Binding.h"
+#include "Calves.h"
 #include "DataSource.h"
 #include "Kit.h"
 #include "LongFolder.h"
@@ -444,6 +445,44 @@ class TstYearFile : public QObject {
         sqlRows(Y13, {"DELETE FROM T_Cow"});
         QVERIFY(!cows.update({{"Kisyu", 400}}, &error));
         QCOMPARE(sqlRows(Y13, {"SELECT count(*) FROM T_Cow"}), (Rows{{0}}));
+    }
+
+    // What a store tells the one following the file: once per commit, and nothing for a
+    // change refused, or for the valuation, whose caller reads the totals again itself.
+    void storesAnnounce_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("done");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("two calves brought in: told once") << "import" << true << "Calves";
+        QTest::newRow("a calf the schema refuses: none brought in") << "refused" << false << "";
+        QTest::newRow("a sale saved") << "sale" << true << "SaleData";
+        QTest::newRow("the sale of a calf deleted meanwhile") << "gone" << false << "";
+        QTest::newRow("the valuation written") << "value" << true << "";
+    }
+    void storesAnnounce() {
+        QFETCH(QString, change);
+        QFETCH(bool, done);
+        QFETCH(QString, told);
+        auto file = newYear({"INSERT INTO T_Cow (No, Syori, Hiikutuki) VALUES (1, 3, 4)"});
+        QStringList heard;
+        file->setFollower([&](YearFile::Change c) {
+            heard << (c == YearFile::Change::Calves     ? "Calves"
+                      : c == YearFile::Change::SaleData ? "SaleData"
+                                                        : "other");
+        });
+        QString error;
+        const QVariantList sale = {500000, 1, 0, 1, 1, "2000-03-03"};
+        bool made = false;
+        if (change == "import" || change == "refused")
+            made = Calves::import(*file, {{{"No", 2}}, {{"No", change == "import" ? 3 : 40000}}},
+                                  &error, {});
+        else if (change == "sale" || change == "gone")
+            made = Calves::saveSale(*file, change == "sale" ? 1 : 99, sale, &error);
+        else
+            made = file->transaction([&](QString *e) { return Calves::value(*file, 1000, e); },
+                                     &error);
+        QVERIFY2(made == done, qPrintable(error));
+        QCOMPARE(heard.join(','), told);
     }
 
     // Each message names the problem in Japanese; Qt's or SQLite's own words come only on a

@@ -46,25 +46,26 @@ void CurrentYear::follow(YearFile::Change what) {
     using S = Frm_Wk::Source;
     QList<S> sources;
     switch (what) {
-    case YearFile::Change::Calves:
-        sources = {Frm_Wk::Data_CowCal1};
-        break;
-    case YearFile::Change::Expenses:
-        // In the order the expenses have always been read back after a save.
-        sources = {Frm_Wk::Data_Cost_Ikusei, Frm_Wk::Data_Cost_Konsiryou,
-                   Frm_Wk::Data_Cost_Zensiryou, Frm_Wk::Data_Cost2,
-                   Frm_Wk::Data_CostCal, Frm_Wk::Data_CowCal1};
-        break;
-    case YearFile::Change::Income:
-        sources = {Frm_Wk::Data_ProseedCal1};
-        break;
-    case YearFile::Change::SaleData:
-        break;  // no total counts the sale data
-    case YearFile::Change::All:
-        sources = {Frm_Wk::Data_CowCal1,        Frm_Wk::Data_CostCal,        Frm_Wk::Data_Cost2,
-                   Frm_Wk::Data_ProseedCal1,    Frm_Wk::Data_Cost_Zensiryou, Frm_Wk::Data_Cost_Konsiryou,
-                   Frm_Wk::Data_Cost_Ikusei};
-        break;
+        case YearFile::Change::Calves:
+            sources = {Frm_Wk::Data_CowCal1};
+            break;
+        case YearFile::Change::Expenses:
+            // In the order the expenses have always been read back after a save.
+            sources = {Frm_Wk::Data_Cost_Ikusei,    Frm_Wk::Data_Cost_Konsiryou,
+                       Frm_Wk::Data_Cost_Zensiryou, Frm_Wk::Data_Cost2,
+                       Frm_Wk::Data_CostCal,        Frm_Wk::Data_CowCal1};
+            break;
+        case YearFile::Change::Income:
+            sources = {Frm_Wk::Data_ProseedCal1};
+            break;
+        case YearFile::Change::SaleData:
+            break;  // no total counts the sale data
+        case YearFile::Change::All:
+            sources = {Frm_Wk::Data_CowCal1,        Frm_Wk::Data_CostCal,
+                       Frm_Wk::Data_Cost2,          Frm_Wk::Data_ProseedCal1,
+                       Frm_Wk::Data_Cost_Zensiryou, Frm_Wk::Data_Cost_Konsiryou,
+                       Frm_Wk::Data_Cost_Ikusei};
+            break;
     }
     reread(sources);
     emit changed(what);

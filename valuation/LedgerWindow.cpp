@@ -19,8 +19,8 @@
 using Binding::Kind;
 
 LedgerWindow::LedgerWindow(CurrentYear &year, const QString &name, const QString &title,
-                           const QString &table, const QList<Item> &items, int rowsPerColumn,
-                           QWidget *parent)
+                           const QString &table, const QList<Fields::Field> &items,
+                           int rowsPerColumn, QWidget *parent)
     : QWidget(parent), year_(year), title_(title) {
     setObjectName(name);
     setWindowTitle(title);
@@ -28,9 +28,9 @@ LedgerWindow::LedgerWindow(CurrentYear &year, const QString &name, const QString
     auto *keys = new KeyNav(this);
     auto *grid = new QGridLayout;
     int row = 0, captionColumn = 0;
-    for (const Item &item : items) {
+    for (const Fields::Field &item : items) {
         auto *edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("t_") + item.column);
+        edit->setObjectName(QStringLiteral("t_") + item.name);
         if (item.kind == Kind::Amount) {
             edit->setAlignment(Qt::AlignRight);
             edit->setInputMethodHints(Qt::ImhPreferNumbers);
@@ -38,7 +38,7 @@ LedgerWindow::LedgerWindow(CurrentYear &year, const QString &name, const QString
                 edit->fontMetrics().horizontalAdvance(QStringLiteral("-2,147,483,648")) + 16);
             if (fields_.isEmpty() || fields_.last().kind != Kind::Text) {
                 auto *caption = new QLabel(item.caption, this);
-                caption->setObjectName(QStringLiteral("lbl_") + item.column);
+                caption->setObjectName(QStringLiteral("lbl_") + item.name);
                 grid->addWidget(caption, row, captionColumn);
             }
             grid->addWidget(edit, row, captionColumn + 1);
@@ -54,7 +54,7 @@ LedgerWindow::LedgerWindow(CurrentYear &year, const QString &name, const QString
                 edit->fontMetrics().horizontalAdvance(QStringLiteral("荷造運賃手数料")) + 16);
             grid->addWidget(edit, row, captionColumn);
         }
-        fields_ << Binding::Field{item.column, edit, item.kind, item.caption};
+        fields_ << Binding::Field{item.name, edit, item.kind, item.caption};
         keys->field(edit);
     }
     Binding::prepare(fields_);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "BoundFields.h"
+#include "Fields.h"
 #include "Frm_Wk.h"
 
 class CurrentYear;
@@ -19,11 +20,6 @@ class QPushButton;
 class LedgerWindow : public QWidget {
     Q_OBJECT
   public:
-    struct Item {
-        QString column;
-        QString caption;  // names an amount in messages until the user names a free item
-        Binding::Kind kind;
-    };
     ~LedgerWindow() override;
 
     // Every activation: show the stored record again, dropping unsaved typing.
@@ -39,7 +35,7 @@ class LedgerWindow : public QWidget {
     // Items in table order, which is also the focus order; a free item's name field
     // stands where its caption would. Amounts fill columns of rowsPerColumn rows.
     LedgerWindow(CurrentYear &year, const QString &name, const QString &title, const QString &table,
-                 const QList<Item> &items, int rowsPerColumn, QWidget *parent);
+                 const QList<Fields::Field> &items, int rowsPerColumn, QWidget *parent);
 
     QLineEdit *field(const QString &column) const;
     // The year file the window opened, which it keeps after a change of year; empty

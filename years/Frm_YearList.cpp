@@ -5,13 +5,12 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "Amount.h"
 #include "BarChart.h"
+#include "Calves.h"
 #include "Clock.h"
 #include "EraDate.h"
 #include "Frm_Wk.h"
@@ -27,26 +26,6 @@ const QStringList captions = {QStringLiteral("年度"),         QStringLiteral("
                               QStringLiteral("１頭１月肥育"), QStringLiteral("期末棚卸計")};
 constexpr int TukiHiiku = 4;  // index into Year::figures
 
-struct Contents {
-    qint64 heads = 0;
-    QDate latest;  // of the calves' dates; null when none holds one
-};
-
-std::optional<Contents> contents(YearFile &file, QString *error) {
-    QSqlQuery q(file.db());
-    q.setForwardOnly(true);
-    // max() of two columns is NULL when either is: each falls back to '' first.
-    if (!q.exec(QStringLiteral("SELECT count(*), max(coalesce(max(I_Date), ''), "
-                               "coalesce(max(O_Date), '')) FROM T_Cow")) ||
-        !q.next()) {
-        *error = file.failure(QStringLiteral("読み込み"), q.lastError().text());
-        return std::nullopt;
-    }
-    Contents c{q.value(0).toLongLong(), QDate::fromString(q.value(1).toString(), Qt::ISODate)};
-    q.finish();
-    return c;
-}
-
 }  // namespace
 
 QList<Frm_YearList::Year> Frm_YearList::readYears() {
@@ -61,8 +40,8 @@ QList<Frm_YearList::Year> Frm_YearList::readYears() {
         // Read-only: looking at another year must never change it, not even its journal.
         auto file = YearFile::open(name, &y.problem, true);
         std::unique_ptr<Frm_Wk> totals;
-        std::optional<Contents> held;
-        if (file) held = contents(*file, &y.problem);
+        std::optional<Calves::Summary> held;
+        if (file) held = Calves::summary(*file, &y.problem);
         if (held) totals = Frm_Wk::totalsOf(file, &y.problem);
         const auto era = EraDate::yearOfDigits(match.captured(1).toInt(),
                                                held ? held->latest : QDate(), Clock::today());

@@ -2,40 +2,24 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QStringList>
 #include <optional>
 
 #include "Amount.h"
 #include "Backup.h"
 #include "Checkpoint.h"
 #include "CurrentYear.h"
-#include "FatteningMonths.h"
 #include "M_Cow.h"
 #include "MsgText.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
 #include "Valuation.h"
 #include "YearFile.h"
+#include "YearStatements.h"
 
 namespace {
 
 // The register may hold no more calves than its 16-bit numbers can count.
 constexpr qint64 MaxCalves = 32767;
-
-bool run(YearFile &file, const QString &what, const QStringList &statements, QString *error) {
-    for (const QString &sql : statements) {
-        QSqlQuery q(file.db());
-        if (!q.exec(sql)) {
-            *error = MsgText::withDetail(QStringLiteral("%1に失敗しました。%2")
-                                             .arg(what, Snapshot::storageHint(q.lastError())),
-                                         q.lastError().text());
-            return false;
-        }
-    }
-    return true;
-}
 
 QString yearOf(const QString &fileName) {
     return M_Cow::yearOfFileName(fileName);
@@ -117,41 +101,19 @@ QString YearProcedures::typedYear(const QString &text, QString *message) {
 }
 
 bool YearProcedures::CarryOverCalves(YearFile &file, QString *error) {
-    // One pass each: a row-by-row walk that re-reads the table is quadratic in the
-    // size of the register.
-    return run(file, QStringLiteral("子牛の繰り越し"),
-               {QStringLiteral("DELETE FROM T_Cow WHERE Kimatu = 0"),
-                // A carried calf is held from the first day of the new year. Kept as a
-                // purchase (status 1) with I_Kingaku 0, its opening value would drop out
-                // of the new year's closing value.
-                QStringLiteral("UPDATE T_Cow SET No = k.n, I_Kingaku = 0, Kisyu = T_Cow.Kimatu, "
-                               "Syori = %1, Hiikutuki = 12 "
-                               "FROM (SELECT rowid AS id, row_number() OVER (ORDER BY rowid) AS n "
-                               "FROM T_Cow) AS k WHERE T_Cow.rowid = k.id")
-                    .arg(Hiiku)},
-               error);
+    return YearStatements::carryOverCalves(file, error);
 }
 
 bool YearProcedures::ClearExpenses(YearFile &file, QString *error) {
-    return run(file, QStringLiteral("経費のクリア"),
-               {QStringLiteral(
-                   "UPDATE T_Cost SET Sozei = 0, Mototiku = 0, Siryou = 0, Eisei = 0, "
-                   "Syozairyou = 0, Syuuzen = 0, Douryoku = 0, Katiku = 0, Genka = 0, "
-                   "Nidukuri = 0, Risi = 0, Senjuusya = 0, Zatu = 0, Etc1_Name = '', Etc1 = 0, "
-                   "Etc2_Name = '', Etc2 = 0, Etc3_Name = '', Etc3 = 0, Etc4_Name = '', Etc4 = 0, "
-                   "Ikusei = 0")},
-               error);
+    return YearStatements::clearExpenses(file, error);
 }
 
 bool YearProcedures::ClearIncome(YearFile &file, QString *error) {
-    return run(file, QStringLiteral("収入のクリア"),
-               {QStringLiteral("UPDATE T_Proseed SET Hanbai = 0, Zatu = 0, Etc1_Name = '', "
-                               "Etc1 = 0, Etc2_Name = '', Etc2 = 0")},
-               error);
+    return YearStatements::clearIncome(file, error);
 }
 
 bool YearProcedures::DeleteAllCalves(YearFile &file, QString *error) {
-    return run(file, QStringLiteral("子牛の削除"), {QStringLiteral("DELETE FROM T_Cow")}, error);
+    return YearStatements::deleteAllCalves(file, error);
 }
 
 namespace {
