@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QList>
-#include <QStringList>
 #include <functional>
 
 #include "Restore.h"
 
-class QTableWidget;
+class CopiesModel;
+class QTableView;
 class QPushButton;
 
 // バックアップから戻す: the copies a year can be brought back from, newest first, the
@@ -38,8 +37,7 @@ class Frm_Restore : public QDialog {
     bool restoreCopy(const Restore::Copy &copy, QString *error);
 
     QString savedFolder_;
-    QList<Restore::Copy> copies_;
-    QStringList made_;  // each row's moment as it shows it
-    QTableWidget *grid_Copies;
+    CopiesModel *copies_;
+    QTableView *grid_Copies;
     QPushButton *cmd_RestoreAll;
 };
