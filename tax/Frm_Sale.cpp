@@ -145,12 +145,14 @@ QLineEdit *Frm_Sale::open(int row, int column, bool focus) {
     const QModelIndex at = model_->index(row, SaleModel::columnOf(column));
     const QModelIndex was = grid_Sale->currentIndex();
     QLineEdit *edit = field(row, column);
-    if (!edit) {
-        grid_Sale->setCurrentIndex(at);
-        grid_Sale->openPersistentEditor(at);
-        edit = field(row, column);
-        addKeys(edit, row, column);
+    if (edit) {
+        if (focus) edit->setFocus();
+        return edit;  // where the farmer may have scrolled away from it: the list stays
     }
+    grid_Sale->setCurrentIndex(at);
+    grid_Sale->openPersistentEditor(at);
+    edit = field(row, column);
+    addKeys(edit, row, column);
     // Before the field left goes: a focus field hidden hands the focus down the window.
     if (focus) edit->setFocus();
     if (was.isValid() && was != at) grid_Sale->closePersistentEditor(was);
