@@ -1,5 +1,5 @@
-// Opening the calf list, valuing the register, printing its inventory table, backing
-// the year up and rolling it over, with the largest register a year can hold (32,766
+// Opening the calf list and the sale list, valuing the register, printing its inventory table,
+// backing the year up and rolling it over, with the largest register a year can hold (32,766
 // calves: the rollover numbers calves with a 16-bit counter).
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,7 @@
 #include "Backup.h"
 #include "CurrentYear.h"
 #include "Frm_CowList.h"
+#include "Frm_Sale.h"
 #include "Frm_Wk.h"
 #include "InventoryReport.h"
 #include "M_Cow.h"
@@ -70,6 +71,32 @@ void OpenCalfList(benchmark::State &state) {
     }
 }
 BENCHMARK(OpenCalfList)->Unit(benchmark::kMillisecond);
+
+// 売却牛の明細 on the register's 8,191 sold calves: opened, and shown again as each return
+// from another window shows it.
+void OpenSaleList(benchmark::State &state) {
+    bigYear();
+    for (auto _ : state) {
+        Frm_Sale sale(benchYear());
+        sale.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(sale.rowCount());
+    }
+}
+BENCHMARK(OpenSaleList)->Unit(benchmark::kMillisecond);
+
+void ReshowSaleList(benchmark::State &state) {
+    bigYear();
+    Frm_Sale sale(benchYear());
+    sale.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        sale.Form_Activate();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = sale.rowCount();
+}
+BENCHMARK(ReshowSaleList)->Unit(benchmark::kMillisecond);
 
 void ValueRegister(benchmark::State &state) {
     bigYear();

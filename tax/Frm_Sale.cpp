@@ -2,64 +2,42 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <iterator>
 #include <numeric>
 
-#include "BoundFields.h"
 #include "CurrentYear.h"
 #include "EraDate.h"
+#include "Fields.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
 #include "ReportPreview.h"
+#include "SaleDelegate.h"
+#include "SaleModel.h"
 #include "SaleReport.h"
 #include "YearFile.h"
-
-using Binding::Kind;
 
 const QString Frm_Sale::Title = QStringLiteral("売却牛の明細");
 
 namespace {
 
-const Fields::Field &fieldOf(int column) {
-    return Fields::field(Fields::Sale(column));
-}
-
-// Chosen from a list by its number, not typed.
-bool chosen(int column) {
-    return !fieldOf(column).codes.isEmpty();
-}
-
-// The choices under a heading, one a line.
-QString heading(int column) {
-    const Fields::Field &f = fieldOf(column);
-    QStringList parts{f.caption};
-    for (const Fields::Code &c : f.codes) parts << QStringLiteral("%1 %2").arg(c.code).arg(c.word);
-    return parts.join(QLatin1Char('\n'));
-}
-
-// No, 子牛名前, 売却日, then the sale fields: headings and cells share them, so that the
-// columns line up while the rows scroll under the headings.
+// No, 子牛名前, 売却日, then the sale fields, each with the room between two fields.
 const int Widths[] = {40, 120, 80, 100, 100, 70, 150, 70, 90};
 constexpr int Columns = std::size(Widths);
 constexpr int Spacing = 6;
-constexpr int ReadOnlyColumns = 3;
-static_assert(Columns == ReadOnlyColumns + Fields::SaleCount, "a width for every sale field");
+static_assert(Columns == SaleModel::FixedColumns + Fields::SaleCount,
+              "a width for every sale field");
 
-QLabel *cell(const QString &text, int column, QWidget *parent) {
-    auto *label = new QLabel(text, parent);
-    label->setFixedWidth(Widths[column]);
-    return label;
-}
+constexpr int LastField = Fields::SaleCount - 1;
 
 }  // namespace
 
@@ -68,26 +46,35 @@ Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(
     setWindowTitle(Title);
     keys_ = new KeyNav(this);
 
-    auto *headings = new QGridLayout;
-    const QString fixed[] = {QStringLiteral("No"), QStringLiteral("子牛名前"),
-                             QStringLiteral("売却日")};
-    for (int c = 0; c < Columns; ++c) {
-        QLabel *label =
-            cell(c < ReadOnlyColumns ? fixed[c] : heading(c - ReadOnlyColumns), c, this);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-        headings->addWidget(label, 0, c);
-    }
-    headings->setColumnStretch(Columns, 1);
-    headings->setHorizontalSpacing(Spacing);
-
-    scroll_ = new QScrollArea(this);
-    scroll_->setObjectName(QStringLiteral("grid_Sale"));
-    scroll_->setWidgetResizable(true);
-    // Every column, with room for the frame and the scroll bar.
-    scroll_->setMinimumSize(std::accumulate(Widths, Widths + Columns, 0) + Columns * Spacing + 40,
-                            360);
-    headings->setContentsMargins(scroll_->frameWidth(), 0, 0, 0);
+    model_ = new SaleModel(this);
+    grid_Sale = new QTableView(this);
+    grid_Sale->setObjectName(QStringLiteral("grid_Sale"));
+    grid_Sale->setModel(model_);
+    grid_Sale->setItemDelegate(new SaleDelegate(grid_Sale));
+    // The window opens the one field being typed and moves it; the grid itself never has
+    // the keys, so that no key moves it past a row that must be saved first.
+    grid_Sale->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_Sale->setSelectionMode(QAbstractItemView::NoSelection);
+    grid_Sale->setFocusPolicy(Qt::NoFocus);
+    grid_Sale->setWordWrap(false);
+    grid_Sale->verticalHeader()->hide();
+    grid_Sale->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_Sale->verticalHeader()->setDefaultSectionSize(QLineEdit().sizeHint().height() + 5);
+    QHeaderView *headings = grid_Sale->horizontalHeader();
+    headings->setSectionResizeMode(QHeaderView::Fixed);
+    headings->setHighlightSections(false);
+    headings->setStretchLastSection(true);
+    for (int c = 0; c < Columns; ++c) grid_Sale->setColumnWidth(c, Widths[c] + Spacing);
+    // Every column, with room for the frame and the scroll bar: no sideways scrolling.
+    grid_Sale->setMinimumSize(std::accumulate(Widths, Widths + Columns, 0) + Columns * Spacing + 40,
+                              360 + headings->sizeHint().height());
+    grid_Sale->installEventFilter(this);
+    grid_Sale->viewport()->installEventFilter(this);
+    empty_ =
+        new QLabel(QStringLiteral("この年度に売却した子牛はありません。"), grid_Sale->viewport());
+    empty_->move(Spacing, Spacing);
+    empty_->adjustSize();
+    empty_->hide();
 
     cmd_Hantei = new QPushButton(QStringLiteral("判定表"), this);
     cmd_Hantei->setObjectName(QStringLiteral("cmd_Hantei"));
@@ -97,20 +84,17 @@ Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(
     cmd_Hantei->setFocusPolicy(Qt::TabFocus);
     connect(cmd_Hantei, &QPushButton::clicked, this, &Frm_Sale::cmd_Hantei_Click);
     keys_->button(cmd_Hantei);
-    // Back to where Enter left the list.
-    keys_->on(cmd_Hantei, {Qt::Key_Up, Qt::Key_Left},
-              [this]() -> QWidget * { return field(rowCount() - 1, Fields::SaleCount - 1); });
+    // Back to where Enter left the list; Tab goes on to its first field.
+    keys_->on(cmd_Hantei, {Qt::Key_Up, Qt::Key_Left, Qt::Key_Backtab},
+              [this] { return moveTo(currentRow(), rowCount() - 1, LastField); });
+    keys_->on(cmd_Hantei, {Qt::Key_Tab}, [this] { return moveTo(currentRow(), 0, 0); });
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(cmd_Hantei);
 
     auto *outer = new QVBoxLayout(this);
-    outer->addLayout(headings);
-    outer->addWidget(scroll_, 1);
+    outer->addWidget(grid_Sale, 1);
     outer->addLayout(bottom);
-
-    following_ = connect(qApp, &QApplication::focusChanged, this,
-                         [this](QWidget *, QWidget *now) { focusChanged(now); });
 
     file_ = year_.file();
     if (!file_) {
@@ -121,215 +105,144 @@ Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(
     fill();
 }
 
-Frm_Sale::~Frm_Sale() {
-    // The fields go after this part of the window, and their focus with them.
-    disconnect(following_);
+int Frm_Sale::rowCount() const {
+    return model_->rowCount();
+}
+
+int Frm_Sale::currentRow() const {
+    return grid_Sale->currentIndex().row();
 }
 
 QLineEdit *Frm_Sale::field(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= Fields::SaleCount) return nullptr;
-    return rows_[row].edits[column];
+    if (column < 0 || column >= Fields::SaleCount) return nullptr;
+    return qobject_cast<QLineEdit *>(
+        grid_Sale->indexWidget(model_->index(row, SaleModel::columnOf(column))));
 }
 
 void Frm_Sale::fill() {
-    // Back to the same calf and field after a re-read.
-    qint64 rowid = -1;
-    int column = Fields::S_Kingaku;
-    if (const QWidget *f = QApplication::focusWidget(); f && f->window() == this) {
-        const int row = f->property("saleRow").toInt();
-        if (f->property("saleRow").isValid() && row < rowCount()) {
-            rowid = rows_[row].rowid;
-            column = f->property("saleColumn").toInt();
-        }
-    }
-    std::vector<SaleData::Row> data;
+    // Back to the same calf and field after a re-read, and the focus with it unless it is
+    // on the button.
+    const QModelIndex was = grid_Sale->currentIndex();
+    const qint64 rowid = model_->rowid(was.row());
+    const int column = was.isValid() ? SaleModel::fieldOf(was.column()) : Fields::S_Kingaku;
+    const QWidget *focus = QApplication::focusWidget();
+    const bool typing = !focus || focus->window() != this || grid_Sale->isAncestorOf(focus);
     QString error;
-    if (!SaleData::load(*file_, &data, &error)) {
+    if (!model_->load(*file_, &error)) {
         MsgBox::show(this, error, Title);
         return;  // what is shown stays
     }
-    // Building a long list anew takes seconds: only when something shown has changed.
-    QList<QVariantList> shown;
-    for (const SaleData::Row &r : data)
-        shown << (QVariantList{r.rowid, r.head.No, r.head.Name, r.head.O_Date} + r.stored);
-    if (shown == shown_ && scroll_->widget()) {
-        // The register's 導入日 may have changed, and a birth date is checked against it.
-        for (size_t r = 0; r < data.size(); ++r) rows_[r].head = data[r].head;
-        return;
-    }
-    shown_ = shown;
-    busy_ = true;
-    rows_.clear();
-    current_ = -1;
-    auto *table = new QWidget;
-    auto *grid = new QGridLayout(table);
-    // The rows' keys go with the rows: a navigator that outlived them would take a new
-    // field at a freed one's address for one it already watches.
-    rowKeys_ = new KeyNav(table);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(Spacing);
-    // The room left over goes to the right and below, not between the columns.
-    grid->setColumnStretch(Columns, 1);
-    grid->setRowStretch(int(data.size()) + 1, 1);
-    for (int r = 0; r < int(data.size()); ++r) addRow(r, data[r], grid);
-    if (data.empty())
-        grid->addWidget(new QLabel(QStringLiteral("この年度に売却した子牛はありません。"), table),
-                        0, 0);
-    scroll_->setWidget(table);  // the earlier rows go with their widget
-    busy_ = false;
-    int row = 0;
-    for (int r = 0; r < rowCount(); ++r)
-        if (rows_[r].rowid == rowid) row = r;
-    if (QLineEdit *edit = field(row, column)) {
-        edit->setFocus();
-        edit->selectAll();
-        current_ = row;
-    }
+    empty_->setVisible(rowCount() == 0);
+    if (rowCount() == 0) return;
+    const int row = std::max(model_->rowOf(rowid), 0);
+    QLineEdit *edit = open(row, column, typing);
+    // Changed elsewhere meanwhile (a CSV import): the open field shows the file's.
+    grid_Sale->itemDelegate()->setEditorData(edit, grid_Sale->currentIndex());
 }
 
-void Frm_Sale::addRow(int r, const SaleData::Row &data, QGridLayout *grid) {
-    QWidget *table = grid->parentWidget();
-    Row row;
-    row.rowid = data.rowid;
-    row.head = data.head;
-    row.stored = data.stored;
-    const SoldHead &h = data.head;
-    grid->addWidget(cell(QString::number(h.No), 0, table), r, 0);
-    grid->addWidget(cell(Binding::plainText(h.Name), 1, table), r, 1);
-    grid->addWidget(cell(EraDate::format(h.O_Date), 2, table), r, 2);
-    for (int c = 0; c < Fields::SaleCount; ++c) {
-        const Fields::Field &f = fieldOf(c);
-        auto *edit = new QLineEdit(table);
-        edit->setObjectName(QStringLiteral("t_") + f.name);
-        edit->setFixedWidth(Widths[ReadOnlyColumns + c]);
-        edit->setProperty("saleRow", r);
-        edit->setProperty("saleColumn", c);
-        if (chosen(c)) {
-            // Chosen by its number, never typed as words; read-only also keeps the input
-            // method out, so that a digit arrives as a key however it is set.
-            edit->setReadOnly(true);
-            edit->setText(f.word(data.stored[c]));
-            edit->installEventFilter(this);
-        } else {
-            if (f.kind != Kind::Text && f.kind != Kind::Date) edit->setAlignment(Qt::AlignRight);
-            edit->setText(Binding::display(data.stored[c], f.kind));
-            connect(edit, &QLineEdit::textEdited, this, [this, r] { rows_[r].dirty = true; });
-        }
-        rowKeys_->on(edit, {Qt::Key_Right}, [this, r, c] {
-            return c + 1 < Fields::SaleCount ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
-        });
-        rowKeys_->on(edit, {Qt::Key_Return}, [this, r, c]() -> QWidget * {
-            if (c + 1 < Fields::SaleCount) return moveTo(r, r, c + 1);
-            // Enter at the end of the list leaves its last row too, so that the row is
-            // stored now and not only when the window closes.
-            if (r + 1 == rowCount()) return saveRow(r) ? cmd_Hantei : nullptr;
-            return moveTo(r, r + 1, 0);
-        });
-        rowKeys_->on(edit, {Qt::Key_Left}, [this, r, c] {
-            return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, Fields::SaleCount - 1);
-        });
-        rowKeys_->on(edit, {Qt::Key_Up}, [this, r, c] { return moveTo(r, r - 1, c); });
-        rowKeys_->on(edit, {Qt::Key_Down}, [this, r, c] { return moveTo(r, r + 1, c); });
-        grid->addWidget(edit, r, ReadOnlyColumns + c);
-        row.edits << edit;
+QLineEdit *Frm_Sale::open(int row, int column, bool focus) {
+    const QModelIndex at = model_->index(row, SaleModel::columnOf(column));
+    const QModelIndex was = grid_Sale->currentIndex();
+    QLineEdit *edit = field(row, column);
+    if (edit) {
+        if (focus) edit->setFocus();
+        return edit;  // where the farmer may have scrolled away from it: the list stays
     }
-    rows_.push_back(std::move(row));
+    grid_Sale->setCurrentIndex(at);
+    grid_Sale->openPersistentEditor(at);
+    edit = field(row, column);
+    addKeys(edit, row, column);
+    // Before the field left goes: a focus field hidden hands the focus down the window.
+    if (focus) edit->setFocus();
+    if (was.isValid() && was != at) grid_Sale->closePersistentEditor(was);
+    grid_Sale->scrollTo(at);
+    return edit;
+}
+
+void Frm_Sale::addKeys(QLineEdit *edit, int r, int c) {
+    // The rules go with their field: a navigator that outlived it would take a new field
+    // at a freed one's address for one it already watches.
+    auto *keys = new KeyNav(edit);
+    const auto next = [this, r, c] {
+        return c < LastField ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
+    };
+    const auto previous = [this, r, c] {
+        return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, LastField);
+    };
+    const bool first = r == 0 && c == 0, last = r + 1 == rowCount() && c == LastField;
+    keys->on(edit, {Qt::Key_Right}, next);
+    keys->on(edit, {Qt::Key_Left}, previous);
+    keys->on(edit, {Qt::Key_Tab}, [this, next, last] { return last ? cmd_Hantei : next(); });
+    keys->on(edit, {Qt::Key_Backtab},
+             [this, previous, first] { return first ? cmd_Hantei : previous(); });
+    keys->on(edit, {Qt::Key_Return}, [this, next, r, last]() -> QWidget * {
+        // Enter at the end of the list leaves its last row too, so that the row is
+        // stored now and not only when the window closes.
+        if (last) return saveRow(r) ? cmd_Hantei : nullptr;
+        return next();
+    });
+    keys->on(edit, {Qt::Key_Up}, [this, r, c] { return moveTo(r, r - 1, c); });
+    keys->on(edit, {Qt::Key_Down}, [this, r, c] { return moveTo(r, r + 1, c); });
 }
 
 QWidget *Frm_Sale::moveTo(int fromRow, int row, int column) {
-    QLineEdit *target = field(row, column);
-    if (!target) return nullptr;  // past the first or last row: the focus stays
+    if (row < 0 || row >= rowCount()) return nullptr;  // past the first or last row: it stays
     if (row != fromRow && !saveRow(fromRow)) return nullptr;  // the refused field has it
-    scroll_->ensureWidgetVisible(target);
-    return target;
+    return open(row, column);
 }
 
 bool Frm_Sale::saveRow(int r) {
-    if (r < 0 || r >= rowCount() || !rows_[r].dirty) return true;
-    Row &row = rows_[r];
-    busy_ = true;
-    QList<Binding::Field> typed;  // the fields typed freely, not chosen
-    for (int c = 0; c < Fields::SaleCount; ++c)
-        if (const Fields::Field &f = fieldOf(c); !chosen(c))
-            typed.append({f.name, row.edits[c], f.kind, f.caption});
-    Binding::Collected in = Binding::collect(typed);
-    QVariantList stored = row.stored;
-    QString error = in.error;
-    if (!in.bad) {
-        for (int c = 0; c < Fields::SaleCount; ++c)
-            if (!chosen(c)) stored[c] = in.values.value(fieldOf(c).name);
-        error = SaleData::refusal(row.head, stored);
-        if (!error.isEmpty())
-            in = {{}, row.edits[Fields::S_Birth], error};
-        else
-            SaleData::save(*file_, row.rowid, stored, &error);
+    const SaleModel::Refusal no = model_->save(*file_, r);
+    refusedInput_ = no.field >= 0;
+    if (no.error.isEmpty()) return true;
+    MsgBox::show(this, no.error, Title);
+    if (!refusedInput_) {
+        // A calf deleted in the register meanwhile leaves the list; after any other
+        // failure the row keeps its typing for another try.
+        const qint64 rowid = model_->rowid(r);
+        fill();
+        if (model_->rowid(r) != rowid) return false;
     }
-    refusedInput_ = in.bad;
-    if (!error.isEmpty()) {
-        MsgBox::show(this, error, Title);
-        busy_ = false;
-        const qint64 rowid = row.rowid;
-        if (!in.bad) {
-            // A calf deleted in the register meanwhile leaves the list; after any other
-            // failure the row keeps its typing for another try.
-            fill();
-            if (r >= rowCount() || rows_[r].rowid != rowid) return false;
-        }
-        busy_ = true;
-        if (in.bad)
-            Binding::markBad(in);
-        else
-            rows_[r].edits[Fields::S_Kingaku]->setFocus();
-        current_ = r;
-        busy_ = false;
-        return false;
-    }
-    row.stored = stored;
-    shown_[r] = shown_[r].mid(0, 4) + stored;
-    row.dirty = false;
-    // As stored: "1000" comes back "1,000", "R1.5.1" as the era form.
-    for (int c = 0; c < Fields::SaleCount; ++c)
-        if (!chosen(c)) row.edits[c]->setText(Binding::display(stored[c], fieldOf(c).kind));
-    busy_ = false;
-    return true;
-}
-
-void Frm_Sale::focusChanged(QWidget *now) {
-    if (busy_ || !now || now->window() != this) return;
-    const QVariant at = now->property("saleRow");
-    const int row = at.isValid() ? at.toInt() : -1;
-    if (row == current_ || row < 0) return;
-    // A click into another row leaves this one, as a key does.
-    if (saveRow(current_)) current_ = row;
+    const int column = refusedInput_ ? no.field : Fields::S_Kingaku;
+    const bool opened = field(r, column);
+    QLineEdit *edit = open(r, column);
+    // The caret where the farmer left it, or at the end of a field opened for the message;
+    // of a too long text, what does not fit selected, so that one key removes it.
+    if (!opened) edit->deselect();
+    if (no.fits >= 0) edit->setSelection(int(no.fits), int(edit->text().size() - no.fits));
+    return false;
 }
 
 bool Frm_Sale::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-    auto *edit = static_cast<QLineEdit *>(watched);
-    const int r = edit->property("saleRow").toInt();
-    const int c = edit->property("saleColumn").toInt();
-    const auto *key = static_cast<QKeyEvent *>(event);
-    QVariant code;
-    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {
-        code = QVariant();
-    } else {
-        // Full-width digits count as their ASCII twins.
-        const QString typed = key->text().normalized(QString::NormalizationForm_KC);
-        bool number = false;
-        const int n = typed.toInt(&number);
-        if (!number || typed.size() != 1 || !fieldOf(c).code(n))
-            return false;  // the key does whatever it does in a read-only field
-        code = n;
+    if (watched == grid_Sale && event->type() == QEvent::KeyPress) {
+        // A key the field did not take: Page Up and Down scroll, as they would scroll a
+        // page of entry fields; the grid's own moves would skip the row's saving.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_PageDown || key == Qt::Key_PageUp)
+            grid_Sale->verticalScrollBar()->triggerAction(key == Qt::Key_PageDown
+                                                              ? QAbstractSlider::SliderPageStepAdd
+                                                              : QAbstractSlider::SliderPageStepSub);
+        return true;
     }
-    rows_[r].stored[c] = code;
-    rows_[r].dirty = true;
-    edit->setText(fieldOf(c).word(code));
-    edit->selectAll();
+    if (watched != grid_Sale->viewport() ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
+        return QWidget::eventFilter(watched, event);
+    // A click into another field leaves the row as a key does; the register's columns
+    // are only read.
+    const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
+    const QModelIndex index = grid_Sale->indexAt(at);
+    const int column = SaleModel::fieldOf(index.column());
+    if (index.isValid() && column >= 0)
+        if (auto *edit = qobject_cast<QLineEdit *>(moveTo(currentRow(), index.row(), column))) {
+            edit->deselect();
+            edit->setCursorPosition(
+                edit->cursorPositionAt(edit->mapFrom(grid_Sale->viewport(), at)));
+        }
     return true;
 }
 
 void Frm_Sale::cmd_Hantei_Click() {
-    if (!file_ || !saveRow(current_)) return;
+    if (!file_ || !saveRow(currentRow())) return;
     QString error;
     Report::Document doc;
     if (!SaleReport::buildYear(year_, &doc, nullptr, &error))
@@ -347,7 +260,7 @@ bool Frm_Sale::event(QEvent *e) {
 }
 
 void Frm_Sale::Form_Activate() {
-    if (!file_ || !saveRow(current_)) return;
+    if (!file_ || !saveRow(currentRow())) return;
     // After a year switch the rows typed here must go into the new year's file.
     if (file_ != year_.file()) {
         if (!year_.file()) {
@@ -362,7 +275,7 @@ void Frm_Sale::Form_Activate() {
 void Frm_Sale::closeEvent(QCloseEvent *e) {
     // Typing that cannot be stored is kept for correction; a write that failed has said
     // that nothing was saved, and the window goes.
-    if (file_ && !saveRow(current_) && refusedInput_) {
+    if (file_ && !saveRow(currentRow()) && refusedInput_) {
         e->ignore();
         return;
     }

@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -116,9 +116,9 @@ const std::map<QString, std::function<bool()>> operations = {
          Frm_Restore::setFolderAnswer([] { return year; });
          Frm_Restore window(theYear());
          window.cmd_Folder_Click();
-         auto *grid = window.findChild<QTableWidget *>(QStringLiteral("grid_Copies"));
-         for (int r = 0; r < grid->rowCount(); ++r)
-             if (grid->item(r, 0)->text() == M_Cow::yearOfFileName(theYear().fileName()))
+         auto *grid = window.findChild<QTableView *>(QStringLiteral("grid_Copies"));
+         for (int r = 0; r < grid->model()->rowCount(); ++r)
+             if (grid->model()->index(r, 0).data() == M_Cow::yearOfFileName(theYear().fileName()))
                  grid->selectRow(r);
          window.cmd_Restore_Click();
          // A copy the window refuses to offer is not restored, and nothing is said.

@@ -1,9 +1,11 @@
 // The sold calves' sale data: the year file's upgrade that adds it, the schema held to the
 // field catalogue, and the window that enters it.
 
+#include <QAbstractItemModelTester>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
 #include "Backup.h"
@@ -12,6 +14,7 @@
 #include "MsgBox.h"
 #include "ReportPreview.h"
 #include "SaleData.h"
+#include "SaleModel.h"
 #include "TestYear.h"
 #include "YearFile.h"
 #include "YearFiles.h"
@@ -174,10 +177,12 @@ class TstSale : public QObject {
     }
 
     // Keys typed into the real window, from its first row's 売却価額. Tokens are split at
-    // "|": a text typed, ⏎ → ← ↑ ↓ ⌫ as keys, a full-width digit as a key of its own,
-    // "close", "unsell" (calf 1 back to 肥育中 in the register), "delete" (calf 1 deleted)
-    // and ⟳ (the window becomes active again). Then: the rows listed and the focused field
-    // with its text, what the file holds for calves 1, 3 and 4, and the message's start.
+    // "|": a text typed, ⏎ → ← ↑ ↓ ⌫ ⇥ (Tab) ⇤ (Shift+Tab) as keys, a full-width digit as a
+    // key of its own, "close", "unsell" (calf 1 back to 肥育中 in the register), "delete"
+    // (calf 1 deleted), ⟳ (the window becomes active again), "click R,F" (a click into row
+    // R's sale field F) and "refuse" (the file refuses every write). Then: the rows listed
+    // and the focused field with its text, what the file holds for calves 1, 3 and 4, and
+    // the message's start.
     void keys_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("focus");
@@ -246,6 +251,21 @@ class TstSale : public QObject {
         QTest::newRow("a calf deleted meanwhile leaves the list")
             << "700000|delete|↓"
             << "2 0,0:" << three + four << "cowdata13.mdb の保存に失敗";
+        QTest::newRow("Tab along a row and on into the next, which saves the row")
+            << "700000|⇥|⇥|⇥|⇥|⇥|⇥"
+            << "3 1,0:" << one("700000|NULL|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("Tab from the list's last field to 判定表, Shift+Tab back")
+            << "↓|↓|→|→|→|→|→|⇥|⇤"
+            << "3 2,5:H12/3/3" << none << "";
+        QTest::newRow("a click into another row saves the row")
+            << "700000|click 2,0"
+            << "3 2,0:500,000" << one("700000|NULL|NULL|NULL|NULL|NULL") << "";
+        QTest::newRow("a click out of a row that cannot be saved stays")
+            << "12x|click 2,0"
+            << "3 0,0:12x" << none << badAmount;
+        QTest::newRow("a failed write keeps the typing through the list's re-read")
+            << "700000|refuse|↓"
+            << "3 0,0:700000" << none << "cowdata13.mdb の保存に失敗";
         QTest::newRow("a calf no longer sold leaves the list and keeps its data")
             << "700000|↓|unsell|⟳|↓"
             << "2 1,0:500,000" << one("700000|NULL|NULL|NULL|NULL|NULL") << "";
@@ -266,15 +286,20 @@ class TstSale : public QObject {
             "(4, 'え', '2000-06-01', '2001-08-01', 3, 500000, 1, 1, 1, 1, '2000-03-03')");
         auto *w = new Frm_Sale(theYear());
         w->setAttribute(Qt::WA_DeleteOnClose);
+        auto *grid = w->findChild<QTableView *>("grid_Sale");
+        new QAbstractItemModelTester(
+            grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, grid->model());
         QPointer<Frm_Sale> window(w);
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
+        QVERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget(), w->field(0, Fields::S_Kingaku));
         for (const QString &token : keys.split('|')) {
             QWidget *at = QApplication::focusWidget();
             static const QMap<QString, int> named = {
-                {"⏎", Qt::Key_Return}, {"→", Qt::Key_Right}, {"←", Qt::Key_Left},
-                {"↑", Qt::Key_Up},     {"↓", Qt::Key_Down},  {"⌫", Qt::Key_Backspace}};
+                {"⏎", Qt::Key_Return}, {"→", Qt::Key_Right},  {"←", Qt::Key_Left},
+                {"↑", Qt::Key_Up},     {"↓", Qt::Key_Down},   {"⌫", Qt::Key_Backspace},
+                {"⇥", Qt::Key_Tab},    {"⇤", Qt::Key_Backtab}};
             if (named.contains(token)) {
                 QTest::keyClick(at, Qt::Key(named[token]));
             } else if (token == "判定表") {
@@ -300,6 +325,15 @@ class TstSale : public QObject {
                 y.exec("UPDATE T_Cow SET Syori = 2 WHERE No = 1");
             } else if (token == "delete") {
                 y.exec("DELETE FROM T_Cow WHERE No = 1");
+            } else if (token.startsWith("click ")) {
+                const QStringList at = token.mid(6).split(',');
+                const QRect cell = grid->visualRect(
+                    grid->model()->index(at[0].toInt(), SaleModel::columnOf(at[1].toInt())));
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+            } else if (token == "refuse") {
+                y.exec(
+                    "CREATE TRIGGER refuse BEFORE UPDATE ON T_Cow BEGIN "
+                    "SELECT RAISE(ABORT, 'refused'); END");
             } else if (token == "⟳") {
                 w->Form_Activate();
             } else if (token.at(0).unicode() > 0x7f) {
@@ -313,11 +347,8 @@ class TstSale : public QObject {
         if (window)
             for (int r = 0; r < window->rowCount(); ++r)
                 for (int c = 0; c < Fields::SaleCount; ++c)
-                    if (window->field(r, c)->hasFocus())
-                        where = QStringLiteral("%1,%2:%3")
-                                    .arg(r)
-                                    .arg(c)
-                                    .arg(window->field(r, c)->text());
+                    if (const QLineEdit *f = window->field(r, c); f && f->hasFocus())
+                        where = QStringLiteral("%1,%2:%3").arg(r).arg(c).arg(f->text());
         QCOMPARE(QStringLiteral("%1 %2").arg(window ? window->rowCount() : 3).arg(where), focus);
         QCOMPARE(y.text(SaleFields), stored);
         if (keys.startsWith("year12"))

@@ -2,9 +2,10 @@
 // the years' rows as they are, the list beside them says what is in them, and a save
 // that is refused or fails leaves nothing behind and the working folder as it was.
 
+#include <QAbstractItemModelTester>
 #include <QCryptographicHash>
 #include <QProcess>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 
 #include "Amount.h"
@@ -224,7 +225,7 @@ class TstSavedBackup : public QObject {
         }
         if (copy == "keys") {
             Frm_Restore w(theYear());
-            auto *grid = w.findChild<QTableWidget *>("grid_Copies");
+            auto *grid = w.findChild<QTableView *>("grid_Copies");
             QCOMPARE(w.focusWidget(), grid);
             w.cmd_Folder_Click();
             QTest::keyClick(grid, Qt::Key_Down);  // the same moment: cowdata12, then 13
@@ -315,19 +316,21 @@ class TstSavedBackup : public QObject {
             QVERIFY(QFile::link(theirs, at));
         }
         Frm_Restore w(theYear());
+        auto *grid = w.findChild<QTableView *>("grid_Copies");
+        QAbstractItemModelTester tester(grid->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         w.cmd_Folder_Click();
         const QList<Restore::Copy> found = Restore::find(stick.path(), {});  // as the window's
         qsizetype row = 0;
         while (row < found.size() && found[row].path != copy) ++row;
         QVERIFY(row < found.size());
         if (change == "rename later") rename();
-        auto *grid = w.findChild<QTableWidget *>("grid_Copies");
-        const QString shown = grid->item(row, 5)->text();
+        const QString shown = grid->model()->index(row, 5).data().toString();
         QVERIFY2(shown.contains(reason) && reason.isEmpty() == shown.isEmpty() &&
                      !shown.contains(QDir::toNativeSeparators(stick.path())),
                  qPrintable(shown));
         const bool offered = reason.isEmpty() || change == "no list";
-        QCOMPARE(bool(grid->item(row, 0)->flags() & Qt::ItemIsEnabled), offered);
+        QCOMPARE(bool(grid->model()->index(row, 0).flags() & Qt::ItemIsEnabled), offered);
         MsgBox::clearShown();
         if (offered) {  // by the window, as the farmer does
             grid->selectRow(row);
@@ -384,7 +387,9 @@ class TstSavedBackup : public QObject {
         for (const QString &state : had) QVERIFY(kept.contains(state));
         QVERIFY(kept.size() <= had.size() + 1);  // not one a restore
         Frm_Restore w(theYear());                // to the second: "yyyy-MM-dd HH:mm:ss"
-        QCOMPARE(w.findChild<QTableWidget *>("grid_Copies")->item(0, 1)->text().size(), 19);
+        QCOMPARE(
+            w.findChild<QTableView *>("grid_Copies")->model()->index(0, 1).data().toString().size(),
+            19);
     }
 };
 

@@ -5,14 +5,15 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "Amount.h"
+#include "CopiesModel.h"
 #include "CurrentYear.h"
+#include "Frm_Wk.h"
 #include "KeyNav.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
@@ -27,33 +28,6 @@ std::function<QString()> folderAnswer;
 QString lastFolder;
 
 const QString Title = QStringLiteral("バックアップから戻す");
-
-QString kindName(Restore::Kind kind) {
-    switch (kind) {
-        case Restore::Kind::Daily:
-            return QStringLiteral("毎日");
-        case Restore::Kind::BeforeClear:
-            return QStringLiteral("データクリアの前");
-        case Restore::Kind::BeforeRestore:
-            return QStringLiteral("戻す前");
-        case Restore::Kind::Saved:
-            return QStringLiteral("保存したもの");
-    }
-    return {};
-}
-
-// When each copy was made as its row says it: to the minute, and to the second where
-// rows would look alike. A saved backup's folder name knows only the minute.
-QStringList madeTexts(const QList<Restore::Copy> &copies) {
-    QStringList minutes;
-    for (const Restore::Copy &c : copies)
-        minutes << c.made.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    QStringList texts = minutes;
-    for (int r = 0; r < copies.size(); ++r)
-        if (minutes.count(minutes[r]) > 1 && copies[r].kind != Restore::Kind::Saved)
-            texts[r] = copies[r].made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return texts;
-}
 
 // The question before a restore, with what could not be checked.
 QString withCaution(const QString &question, const QString &caution) {
@@ -76,14 +50,14 @@ void Frm_Restore::setFolderAnswer(std::function<QString()> answer) {
 }
 
 Frm_Restore::Frm_Restore(CurrentYear &year, QWidget *parent)
-    : QDialog(parent), year_(year), grid_Copies(new QTableWidget(this)) {
+    : QDialog(parent),
+      year_(year),
+      copies_(new CopiesModel(this)),
+      grid_Copies(new QTableView(this)) {
     setObjectName(QStringLiteral("Frm_Restore"));
     setWindowTitle(Title);
     grid_Copies->setObjectName(QStringLiteral("grid_Copies"));
-    grid_Copies->setColumnCount(6);
-    grid_Copies->setHorizontalHeaderLabels({QStringLiteral("年度"), QStringLiteral("作った日時"),
-                                            QStringLiteral("種類"), QStringLiteral("頭数"),
-                                            QStringLiteral("期末棚卸計"), QStringLiteral("備考")});
+    grid_Copies->setModel(copies_);
     grid_Copies->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_Copies->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_Copies->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -114,9 +88,9 @@ Frm_Restore::Frm_Restore(CurrentYear &year, QWidget *parent)
     connect(cmd_RestoreAll, &QPushButton::clicked, this, &Frm_Restore::cmd_RestoreAll_Click);
     connect(cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
     // Only a saved backup holds a whole farm's years to bring back at once.
-    connect(grid_Copies, &QTableWidget::itemSelectionChanged, this, [this] {
+    connect(grid_Copies->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const int r = chosen();
-        cmd_RestoreAll->setEnabled(r >= 0 && copies_[r].kind == Restore::Kind::Saved);
+        cmd_RestoreAll->setEnabled(r >= 0 && copies_->copies()[r].kind == Restore::Kind::Saved);
     });
 
     auto *layout = new QVBoxLayout(this);
@@ -134,31 +108,10 @@ Frm_Restore::Frm_Restore(CurrentYear &year, QWidget *parent)
 }
 
 void Frm_Restore::fill() {
-    copies_ = Restore::find(savedFolder_, Frm_Wk::closingOf);
-    made_ = madeTexts(copies_);
+    copies_->setCopies(Restore::find(savedFolder_, Frm_Wk::closingOf));
     cmd_RestoreAll->setEnabled(false);
-    grid_Copies->setRowCount(int(copies_.size()));
-    for (int r = 0; r < copies_.size(); ++r) {
-        const Restore::Copy &c = copies_[r];
-        const bool usable = c.problem.isEmpty();
-        const QStringList cells = {M_Cow::yearOfFileName(c.yearFile),
-                                   made_[r],
-                                   kindName(c.kind),
-                                   usable ? Amount::format(c.heads) : QString(),
-                                   usable && c.closing ? Amount::format(*c.closing) : QString(),
-                                   c.reason};
-        for (int col = 0; col < cells.size(); ++col) {
-            auto *item = new QTableWidgetItem(cells[col]);
-            if (col == 3 || col == 4) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            item->setToolTip(QDir::toNativeSeparators(c.path) +
-                             (usable ? QString() : QLatin1Char('\n') + c.problem));
-            // Greyed and not selectable: a copy that cannot be used is never restored.
-            if (!usable) item->setFlags(Qt::NoItemFlags);
-            grid_Copies->setItem(r, col, item);
-        }
-    }
-    for (int r = 0; r < copies_.size(); ++r) {
-        if (copies_[r].problem.isEmpty()) {
+    for (int r = 0; r < copies_->rowCount(); ++r) {
+        if (copies_->copies()[r].problem.isEmpty()) {
             grid_Copies->selectRow(r);
             break;
         }
@@ -174,8 +127,8 @@ void Frm_Restore::cmd_Folder_Click() {
 }
 
 int Frm_Restore::chosen() const {
-    const int r = grid_Copies->currentRow();
-    return r >= 0 && r < copies_.size() && copies_[r].problem.isEmpty() &&
+    const int r = grid_Copies->currentIndex().row();
+    return r >= 0 && r < copies_->rowCount() && copies_->copies()[r].problem.isEmpty() &&
                    grid_Copies->selectionModel()->isRowSelected(r, {})
                ? r
                : -1;
@@ -199,7 +152,7 @@ bool Frm_Restore::restoreCopy(const Restore::Copy &copy, QString *error) {
 void Frm_Restore::cmd_Restore_Click() {
     const int r = chosen();
     if (r < 0) return;
-    const Restore::Copy &c = copies_[r];
+    const Restore::Copy &c = copies_->copies()[r];
     QString now = QStringLiteral("（今はありません）");
     if (QFile::exists(c.yearFile)) {
         QString error;
@@ -211,7 +164,7 @@ void Frm_Restore::cmd_Restore_Click() {
     }
     if (!confirm(withCaution(QStringLiteral("%1%2を %3 の写し（子牛 %4 頭）に戻します。"
                                             "今のファイルはバックアップに残します。")
-                                 .arg(c.yearFile, now, made_[r], Amount::format(c.heads)),
+                                 .arg(c.yearFile, now, copies_->made(r), Amount::format(c.heads)),
                              c.caution)))
         return;
     QString error;
@@ -226,11 +179,12 @@ void Frm_Restore::cmd_Restore_Click() {
 
 void Frm_Restore::cmd_RestoreAll_Click() {
     const int r = chosen();
-    if (r < 0 || copies_[r].kind != Restore::Kind::Saved) return;
-    const QString folder = QFileInfo(copies_[r].path).absolutePath();
+    const QList<Restore::Copy> &copies = copies_->copies();
+    if (r < 0 || copies[r].kind != Restore::Kind::Saved) return;
+    const QString folder = QFileInfo(copies[r].path).absolutePath();
     QList<Restore::Copy> years;
     QStringList names, unusable;
-    for (const Restore::Copy &c : copies_) {
+    for (const Restore::Copy &c : copies) {
         if (c.kind != Restore::Kind::Saved || QFileInfo(c.path).absolutePath() != folder) continue;
         (c.problem.isEmpty() ? names : unusable) << c.yearFile;
         years << c;
@@ -250,11 +204,11 @@ void Frm_Restore::cmd_RestoreAll_Click() {
         return a.yearFile < b.yearFile;
     });
     names.sort();
-    if (!confirm(withCaution(
-            QStringLiteral("%1 の写し（%2 の %3 年度分）をすべて戻します。"
-                           "今のファイルはバックアップに残します。")
-                .arg(made_[r], names.join(QStringLiteral("、")), QString::number(names.size())),
-            copies_[r].caution)))
+    if (!confirm(withCaution(QStringLiteral("%1 の写し（%2 の %3 年度分）をすべて戻します。"
+                                            "今のファイルはバックアップに残します。")
+                                 .arg(copies_->made(r), names.join(QStringLiteral("、")),
+                                      QString::number(names.size())),
+                             copies[r].caution)))
         return;
     QStringList done;
     QString error;

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QList>
-#include <QStringList>
 #include <functional>
 
 #include "Restore.h"
 
+class CopiesModel;
 class CurrentYear;
-class QTableWidget;
+class QTableView;
 class QPushButton;
 
 // バックアップから戻す: the copies a year can be brought back from, newest first, the
@@ -40,8 +39,7 @@ class Frm_Restore : public QDialog {
 
     CurrentYear &year_;
     QString savedFolder_;
-    QList<Restore::Copy> copies_;
-    QStringList made_;  // each row's moment as it shows it
-    QTableWidget *grid_Copies;
+    CopiesModel *copies_;
+    QTableView *grid_Copies;
     QPushButton *cmd_RestoreAll;
 };
