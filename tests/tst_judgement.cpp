@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "Judgement.h"
-#include "SaleReport.h"
+#include "SaleSummary.h"
 
 using B = SoldHead::Hinsyu;
 using P = SoldHead::Saki;

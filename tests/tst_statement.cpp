@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include "MsgBox.h"
 #include "Statement.h"
 #include "TestYear.h"
 
@@ -19,7 +18,6 @@ Frm_Wk::Totals parsed(const QStringList &t) {
 class TestStatement : public QObject {
     Q_OBJECT
   private slots:
-    void initTestCase() { MsgBox::setHeadless(true); }
 
     void figures_data() {
         QTest::addColumn<QStringList>("texts");

@@ -1,7 +1,7 @@
 #include "CurrentYear.h"
 
 #include "M_Cow.h"
-#include "MsgBox.h"
+#include "MsgText.h"
 
 CurrentYear::CurrentYear(QObject *parent) : QObject(parent) {}
 
@@ -75,6 +75,6 @@ void CurrentYear::reread(const QList<Frm_Wk::Source> &sources) {
     if (!wk_) return;
     for (Frm_Wk::Source s : sources) {
         QString error;
-        if (!wk_->refresh({s}, &error)) MsgBox::show(nullptr, error);
+        if (!wk_->refresh({s}, &error)) MsgText::tell(error);
     }
 }

@@ -43,8 +43,8 @@ class CurrentYear : public QObject {
     // No year: the file is closed, so that it can be replaced; fileName() stays.
     void close();
 
-    // Reads the totals that depend on what changed; a source that cannot be read is
-    // said in a message box, and the others are still read.
+    // Reads the totals that depend on what changed; a source that cannot be read is told
+    // the farmer (MsgText::tell), and the others are still read.
     void follow(YearFile::Change what);
     // Reads these sources of the totals again, in this order, as follow() does: for a
     // window whose own rule re-reads them (the ledgers, as they close).
