@@ -53,7 +53,7 @@ std::shared_ptr<YearFile> openCopy(const Restore::Copy &c, std::optional<Snapsho
     *problem = beforeOpening(c);
     if (!problem->isEmpty()) return nullptr;
     auto file = YearFile::open(c.path, problem, true);
-    if (file) *counts = Snapshot::counts(*file, QStringLiteral("1"), problem);
+    if (file) *counts = Snapshot::counts(*file, problem);
     if (!file || !*counts) return nullptr;
     if (c.listed && (**counts)[0] != c.listed->heads) {
         *problem = QStringLiteral("%1 の子牛は %2 頭で、%3 の %4 頭と合いません。")

@@ -40,7 +40,7 @@ QString saveYear(const QString &name, const QString &folder, const SavedBackup::
     {
         const auto source = YearFile::open(name, &error, true);
         if (!source) return error;
-        const auto counts = Snapshot::counts(*source, QStringLiteral("1"), &error);
+        const auto counts = Snapshot::counts(*source, &error);
         if (!counts || !Snapshot::copy(*source, path, &error)) return error;
         MORIVA_CHECKPOINT("saved backup year copied");
         const auto copy = YearFile::open(path, &error, true);

@@ -54,13 +54,14 @@ QString Snapshot::unwritable(const QString &folder) {
     return {};
 }
 
-std::optional<Snapshot::Counts> Snapshot::counts(const YearFile &file, const QString &calves,
-                                                 QString *error) {
+std::optional<Snapshot::Counts> Snapshot::counts(const YearFile &file, QString *error,
+                                                 Calves calves) {
     QSqlQuery q(file.db());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT (SELECT count(*) FROM T_Cow WHERE %1), "
                                "(SELECT count(*) FROM T_Cost), (SELECT count(*) FROM T_Proseed)")
-                    .arg(calves)) ||
+                    .arg(calves == Calves::Carried ? QStringLiteral("Kimatu IS NOT 0")
+                                                   : QStringLiteral("1"))) ||
         !q.next()) {
         *error =
             MsgText::withDetail(QStringLiteral("%1 の件数を数えられません。").arg(file.fileName()),
@@ -78,7 +79,7 @@ QString Snapshot::check(const YearFile &copy, const Counts &expected) {
         return QStringLiteral("%1 の写しが壊れています。\n詳細：%2").arg(copy.fileName(), verdict);
     q.finish();
     QString error;
-    const auto found = counts(copy, QStringLiteral("1"), &error);
+    const auto found = counts(copy, &error);
     if (!found) return error;
     if (*found != expected)
         return QStringLiteral("%1 の写しの件数が元のファイルと合いません。").arg(copy.fileName());

@@ -13,10 +13,11 @@ class YearFile;
 // renamed to its final name. A copy of an open database is only ever made this way.
 namespace Snapshot {
 
-// The rows a copy must keep: the calves where calves holds ("1" for all), the expense
-// rows, the income rows.
+// The rows a copy must keep: the calves (all, or those a rollover carries: a closing
+// value that is not 0), the expense rows, the income rows.
 using Counts = std::array<qint64, 3>;
-std::optional<Counts> counts(const YearFile &file, const QString &calves, QString *error);
+enum class Calves { All, Carried };
+std::optional<Counts> counts(const YearFile &file, QString *error, Calves calves = Calves::All);
 
 // Reads a copy back before anything trusts it: SQLite's quick check, and the rows of the
 // file it was made from. "" when it holds, else why not.

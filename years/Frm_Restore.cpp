@@ -157,8 +157,7 @@ void Frm_Restore::cmd_Restore_Click() {
     if (QFile::exists(c.yearFile)) {
         QString error;
         const auto file = YearFile::open(c.yearFile, &error, true);
-        const auto counts =
-            file ? Snapshot::counts(*file, QStringLiteral("1"), &error) : std::nullopt;
+        const auto counts = file ? Snapshot::counts(*file, &error) : std::nullopt;
         now = counts ? QStringLiteral("（子牛 %1 頭）").arg(Amount::format((*counts)[0]))
                      : QStringLiteral("（読めません）");
     }

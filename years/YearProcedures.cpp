@@ -43,7 +43,7 @@ bool makeRolledOver(const QString &current, const QString &fileName, QString *wh
         // Read-only, so that nothing can change the old year's file.
         auto old = YearFile::open(current, why, true);
         if (!old) return false;
-        expected = Snapshot::counts(*old, QStringLiteral("Kimatu IS NOT 0"), why);
+        expected = Snapshot::counts(*old, why, Snapshot::Calves::Carried);
         if (!expected) return false;
         if ((*expected)[0] > MaxCalves) {
             *why = QStringLiteral("繰り越す子牛が %1 頭を超えています。")
@@ -68,7 +68,7 @@ bool makeRolledOver(const QString &current, const QString &fileName, QString *wh
         if (ok) MORIVA_CHECKPOINT("rollover: transformed");
         if (ok) {
             const QString problem = made->damage();
-            const auto found = Snapshot::counts(*made, QStringLiteral("1"), why);
+            const auto found = Snapshot::counts(*made, why);
             if (!problem.isEmpty())
                 *why = MsgText::withDetail(
                     QStringLiteral("作ったファイルの検査で異常が見つかりました。"), problem);
