@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "CurrentYear.h"
 #include "Frm_Main.h"
 #include "StartUp.h"
 #include "ViewTotals.h"
@@ -20,5 +21,7 @@ int main(int argc, char *argv[]) {
         std::printf("%s\n%ld\n", qPrintable(totalsOfWorkWindow()), peakKiB());
         QCoreApplication::exit(0);  // quit() would close the menu, which asks first
     });
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    benchYear().close();  // its connection must go before the application does
+    return result;
 }
