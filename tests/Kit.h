@@ -14,6 +14,9 @@
 
 #include "Fields.h"
 
+// The year most tests work on.
+inline const QString Y13 = QStringLiteral("cowdata13.mdb");
+
 // A fresh temporary folder made the working folder for one test, and left (then
 // removed) when the test is done.
 class WorkingFolder {

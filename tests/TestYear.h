@@ -23,7 +23,7 @@ inline void forgetYear() {
 // loaded into the work window; read back through a connection of the test's own.
 class TestYear {
   public:
-    explicit TestYear(const QString &name = QStringLiteral("cowdata13.mdb")) : name_(name) {
+    explicit TestYear(const QString &name = Y13) : name_(name) {
         QString error;
         if (!YearFiles::createFromTemplate(name, &error)) qFatal("%s", qPrintable(error));
         forgetYear();

@@ -73,12 +73,6 @@ const QString CowColumns = QStringLiteral(
     "SELECT No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, HiikuKingaku, "
     "Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow ORDER BY rowid");
 
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 }  // namespace
 
 class TstExchange : public QObject {
@@ -247,7 +241,7 @@ class TstExchange : public QObject {
                 "3,\"もも\n3\",うめ,2000/11/01,250000,250000,2001/05/20,3,売却,5,490380,0,"
                 "820000,2,0,1,1,2000/10/02\r\n");
         TestYear empty(QStringLiteral("cowdata14.mdb"));
-        writeFile(QStringLiteral("in.csv"), csv);
+        writeBytes(QStringLiteral("in.csv"), csv);
         onModal([](QWidget *preview) {
             QCOMPARE(preview->findChild<QLabel *>("lbl_Count")->text(),
                      QStringLiteral("読み込んだ子牛：3 頭"));
@@ -324,8 +318,8 @@ class TstExchange : public QObject {
         TestYear y;
         y.exec(QStringLiteral("INSERT INTO T_Cow (No, I_Date, Syori) VALUES (9, '2001-01-01', 2)"));
         const QByteArray before = y.bytes();
-        writeFile(QStringLiteral("bad.csv"),
-                  Header + "1,a,H13/4/1,\r\n9,b,H13/4/1,\r\n10,c,H13/2/29,\r\n");
+        writeBytes(QStringLiteral("bad.csv"),
+                   Header + "1,a,H13/4/1,\r\n9,b,H13/4/1,\r\n10,c,H13/2/29,\r\n");
         bool offered = true;
         onModal([&](QWidget *preview) {
             QAbstractItemModelTester tester(
@@ -345,7 +339,7 @@ class TstExchange : public QObject {
         QCOMPARE(y.bytes(), before);
 
         // A file that cannot be read at all says so and writes nothing.
-        writeFile(QStringLiteral("empty.csv"), QByteArray());
+        writeBytes(QStringLiteral("empty.csv"), QByteArray());
         QVERIFY(!CsvCommands::importFile(nullptr, theYear(), QStringLiteral("empty.csv")));
         QCOMPARE(MsgBox::shown().last().text,
                  QStringLiteral("empty.csv は取り込めません。\nファイルが空です。"));
@@ -484,8 +478,8 @@ class TstExchange : public QObject {
         QVERIFY(bytesOf(QStringLiteral("out2.csv")).contains("\r\n28,差引金額（5－27）,"));
 
         // A Shift_JIS file through the import entry lands in the open calf list.
-        writeFile(QStringLiteral("sjis.csv"),
-                  sjis(QStringLiteral("No,子牛名前,導入・種付年月日\r\n4,髙橋㈱,H13/4/1\r\n")));
+        writeBytes(QStringLiteral("sjis.csv"),
+                   sjis(QStringLiteral("No,子牛名前,導入・種付年月日\r\n4,髙橋㈱,H13/4/1\r\n")));
         main.cmd_Cow_Click();
         QTableView *grid = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets())

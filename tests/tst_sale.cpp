@@ -22,7 +22,6 @@
 
 namespace {
 
-const QString Y13 = QStringLiteral("cowdata13.mdb");
 const QString SaleFields = QStringLiteral(
     "SELECT No, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow "
     "WHERE No IN (1, 3, 4) ORDER BY rowid");

@@ -41,8 +41,6 @@
 
 namespace {
 
-const QString Y13 = QStringLiteral("cowdata13.mdb");
-
 // The folder's files but the lock the running start-up holds.
 QStringList files() {
     QStringList names = QDir::current().entryList(QDir::Files | QDir::Hidden, QDir::Name);

@@ -17,8 +17,6 @@
 
 namespace {
 
-const QString Y13 = QStringLiteral("cowdata13.mdb");
-
 // Changes the year file through a connection of its own, as another window would.
 void exec(const QStringList &statements) {
     QString error;

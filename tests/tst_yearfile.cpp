@@ -20,7 +20,6 @@
 
 namespace {
 
-const QString Y13 = QStringLiteral("cowdata13.mdb");
 using Rows = QList<QVariantList>;
 
 std::shared_ptr<YearFile> newYear(const QStringList &statements = {}) {

@@ -34,7 +34,6 @@
 
 namespace {
 
-const QString Y13 = QStringLiteral("cowdata13.mdb");
 const QString Y14 = QStringLiteral("cowdata14.mdb");
 
 // Every file of the working folder with its bytes, so "nothing changed" is one compare.
