@@ -106,6 +106,13 @@ inline QList<QVariantList> sqlRows(const QString &file, const QStringList &state
     return TestDb(file).rows(statements, error);
 }
 
+// Set-up that did not happen would make every later check meaningless: a failure ends the run.
+inline void sqlExec(const QString &file, const QStringList &statements) {
+    QString error;
+    sqlRows(file, statements, &error);
+    if (!error.isEmpty()) qFatal("%s: %s", qPrintable(file), qPrintable(error));
+}
+
 // Every cell of a query's result as text, NULL as "NULL", cells joined by "|", rows by
 // ";"; "error: " and the error when the query fails.
 inline QString sqlText(const QString &file, const QString &sql) {
@@ -125,7 +132,5 @@ inline void makeVersion1(const QString &file) {
     QStringList steps;
     for (const Fields::Field &f : Fields::cow())
         if (f.since > 1) steps << QStringLiteral("ALTER TABLE T_Cow DROP COLUMN %1").arg(f.name);
-    QString error;
-    sqlRows(file, steps << QStringLiteral("PRAGMA user_version = 1"), &error);
-    if (!error.isEmpty()) qFatal("%s", qPrintable(error));
+    sqlExec(file, steps << QStringLiteral("PRAGMA user_version = 1"));
 }

@@ -20,15 +20,21 @@ inline void forgetYear() {
 }
 
 // A fresh working folder holding one year file made from the template, current and
-// loaded into the work window; read back through a connection of the test's own.
+// loaded into the work window; read back through a connection of the test's own. A test
+// that changes the file before the program first reads it asks for it only made; one of
+// the first start, for an empty folder.
 class TestYear {
   public:
-    explicit TestYear(const QString &name = Y13) : name_(name) {
+    enum class Start { Opened, Made, Empty };
+    explicit TestYear(const QString &name = Y13, Start start = Start::Opened) : name_(name) {
         QString error;
-        if (!YearFiles::createFromTemplate(name, &error)) qFatal("%s", qPrintable(error));
+        if (start != Start::Empty && !YearFiles::createFromTemplate(name, &error))
+            qFatal("%s", qPrintable(error));
         forgetYear();
-        if (!theYear().open(name, &error)) qFatal("%s", qPrintable(error));
+        if (start == Start::Opened && !theYear().open(name, &error))
+            qFatal("%s", qPrintable(error));
     }
+    explicit TestYear(Start start) : TestYear(Y13, start) {}
     ~TestYear() { forgetYear(); }
 
     QList<QVariantList> rows(const QString &sql) const {

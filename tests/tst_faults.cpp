@@ -219,13 +219,6 @@ struct Counts {
 };
 Counts counts;
 
-void sql(const QString &file, const QStringList &statements) {
-    TestDb test(file);
-    if (!test.db().isOpen()) qFatal("cannot open %s", qPrintable(file));
-    for (const QString &s : statements)
-        if (!QSqlQuery(test.db()).exec(s)) qFatal("%s", qPrintable(s));
-}
-
 // Leaves the file as a crash in the middle of a large change leaves it: changed pages
 // already in the file and a valid journal beside it. A small cache makes SQLite write
 // pages before the commit; the pair is copied while the transaction is open.
@@ -322,10 +315,11 @@ class TstFaults : public QObject {
         QDir::setCurrent(fixture_);
         QString error;
         QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
-        QVERIFY(YearFiles::createFromTemplate("cowdata13.mdb", &error));
-        sql("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name, Kisyu, Kimatu, Syori, Hiikutuki) "
-                              "VALUES (1, 'まえ', 400000, 500, 2, 12)"});
-        sql("cowdata13.mdb",
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        sqlExec("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name, Kisyu, Kimatu, Syori, Hiikutuki) "
+                                  "VALUES (1, 'まえ', 400000, 500, 2, 12)"});
+        sqlExec(
+            Y13,
             {"BEGIN",
              "INSERT INTO T_Cow (No, Name, I_Date, I_Kingaku, Syori, Hiikutuki, Kimatu) "
              "VALUES (1, 'A', '2001-03-01', 300000, 1, 10, 500)",
@@ -345,7 +339,7 @@ class TstFaults : public QObject {
         stick_ = root_.filePath(QStringLiteral("stick"));
         copyFolder(fixture_, later);
         QDir().mkpath(stick_);
-        sql(later + "/cowdata13.mdb", {"INSERT INTO T_Cow (No, Name) VALUES (4, 'D')"});
+        sqlExec(later + "/" + Y13, {"INSERT INTO T_Cow (No, Name) VALUES (4, 'D')"});
         QCOMPARE(drive(later, {QStringLiteral("savebackup"), stick_}).code, 0);
     }
 

@@ -1,36 +1,18 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QtTest>
 #include <memory>
 
 #include "Frm_Cost.h"
 #include "Frm_Proseed.h"
 #include "Frm_Wk.h"
-#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
-#include "TestYear.h"
-#include "YearFiles.h"
+#include "WindowTest.h"
 
 namespace {
-
-// Runs one statement on a connection of its own; gives the first column of the first row
-// ("NULL" when null, "" when there is no row), or the error.
-QString sql(const QString &statement, const QString &file = theYear().fileName()) {
-    QString error;
-    const QList<QVariantList> rows = sqlRows(file, {statement}, &error);
-    if (!error.isEmpty()) return QStringLiteral("error: ") + error;
-    if (rows.isEmpty()) return {};
-    return rows[0].value(0).isNull() ? QStringLiteral("NULL") : rows[0].value(0).toString();
-}
-QByteArray bytes() {
-    return bytesOf(theYear().fileName());
-}
 
 QLineEdit *edit(QWidget *w, const QString &name) {
     return w->findChild<QLineEdit *>(name);
@@ -76,7 +58,7 @@ QString focused() {
 
 class TstLedgers : public QObject {
     Q_OBJECT
-    std::unique_ptr<WorkingFolder> dir_;
+    std::unique_ptr<WindowTest> year_;
     QList<QPointer<QWidget>> windows_;
 
     QWidget *open(const QString &form, bool activated = true) {
@@ -89,24 +71,16 @@ class TstLedgers : public QObject {
     }
     // Writes behind the work window's back, then lets it read the change.
     void seed(const QString &statement) {
-        QCOMPARE(sql(statement), QString());
+        QCOMPARE(year_->text(statement), QString());
         theYear().follow(YearFile::Change::All);
     }
 
   private slots:
-    void init() {
-        dir_ = std::make_unique<WorkingFolder>();
-        QString error;
-        QVERIFY2(YearFiles::createFromTemplate("cowdata13.mdb", &error), qPrintable(error));
-        QVERIFY2(theYear().open("cowdata13.mdb", &error), qPrintable(error));
-        MsgBox::setHeadless(true);
-        MsgBox::clearShown();
-    }
+    void init() { year_ = std::make_unique<WindowTest>(); }
     void cleanup() {
         for (QWidget *w : std::as_const(windows_)) delete w;
         windows_.clear();
-        theYear().close();
-        dir_.reset();
+        year_.reset();
     }
 
     void saveAddsTheRecordThenEditsIt_data() {
@@ -129,8 +103,9 @@ class TstLedgers : public QObject {
             typeJapanese(w, "t_Etc1_Name", name);
             clickSet(w);
             QVERIFY(!w->isVisible());
-            QCOMPARE(sql("SELECT count(*) || ' ' || quote(Zatu) || Etc1_Name FROM " + table),
-                     "1 " + stored + name);
+            QCOMPARE(
+                year_->text("SELECT count(*) || ' ' || quote(Zatu) || Etc1_Name FROM " + table),
+                "1 " + stored + name);
             w = open(form);
             QCOMPARE(edit(w, "t_Zatu")->text(), shown);
             QCOMPARE(edit(w, "t_Etc1_Name")->text(), name);
@@ -153,7 +128,7 @@ class TstLedgers : public QObject {
         QWidget *w = open("Frm_Cost");
         QCOMPARE(edit(w, "t_Nidukuri")->text(), shown);
         clickSet(w);
-        QCOMPARE(sql("SELECT Nidukuri FROM T_Cost"), stored);
+        QCOMPARE(year_->text("SELECT Nidukuri FROM T_Cost"), stored);
         QCOMPARE(MsgBox::shown().size(), stored == "1000" ? 1 : 0);
     }
 
@@ -223,7 +198,7 @@ class TstLedgers : public QObject {
         QFETCH(QString, name);
         QFETCH(QString, named);
         QWidget *w = open(form);
-        const QByteArray before = bytes();
+        const QByteArray before = year_->bytes();
         type(w, "t_Zatu", "500");
         if (!name.isEmpty()) typeJapanese(w, field + "_Name", name);
         type(w, field, typed);
@@ -235,13 +210,13 @@ class TstLedgers : public QObject {
         QCOMPARE(focused(), field);
         QCOMPARE(edit(w, field)->text(), typed);
         QCOMPARE(edit(w, "t_Zatu")->text(), QStringLiteral("500"));
-        QCOMPARE(bytes(), before);
+        QCOMPARE(year_->bytes(), before);
     }
 
     void clickPlacesTheCaretKeysSelectTheField() {
         seed("INSERT INTO T_Cost (Sozei, Mototiku) VALUES (1000, 5000)");
         QWidget *w = open("Frm_Cost");
-        const QByteArray before = bytes();
+        const QByteArray before = year_->bytes();
         // A click after the shown 5,000 adds to it; the slip is refused, not stored as
         // 50,007,777.
         QLineEdit *moto = edit(w, "t_Mototiku");
@@ -251,7 +226,7 @@ class TstLedgers : public QObject {
         clickSet(w);
         QCOMPARE(MsgBox::shown().size(), 1);
         QVERIFY(MsgBox::shown().first().text.contains(QStringLiteral("「素畜費」")));
-        QCOMPARE(bytes(), before);
+        QCOMPARE(year_->bytes(), before);
         // Up and Enter select the field they reach: typing replaces it.
         QTest::keyClick(moto, Qt::Key_Up);
         QTest::keyClicks(QApplication::focusWidget(), "2000");
@@ -260,20 +235,21 @@ class TstLedgers : public QObject {
         QCOMPARE(edit(w, "t_Sozei")->text(), QStringLiteral("2000"));
         QCOMPARE(moto->text(), QStringLiteral("7777"));
         clickSet(w);
-        QCOMPARE(sql("SELECT Sozei || ' ' || Mototiku FROM T_Cost"), QStringLiteral("2000 7777"));
+        QCOMPARE(year_->text("SELECT Sozei || ' ' || Mototiku FROM T_Cost"),
+                 QStringLiteral("2000 7777"));
     }
 
     void failedWriteKeepsTheWindowAndAddsNoSecondRecord() {
         seed("INSERT INTO T_Cost (Sozei) VALUES (1)");
         QWidget *w = open("Frm_Cost");
-        QCOMPARE(sql("DELETE FROM T_Cost"), QString());
+        QCOMPARE(year_->text("DELETE FROM T_Cost"), QString());
         type(w, "t_Sozei", "2");
         clickSet(w);
         QCOMPARE(MsgBox::shown().size(), 1);
         QVERIFY(w->isVisible());
         QCOMPARE(edit(w, "t_Sozei")->text(), QStringLiteral("2"));
         clickSet(w);
-        QCOMPARE(sql("SELECT count(*) || ' ' || Sozei FROM T_Cost"), QStringLiteral("1 2"));
+        QCOMPARE(year_->text("SELECT count(*) || ' ' || Sozei FROM T_Cost"), QStringLiteral("1 2"));
     }
 
     void closingDiscardsTypingAndRereadsTotals_data() {
@@ -286,12 +262,12 @@ class TstLedgers : public QObject {
         const QString table = form == "Frm_Cost" ? "T_Cost" : "T_Proseed";
         seed("INSERT INTO " + table + " (Zatu, Etc1_Name) VALUES (1, 'a')");
         QWidget *w = open(form);
-        QCOMPARE(sql("UPDATE " + table + " SET Zatu = 777"), QString());
-        const QByteArray before = bytes();
+        QCOMPARE(year_->text("UPDATE " + table + " SET Zatu = 777"), QString());
+        const QByteArray before = year_->bytes();
         type(w, "t_Zatu", "5");
         typeJapanese(w, "t_Etc1_Name", QStringLiteral("雑"));
         w->close();
-        QCOMPARE(bytes(), before);
+        QCOMPARE(year_->bytes(), before);
         Frm_Wk *wk = theYear().wk();
         QCOMPARE(form == "Frm_Cost" ? wk->t_Keihi : wk->t_Syuunyuu, QStringLiteral("777"));
     }
@@ -332,7 +308,7 @@ class TstLedgers : public QObject {
         w->findChild<QPushButton *>("cmd_Set")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!w->isVisible());
-        QCOMPARE(sql("SELECT " + order.first().mid(2) + " FROM T_" + form.mid(4)),
+        QCOMPARE(year_->text("SELECT " + order.first().mid(2) + " FROM T_" + form.mid(4)),
                  QStringLiteral("7"));
     }
 

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
@@ -18,38 +17,29 @@
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
 #include "Help.h"
-#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
-#include "TestYear.h"
+#include "WindowTest.h"
 #include "YearFiles.h"
 
 class TstMainMenu : public QObject {
     Q_OBJECT
-    std::unique_ptr<WorkingFolder> dir_;
+    std::unique_ptr<WindowTest> year_;
     std::unique_ptr<Frm_Main> main_;
     QPushButton *button(const QString &name) const { return main_->findChild<QPushButton *>(name); }
 
   private slots:
-    void initTestCase() {
-        MsgBox::setHeadless(true);
-        QStandardPaths::setTestModeEnabled(true);
-    }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() {
-        dir_ = std::make_unique<WorkingFolder>();
-        MsgBox::clearShown();
-        QString error;
-        QVERIFY2(YearFiles::createFromTemplate("cowdata13.mdb", &error), qPrintable(error));
-        QVERIFY2(theYear().open("cowdata13.mdb", &error), qPrintable(error));
+        year_ = std::make_unique<WindowTest>();
         main_ = std::make_unique<Frm_Main>(theYear());
         main_->show();
         QVERIFY(QTest::qWaitForWindowActive(main_.get()));
     }
     void cleanup() {
         main_.reset();
-        theYear().close();
-        dir_.reset();
+        year_.reset();
     }
 
     void buttons_data() {

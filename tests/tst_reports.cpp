@@ -455,7 +455,7 @@ class TstReports : public QObject {
         year.exec("INSERT INTO T_Proseed (Hanbai) VALUES (2000000000)");
         for (const QString &sql : change) year.exec(sql);
         // As if this run had written it: the year files' open refuses a view not ours.
-        YearFile::writtenWhole(QStringLiteral("cowdata13.mdb"));
+        YearFile::writtenWhole(Y13);
         theYear().follow(YearFile::Change::All);
 
         Frm_Print::setFolderAnswer([&] { return year.path(); });
@@ -656,7 +656,7 @@ class TstReports : public QObject {
         year.exec(
             "CREATE VIEW Q_Cost_Tesuu AS SELECT Nidukuri FROM T_Cost "
             "WHERE abs(-9223372036854775808)");
-        YearFile::writtenWhole(QStringLiteral("cowdata13.mdb"));  // past the open's check
+        YearFile::writtenWhole(Y13);  // past the open's check
         MsgBox::clearShown();
         w = openPrint();
         QTRY_VERIFY(!w);

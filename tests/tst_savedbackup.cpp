@@ -170,7 +170,7 @@ class TstSavedBackup : public QObject {
         QFETCH(QString, copy);
         TestYear y;
         y.exec("INSERT INTO T_Cow (No, Name) VALUES (1, 'あ')");
-        const QString saved = tables("cowdata13.mdb");
+        const QString saved = tables(Y13);
         QString error;
         QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
         sqlRows("cowdata12.mdb", {"INSERT INTO T_Cow (No, Name) VALUES (7, 'まえ')"});
@@ -182,7 +182,7 @@ class TstSavedBackup : public QObject {
         Frm_Restore::setFolderAnswer([&] { return stick.path(); });
         SaveBackup::run(nullptr);
         y.exec("DELETE FROM T_Cow");
-        const QString changed = tables("cowdata13.mdb");
+        const QString changed = tables(Y13);
         std::unique_ptr<WorkingFolder> newPc;
         if (copy == "new PC" || whole) newPc = std::make_unique<WorkingFolder>();
         if (copy == "whole refused") QDir().mkdir("cowdata13.mdb.tmp");  // no file can go there
@@ -191,13 +191,13 @@ class TstSavedBackup : public QObject {
             "/cowdata13.mdb");
         if (copy == "damaged") writeBytes(onStick, QByteArray(4096, 'x'));
         if (copy == "newer") sqlRows(onStick, {"PRAGMA user_version = 99"});
-        if (copy == "over damaged") writeBytes("cowdata13.mdb", QByteArray(4096, 'x'));
-        const QByteArray before = bytesOf("cowdata13.mdb");
+        if (copy == "over damaged") writeBytes(Y13, QByteArray(4096, 'x'));
+        const QByteArray before = bytesOf(Y13);
         MsgBox::clearShown();
         const auto release = [] { theYear().close(); };
         QList<Restore::Copy> found = Restore::find(stick.path(), {});
         QCOMPARE(found.size(), 2);
-        found.removeIf([](const Restore::Copy &c) { return c.yearFile != "cowdata13.mdb"; });
+        found.removeIf([](const Restore::Copy &c) { return c.yearFile != Y13; });
         if (whole) {
             Frm_Restore w(theYear());
             w.show();
@@ -214,10 +214,10 @@ class TstSavedBackup : public QObject {
                              shownBoxes().endsWith("戻した年度：cowdata12.mdb"),
                          qPrintable(shownBoxes()));
                 QCOMPARE(tables("cowdata12.mdb"), saved12);
-                QVERIFY(!QFile::exists("cowdata13.mdb"));
+                QVERIFY(!QFile::exists(Y13));
                 return;
             }
-            QCOMPARE(tables("cowdata12.mdb") + tables("cowdata13.mdb"), saved12 + saved);
+            QCOMPARE(tables("cowdata12.mdb") + tables(Y13), saved12 + saved);
             QCOMPARE(bytesOf("cowdb.inf"), "cowdata12.mdb");
             QCOMPARE(theYear().fileName(), "cowdata12.mdb");
             theYear().close();  // Windows removes no folder with a file open in it
@@ -244,11 +244,11 @@ class TstSavedBackup : public QObject {
         }
         if (copy == "damaged" || copy == "newer") {
             QVERIFY(!found[0].problem.isEmpty());
-            QCOMPARE(bytesOf("cowdata13.mdb"), before);
+            QCOMPARE(bytesOf(Y13), before);
             QCOMPARE(QFile::exists("cowdata13.mdb.tmp"), false);
             return;
         }
-        QCOMPARE(tables("cowdata13.mdb"), saved);
+        QCOMPARE(tables(Y13), saved);
         if (copy == "over damaged")  // kept, never deleted
             QCOMPARE(bytesOf("backup/" + QDir("backup").entryList({"*_damaged_*"}).value(0)),
                      before);
@@ -256,7 +256,7 @@ class TstSavedBackup : public QObject {
         found = Restore::find({}, {});
         QCOMPARE(found[0].kind, Restore::Kind::BeforeRestore);
         QVERIFY2(Restore::restore(found[0], release, &error), qPrintable(error));
-        QCOMPARE(tables("cowdata13.mdb"), changed);
+        QCOMPARE(tables(Y13), changed);
     }
 
     // A saved copy is offered only while it holds what its folder's list says was saved,
@@ -298,7 +298,7 @@ class TstSavedBackup : public QObject {
         const QString list = folder + "/目録.txt", theirs = stick.filePath("よそ.mdb");
         const QString copy = change == "link backup" ? "backup/cowdata13_0001_2001-12-28_153000.mdb"
                                                      : folder + "/cowdata13.mdb";
-        QVERIFY(QFile::copy("cowdata13.mdb", theirs) && QDir().mkpath("backup"));
+        QVERIFY(QFile::copy(Y13, theirs) && QDir().mkpath("backup"));
         sqlRows(theirs, {"UPDATE T_Cow SET Name = 'よそ'"});  // another farm's calf
         y.exec("DELETE FROM T_Cow");
         const auto rename = [&] { writeBytes(copy, bytesOf(copy).replace("あ", "い")); };
@@ -363,12 +363,12 @@ class TstSavedBackup : public QObject {
         QString error;
         for (int n = 0; n < Backup::Generations; ++n)  // as many days as are kept
             QVERIFY(Backup::make(*theYear().wk()->file(), &error));
-        const QStringList days = Backup::of("cowdata13.mdb");
+        const QStringList days = Backup::of(Y13);
         QStringList had;  // each state the farmer left the year in before a restore
         for (int n = 0; n < restores; ++n) {
             if (n == 0 || changes) {
                 y.exec(QStringLiteral("INSERT INTO T_Cow (No) VALUES (%1)").arg(n));
-                had << tables("cowdata13.mdb");
+                had << tables(Y13);
             }
             // The saved copy: made first, it is the last listed.
             // The work window lets the file go, as the window's restore does: Windows
@@ -380,7 +380,7 @@ class TstSavedBackup : public QObject {
             QVERIFY2(theYear().reopen(&error), qPrintable(error));
         }
         for (const QString &day : days)  // a change ends the run: the copies age as ever then
-            QVERIFY2(changes || Backup::of("cowdata13.mdb").contains(day), qPrintable(day));
+            QVERIFY2(changes || Backup::of(Y13).contains(day), qPrintable(day));
         QStringList kept;
         for (const Restore::Copy &c : Restore::find({}, {}))
             if (c.kind == Restore::Kind::BeforeRestore) kept << tables(c.path);

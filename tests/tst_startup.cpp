@@ -19,7 +19,6 @@
 #include "Frm_Init.h"
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
-#include "Kit.h"
 #include "LongFolder.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
@@ -29,7 +28,7 @@
 #include "QtJapanese.h"
 #include "SaleData.h"
 #include "StartUp.h"
-#include "TestYear.h"
+#include "WindowTest.h"
 #include "YearFiles.h"
 
 #ifdef Q_OS_UNIX
@@ -48,24 +47,11 @@ QStringList files() {
     return names;
 }
 
-// The first column of a query, through a connection of the test's own.
-QString query(const QString &sql, const QString &file = Y13) {
-    return sqlRows(file, {sql}).value(0).value(0).toString();
-}
-
-// Runs statements on a file through a connection of the test's own.
-void execAll(const QString &file, const QStringList &statements) {
-    TestDb test(file);
-    QVERIFY(test.db().transaction());
-    for (const QString &sql : statements) QVERIFY2(QSqlQuery(test.db()).exec(sql), qPrintable(sql));
-    QVERIFY(test.db().commit());
-}
-
 // Overwrites bytes of T_Cow's first page, at an offset into that page.
 void damageCalfPage(int offset, const QByteArray &bytes) {
-    const qint64 page = query("PRAGMA page_size").toLongLong();
+    const qint64 page = sqlText(Y13, "PRAGMA page_size").toLongLong();
     const qint64 root =
-        query("SELECT rootpage FROM sqlite_master WHERE name = 'T_Cow'").toLongLong();
+        sqlText(Y13, "SELECT rootpage FROM sqlite_master WHERE name = 'T_Cow'").toLongLong();
     QFile f(Y13);
     QVERIFY(root > 1 && f.open(QIODevice::ReadWrite) && f.seek((root - 1) * page + offset));
     QVERIFY(f.write(bytes) == bytes.size());
@@ -119,19 +105,14 @@ QString message() {
 
 class TstStartUp : public QObject {
     Q_OBJECT
-    std::unique_ptr<WorkingFolder> dir_;
+    std::unique_ptr<WindowTest> year_;
 
   private slots:
-    void initTestCase() { MsgBox::setHeadless(true); }
-    void init() {
-        dir_ = std::make_unique<WorkingFolder>();
-        forgetYear();
-        MsgBox::clearShown();
-    }
+    void init() { year_ = std::make_unique<WindowTest>(TestYear::Start::Empty); }
     void cleanup() {
         theYear().close();
         releaseWorkingFolder();
-        dir_.reset();
+        year_.reset();
     }
 
     void firstRun_data() {
@@ -162,9 +143,9 @@ class TstStartUp : public QObject {
         QCOMPARE(MsgBox::shown().size(), 0);
         QCOMPARE(files(), (QStringList{Y13, PointerFile::Name}));
         QCOMPARE(bytesOf(PointerFile::Name), Y13.toLatin1());
-        QCOMPARE(query("SELECT group_concat(type) FROM (SELECT type FROM sqlite_master "
-                       "WHERE type IN ('table', 'view') ORDER BY type)",
-                       Y13),
+        QCOMPARE(sqlText(Y13,
+                         "SELECT group_concat(type) FROM (SELECT type FROM sqlite_master "
+                         "WHERE type IN ('table', 'view') ORDER BY type)"),
                  "table,table,table,view,view,view,view,view,view,view,view");
         QCOMPARE(theYear().wk()->t_Nendo, year);
 
@@ -226,7 +207,7 @@ class TstStartUp : public QObject {
     // A folder that takes no file is refused once, naming it and the way out, before
     // the setup could ask for a year it cannot make.
     void unwritableFolderRefused() {
-        QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions(year_->path(), QFile::ReadOwner | QFile::ExeOwner);
         // Permissions do not bind root; sysfs refuses new files to anyone.
         if (QFile probe("probe"); probe.open(QIODevice::WriteOnly)) {
             probe.remove();
@@ -244,7 +225,8 @@ class TstStartUp : public QObject {
         QVERIFY2(message().contains(folder) && message().contains(QStringLiteral("移してから")),
                  qPrintable(message()));
         QVERIFY(!QFile::exists(PointerFile::Name) && !QFile::exists(Y13));
-        QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(year_->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // A year file of the first version where nothing can be written is opened to be read,
@@ -265,7 +247,7 @@ class TstStartUp : public QObject {
             QSKIP("permissions do not bind root: tst_faults tries a read-only mount as root");
         QString error;
         QVERIFY(YearFiles::createFromTemplate(Y13, &error));
-        execAll(Y13, {"INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori) "
+        sqlExec(Y13, {"INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori) "
                       "VALUES (1, 'はな', '2000-04-01', '2001-06-01', 3)"});
         makeVersion1(Y13);
         writeBytes(PointerFile::Name, Y13.toLatin1());
@@ -277,13 +259,13 @@ class TstStartUp : public QObject {
         const auto lift = qScopeGuard([&] {
             ::setrlimit(RLIMIT_FSIZE, &size);
             std::signal(SIGXFSZ, signal);
-            QFile::setPermissions(dir_->path(),
+            QFile::setPermissions(year_->path(),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         });
         const rlimit onePage{4096, size.rlim_max};
         QVERIFY(fault == "full"
                     ? ::setrlimit(RLIMIT_FSIZE, &onePage) == 0
-                    : QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner));
+                    : QFile::setPermissions(year_->path(), QFile::ReadOwner | QFile::ExeOwner));
         Modals modals([](QDialog *) {});
         QVERIFY(StartUp(theYear()));
         QCOMPARE(modals.seen, QStringList());
@@ -418,18 +400,18 @@ class TstStartUp : public QObject {
         QTest::newRow("empty") << F([] { QFile(Y13).resize(0); });
         QTest::newRow("not SQLite") << F([] { writeBytes(Y13, "H13 子牛台帳\r\n"); });
         QTest::newRow("truncated") << F([] { QFile(Y13).resize(QFile(Y13).size() / 2 + 100); });
-        QTest::newRow("missing a table") << F([] { execAll(Y13, {"DROP TABLE T_Proseed"}); });
+        QTest::newRow("missing a table") << F([] { sqlExec(Y13, {"DROP TABLE T_Proseed"}); });
         QTest::newRow("a query that cannot be read") << F([] {
-            execAll(Y13, {"DROP VIEW Q_Cost_Ikusei",
+            sqlExec(Y13, {"DROP VIEW Q_Cost_Ikusei",
                           "CREATE VIEW Q_Cost_Ikusei AS SELECT Ikusei FROM T_Gone"});
         });
         QTest::newRow("another program's database") << F([] {
             QFile::remove(Y13);
-            execAll(Y13, {"CREATE TABLE T_Cow (No)", "CREATE TABLE T_Cost (x)",
+            sqlExec(Y13, {"CREATE TABLE T_Cow (No)", "CREATE TABLE T_Cost (x)",
                           "CREATE TABLE T_Proseed (x)"});
         });
         QTest::newRow("a trigger of someone else's") << F([] {
-            execAll(Y13, {"CREATE TRIGGER wipe AFTER UPDATE ON T_Proseed BEGIN "
+            sqlExec(Y13, {"CREATE TRIGGER wipe AFTER UPDATE ON T_Proseed BEGIN "
                           "DELETE FROM T_Cow; DELETE FROM T_Cost; END"});
         });
         QTest::newRow("calf page: cell pointer out of the page")
@@ -446,7 +428,7 @@ class TstStartUp : public QObject {
             calves << QStringLiteral(
                           "INSERT INTO T_Cow (No, Name, Kisyu) VALUES (%1, 'はな', %1 * 1000)")
                           .arg(no);
-        execAll(Y13, calves);
+        sqlExec(Y13, calves);
         damage();
         writeBytes(PointerFile::Name, Y13.toLatin1());
         const QByteArray before = bytesOf(Y13);
@@ -487,7 +469,7 @@ class TstStartUp : public QObject {
         QFETCH(QString, unit);
         const qsizetype longestName = QStringLiteral("/cowdata99.mdb.tmp").size();
         const QString folder =
-            longFolder(dir_->path(), PathLimit::maxBytes() - longestName + over, unit);
+            longFolder(year_->path(), PathLimit::maxBytes() - longestName + over, unit);
         QVERIFY(!folder.isEmpty() && QDir::setCurrent(folder));
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
         const bool started = bool(StartUp(theYear()));
@@ -541,7 +523,7 @@ class TstStartUp : public QObject {
             calves << QStringLiteral("INSERT INTO T_Cow (No, Name) VALUES (%1, '%2')")
                           .arg(no)
                           .arg(QString(250, QLatin1Char('x')));
-        execAll(Y13, calves);
+        sqlExec(Y13, calves);
         // A small cache makes SQLite write the changed pages into the file before the
         // commit; copying the file and its journal then is the state a crash leaves.
         QDir().mkdir("crashed");
@@ -561,8 +543,8 @@ class TstStartUp : public QObject {
 
         QVERIFY(StartUp(theYear()));
         QCOMPARE(MsgBox::shown().size(), 0);
-        QCOMPARE(query("SELECT count(*) FROM T_Cow WHERE Name = 'changed'"), "0");
-        QCOMPARE(query("PRAGMA integrity_check"), "ok");
+        QCOMPARE(sqlText(Y13, "SELECT count(*) FROM T_Cow WHERE Name = 'changed'"), "0");
+        QCOMPARE(sqlText(Y13, "PRAGMA integrity_check"), "ok");
         QVERIFY(!QFile::exists(Y13 + "-journal"));
     }
 
@@ -586,10 +568,10 @@ class TstStartUp : public QObject {
     void setupKeepsExistingYearFile() {
         QString error;
         QVERIFY(YearFiles::createFromTemplate(Y13, &error));
-        execAll(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
+        sqlExec(Y13, {"INSERT INTO T_Cow (Name) VALUES ('はな')"});
         Modals modals([](QDialog *init) { enterYear(init, QStringLiteral("13")); });
         QVERIFY(StartUp(theYear()));
-        QCOMPARE(query("SELECT group_concat(Name) FROM T_Cow"), QStringLiteral("はな"));
+        QCOMPARE(sqlText(Y13, "SELECT group_concat(Name) FROM T_Cow"), QStringLiteral("はな"));
         QCOMPARE(bytesOf(PointerFile::Name), QByteArray("cowdata13.mdb"));
     }
 
@@ -637,7 +619,7 @@ class TstStartUp : public QObject {
         QFETCH(QString, documents);
         QFETCH(QString, folder);
         QFETCH(QStringList, message);
-        const QString home = dir_->path() + QStringLiteral("/home");
+        const QString home = year_->path() + QStringLiteral("/home");
         const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("HOME", home.toUtf8());
         qunsetenv("XDG_CONFIG_HOME");
@@ -662,7 +644,7 @@ class TstStartUp : public QObject {
         QString error, usage, opened;
         const bool entered = EnterWorkingFolder(arguments, &error, &usage, &opened);
         const QString now = QDir::currentPath();
-        QDir::setCurrent(dir_->path());
+        QDir::setCurrent(year_->path());
         qputenv("HOME", oldHome);
 #ifdef Q_OS_WIN
         shell.setValue(QStringLiteral("Personal"), oldDocuments);
@@ -676,7 +658,7 @@ class TstStartUp : public QObject {
         for (const QString &text : message) QVERIFY2(said.contains(text), qPrintable(said));
         // Qt's own English texts stay out of what the farmer reads.
         QVERIFY2(!said.contains(QRegularExpression("[A-Za-z]{3,} [a-z]{3,}")), qPrintable(said));
-        QCOMPARE(now, folder.isEmpty() ? dir_->path() : dir_->path() + u'/' + folder);
+        QCOMPARE(now, folder.isEmpty() ? year_->path() : year_->path() + u'/' + folder);
         QCOMPARE(opened, QTest::currentDataTag() == QByteArray("a year file to open") ? Y13 : "");
     }
 
@@ -711,7 +693,7 @@ class TstStartUp : public QObject {
     // language and whether or not the system has Qt's translations.
     void qtDialogsInJapanese() {
         QVERIFY(InstallQtJapanese());
-        QFileDialog dialog(nullptr, QString(), dir_->path());
+        QFileDialog dialog(nullptr, QString(), year_->path());
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.show();

@@ -1,28 +1,17 @@
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 #include "DataSource.h"
 #include "Frm_Wk.h"
-#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
-#include "TestYear.h"
+#include "WindowTest.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 
 namespace {
-
-// Changes the year file through a connection of its own, as another window would.
-void exec(const QStringList &statements) {
-    QString error;
-    sqlRows(Y13, statements, &error);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-}
 
 // Every field, in a fixed order, to compare all of them at once.
 QStringList fields(const Frm_Wk &w) {
@@ -35,20 +24,11 @@ QStringList fields(const Frm_Wk &w) {
 
 class TstWorkWindow : public QObject {
     Q_OBJECT
-    std::unique_ptr<WorkingFolder> dir_;
+    std::unique_ptr<WindowTest> year_;
 
   private slots:
-    void initTestCase() { MsgBox::setHeadless(true); }
-    void init() {
-        dir_ = std::make_unique<WorkingFolder>();
-        MsgBox::clearShown();
-        QString error;
-        QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
-    }
-    void cleanup() {
-        theYear().close();
-        dir_.reset();
-    }
+    void init() { year_ = std::make_unique<WindowTest>(TestYear::Start::Made); }
+    void cleanup() { year_.reset(); }
 
     void calWk_data() {
         QTest::addColumn<QStringList>("totals");  // 年間経費, 種付・素畜費, 販売手数料, 肥育月数計
@@ -138,7 +118,7 @@ class TstWorkWindow : public QObject {
     void load() {
         QFETCH(QStringList, statements);
         QFETCH(QStringList, expected);
-        exec(statements);
+        sqlExec(Y13, statements);
         QString error;
         // Another year in the folder must not be the one read.
         QVERIFY(YearFiles::createFromTemplate("cowdata12.mdb", &error));
@@ -151,7 +131,7 @@ class TstWorkWindow : public QObject {
     }
 
     void load_refusesDamagedFile() {
-        exec({"DROP VIEW Q_Cost_Ikusei"});
+        sqlExec(Y13, {"DROP VIEW Q_Cost_Ikusei"});
         QString error;
         QVERIFY(!theYear().open(Y13, &error));
         QVERIFY2(error.contains(Y13) && error.contains("Q_Cost_Ikusei"), qPrintable(error));
@@ -189,10 +169,10 @@ class TstWorkWindow : public QObject {
         QString error;
         QVERIFY2(theYear().open(Y13, &error), qPrintable(error));
         Frm_Wk *wk = theYear().wk();
-        exec({"INSERT INTO T_Cow (Kisyu) VALUES (7)",
-              "INSERT INTO T_Cost (Sozei, Nidukuri, Zensiryou, Konsiryou, Ikusei) "
-              "VALUES (10000, 1000, 1, 2, 3)",
-              "INSERT INTO T_Proseed (Hanbai) VALUES (5)"});
+        sqlExec(Y13, {"INSERT INTO T_Cow (Kisyu) VALUES (7)",
+                      "INSERT INTO T_Cost (Sozei, Nidukuri, Zensiryou, Konsiryou, Ikusei) "
+                      "VALUES (10000, 1000, 1, 2, 3)",
+                      "INSERT INTO T_Proseed (Hanbai) VALUES (5)"});
         // Stand-ins that Cal_Wk would overwrite, to see whether it ran.
         wk->t_NendoHiiku = wk->t_TukiHiiku = QStringLiteral("before");
         QStringList expected = fields(*wk);

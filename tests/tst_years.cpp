@@ -20,14 +20,13 @@
 #include "Frm_Main.h"
 #include "Frm_Wk.h"
 #include "Frm_Year.h"
-#include "Kit.h"
 #include "M_Cow.h"
 #include "MsgBox.h"
 #include "OnModal.h"
 #include "PointerFile.h"
 #include "Snapshot.h"
-#include "TestYear.h"
 #include "Valuation.h"
+#include "WindowTest.h"
 #include "YearFile.h"
 #include "YearFiles.h"
 #include "YearProcedures.h"
@@ -71,14 +70,11 @@ const QString ClearedIncome = "0|0||0||0";
 
 class TstYears : public QObject {
     Q_OBJECT
-    std::unique_ptr<WorkingFolder> dir_;
+    std::unique_ptr<WindowTest> year_;
     std::unique_ptr<Frm_Main> main_;
 
     void exec(const QString &statements, const QString &file = Y13) {
-        for (const QString &s : statements.split(';', Qt::SkipEmptyParts)) {
-            const QString result = sqlText(file, s);
-            QVERIFY2(!result.startsWith("error"), qPrintable(result));
-        }
+        sqlExec(file, statements.split(';', Qt::SkipEmptyParts));
     }
     // Opens the year window from the main menu, types the year and presses 設定 by keys.
     void typeYear(const QString &year) {
@@ -108,13 +104,10 @@ class TstYears : public QObject {
     }
 
   private slots:
-    void initTestCase() { MsgBox::setHeadless(true); }
     void init() {
-        dir_ = std::make_unique<WorkingFolder>();
-        MsgBox::clearShown();
+        year_ = std::make_unique<WindowTest>(TestYear::Start::Made);
         Clock::setToday(QDate(2001, 12, 28));
         QString error;
-        QVERIFY2(YearFiles::createFromTemplate(Y13, &error), qPrintable(error));
         exec(QString(Calves) + ";" + Ledgers);
         QVERIFY(WritePointerFile(Y13, &error));
         QVERIFY2(theYear().open(Y13, &error), qPrintable(error));
@@ -125,9 +118,8 @@ class TstYears : public QObject {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w != main_.get()) delete w;
         main_.reset();
-        theYear().close();
         Clock::setToday(QDate());
-        dir_.reset();
+        year_.reset();
     }
 
     // Year 13 rolled over into 14 through the window, then back to 13.
