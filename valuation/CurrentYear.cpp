@@ -39,7 +39,6 @@ void CurrentYear::take(std::unique_ptr<Frm_Wk> wk) {
         wk_->file()->setCurrent(false);
     }
     wk_ = std::move(wk);
-    emit switched();
 }
 
 void CurrentYear::follow(YearFile::Change what) {
@@ -68,7 +67,6 @@ void CurrentYear::follow(YearFile::Change what) {
             break;
     }
     reread(sources);
-    emit changed(what);
 }
 
 void CurrentYear::reread(const QList<Frm_Wk::Source> &sources) {

@@ -9,9 +9,10 @@
 
 // The year the program works on, for the whole run: its open file, its year text and
 // its totals. Made once at start-up and handed to the windows when they are made. A
-// year switch, rollover, restore or data clear changes the year through it alone, and
-// it tells the program once. The stores tell it what they changed on its file, and it
-// reads again the totals that depend on that, in the order the program always has.
+// year switch, rollover, restore or data clear changes the year through it alone; a
+// window left open sees the change when it next asks for file(). The stores tell it what they
+// changed on its file, and it reads again the totals that depend on that, in the order the program
+// always has.
 class CurrentYear : public QObject {
     Q_OBJECT
   public:
@@ -49,12 +50,6 @@ class CurrentYear : public QObject {
     // Reads these sources of the totals again, in this order, as follow() does: for a
     // window whose own rule re-reads them (the ledgers, as they close).
     void reread(const QList<Frm_Wk::Source> &sources);
-
-  signals:
-    // Another year is current, or none, or the same one's file anew.
-    void switched();
-    // The totals were read again after a change of this year's file.
-    void changed(YearFile::Change what);
 
   private:
     void take(std::unique_ptr<Frm_Wk> wk);
