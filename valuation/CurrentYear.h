@@ -10,9 +10,9 @@
 // The year the program works on, for the whole run: its open file, its year text and
 // its totals. Made once at start-up and handed to the windows when they are made. A
 // year switch, rollover, restore or data clear changes the year through it alone; a
-// window left open sees the change when it next asks for file(). The stores tell it what they
-// changed on its file, and it reads again the totals that depend on that, in the order the program
-// always has.
+// window left open sees the change when it next asks for file(). The stores tell it
+// what they changed on its file, and it reads again the totals that depend on that, in
+// the order the program always has.
 class CurrentYear : public QObject {
     Q_OBJECT
   public:
