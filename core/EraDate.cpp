@@ -128,6 +128,16 @@ int eraYear(const QDate &date) {
     return index < 0 ? 0 : date.year() - eras()[index].start.year() + 1;
 }
 
+QString written(const QDate &date) {
+    if (!date.isValid()) return {};
+    const int index = eraIndex(date);
+    if (index < 0) return japanese(date);
+    return QStringLiteral("%1年%2月%3日")
+        .arg(EraYear{index, eraYear(date), date.year()}.name())
+        .arg(date.month())
+        .arg(date.day());
+}
+
 QString EraYear::name() const {
     return QString::fromUtf16(eras()[era].name) +
            (year == 1 ? QStringLiteral("元") : QString::number(year));

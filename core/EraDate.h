@@ -12,6 +12,8 @@ namespace EraDate {
 // "ge/m/d" when sep is '/', "ge.m.d" when sep is '.'. A null date gives "".
 // Dates before the first era (1868-09-08) are written in the Western form y/m/d.
 QString format(const QDate &date, QChar sep = QLatin1Char('/'));
+// As a sentence writes it: "令和8年12月31日", "令和元年5月1日"; "" for no date.
+QString written(const QDate &date);
 
 // Reads a typed date: the era form (letter M, T, S, H or R in either case, "/" or "."
 // between the parts, 元 for the era's first year) or the Western form ("2001/4/1",

@@ -32,8 +32,9 @@ Field text(const QString &name, Kind kind, const char *caption, const char *csv,
 }
 
 // A code chosen from a list, which the schema holds it to.
-Field chosen(const QString &name, const char *caption, int since, QList<Code> codes) {
-    Field f = whole(name, Kind::Count, caption, caption, since);
+Field chosen(const QString &name, const char *caption, const char *csv, int since,
+             QList<Code> codes) {
+    Field f = whole(name, Kind::Count, caption, csv, since);
     const auto [low, high] = std::minmax_element(
         codes.cbegin(), codes.cend(), [](const Code &a, const Code &b) { return a.code < b.code; });
     f.low = low->code;
@@ -82,16 +83,25 @@ QList<Field> columns() {
     // The price is refused below 1 yen when typed; the file keeps the type's range, as a
     // file of an earlier version may hold any amount there.
     list << whole("S_Kingaku", Kind::Price, "売却価額", "売却価額", 2)
-         << chosen("S_Hinsyu", "品種区分", 2,
+         << chosen("S_Hinsyu", "品種区分", "品種区分", 2,
                    {word(int(Hinsyu::Beef), "肉専用種"), word(int(Hinsyu::Cross), "交雑種"),
                     word(int(Hinsyu::Dairy), "乳用種"), word(int(Hinsyu::Outside), "対象外の牛")})
-         << chosen("S_Touroku", "高等登録", 2, yesNo(QStringLiteral("有")))
-         << chosen("S_Saki", "売却先", 2,
-                   {word(int(Saki::Market), "家畜市場・卸売市場", "市場"),
-                    word(int(Saki::Consigned), "農協への委託", "農協委託"),
-                    word(int(Saki::Other), "その他")})
-         << chosen("S_Jika", "自家産", 2, yesNo())
-         << text("S_Birth", Kind::Date, "生年月日", "生年月日", 2);
+         << chosen("S_Touroku", "高等登録", "高等登録", 2, yesNo(QStringLiteral("有")))
+         // Neither shown nor exported: a CSV of an earlier version names it 売却先, which
+         // the import reads into S_Uriba by sakiOfVersion2.
+         << chosen("S_Saki", "売却先（旧）", "", 2,
+                   {word(1, "家畜市場・卸売市場"), word(2, "農協への委託"), word(3, "その他")})
+         << chosen("S_Jika", "自家産", "自家産", 2, yesNo())
+         << text("S_Birth", Kind::Date, "生年月日", "生年月日", 2)
+         << whole("S_Zei", Kind::Amount, "消費税等", "消費税等", 3)
+         << whole("S_Hokyu", Kind::Amount, "補給金等", "補給金等", 3)
+         << chosen("S_Uriba", "売却先", "売却先区分", 3,
+                   {word(int(Saki::Market), "家畜市場（臨時市場を含む）・中央卸売市場", "市場"),
+                    word(int(Saki::MeatMarket), "認定を受けた食肉市場", "認定市場"),
+                    word(int(Saki::Consigned), "指定農協への委託（生後1年未満）", "農協委託"),
+                    word(int(Saki::Other), "その他（認定のない市場・相対取引など）", "その他")})
+         << text("S_Kotai", Kind::Text, "個体識別番号", "個体識別番号", 3)
+         << text("S_Aite", Kind::Text, "市場・農協名", "市場・農協名", 3);
     return list;
 }
 
@@ -144,15 +154,37 @@ QList<Field> proseedColumns() {
     };
 }
 
+// The rule's settings for the year: both empty until the farmer sets them.
+QList<Field> tokureiColumns() {
+    return {
+        chosen("Keiri", "経理方式", "", 3,
+               {word(int(Keiri::Inclusive), "税込経理"), word(int(Keiri::Exclusive), "税抜経理")}),
+        text("Kigen", Kind::Date, "特例の適用期限", "", 3)};
+}
+
 }  // namespace
+
+Saki sakiOfVersion2(int code) {
+    switch (code) {
+        case 1:
+            return Saki::Market;
+        case 2:
+            return Saki::Consigned;
+        case 3:
+            return Saki::Other;
+    }
+    return Saki::Unset;
+}
 
 const QList<Table> &tables() {
     static const QList<Table> list = {{QStringLiteral("T_Cow"), columns()},
                                       {QStringLiteral("T_Cost"), costColumns()},
-                                      {QStringLiteral("T_Proseed"), proseedColumns()}};
+                                      {QStringLiteral("T_Proseed"), proseedColumns()},
+                                      {QStringLiteral("T_Tokurei"), tokureiColumns(), 3}};
     Q_ASSERT(list[0].fields.size() == int(RegisterCount) + int(SaleCount));
     Q_ASSERT(list[1].fields.size() == int(Cost::Count));
     Q_ASSERT(list[2].fields.size() == int(Proseed::Count));
+    Q_ASSERT(list[3].fields.size() == int(Tokurei::Count));
     return list;
 }
 
@@ -182,6 +214,10 @@ const Field &field(Cost column) {
 
 const Field &field(Proseed column) {
     return proseed()[int(column)];
+}
+
+const Field &field(Tokurei column) {
+    return tables()[3].fields[int(column)];
 }
 
 QString Field::sqlType() const {

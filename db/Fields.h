@@ -41,19 +41,34 @@ struct Field {
     QString choices() const;
 };
 
-// The codes of S_Hinsyu and S_Saki; 0 (Unset) is the empty field.
+// The codes of S_Hinsyu and S_Uriba; 0 (Unset) is the empty field.
 enum class Hinsyu { Unset = 0, Beef = 1, Cross = 2, Dairy = 3, Outside = 4 };
-enum class Saki { Unset = 0, Market = 1, Consigned = 2, Other = 3 };
+// Where a head was sold, in the words of the rule: a market the law names, a meat market
+// with the minister's 認定, a designated 農協, or any other way (no special rule).
+enum class Saki { Unset = 0, Market = 1, MeatMarket = 2, Consigned = 3, Other = 4 };
+// S_Saki of a file before version 3 said 1 市場, 2 農協への委託, 3 その他; its code as S_Uriba.
+Saki sakiOfVersion2(int code);
+
+// The year's 経理方式 (T_Tokurei.Keiri); empty is 税込.
+enum class Keiri { Inclusive = 1, Exclusive = 2 };
 
 // T_Cow's columns in the table's order. Columns are only ever added, at the end: the
-// register's, then what a sold calf's 売却証明書 states (since version 2).
+// register's, then what a sold calf's 売却証明書 states (since version 2, more since 3;
+// S_Saki, whose codes no longer say the rule's routes, is emptied by the upgrade and
+// read by nothing).
 // clang-format off
 enum Register {
     No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, HiikuKingaku, Kimatu,
     F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
     RegisterCount
 };
-enum Sale { S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth, SaleCount };
+enum Sale {
+    S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth,
+    S_Zei, S_Hokyu, S_Uriba, S_Kotai, S_Aite,
+    SaleCount
+};
+// The rule's settings for the year, one row (since version 3).
+enum class Tokurei { Keiri, Kigen, Count };
 // clang-format on
 
 // T_Cost's and T_Proseed's columns in the tables' order: the year's one record of expenses
@@ -71,6 +86,7 @@ const Field &field(Register column);
 const Field &field(Sale column);
 const Field &field(Cost column);
 const Field &field(Proseed column);
+const Field &field(Tokurei column);
 const QList<Field> &cow();      // every column of T_Cow, in the table's order
 const QList<Field> &cost();     // of T_Cost
 const QList<Field> &proseed();  // of T_Proseed
@@ -78,8 +94,9 @@ const QList<Field> &proseed();  // of T_Proseed
 struct Table {
     QString name;
     QList<Field> fields;
+    int since = 1;  // the schema version that added the table, with one row of empty fields
 };
-// T_Cow, T_Cost and T_Proseed, in the schema's order.
+// T_Cow, T_Cost, T_Proseed and T_Tokurei, in the schema's order.
 const QList<Table> &tables();
 
 }  // namespace Fields

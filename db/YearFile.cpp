@@ -26,30 +26,53 @@
 
 namespace {
 
-// A column a version added to a table of the version before. Columns are only ever
-// added, nullable, so that the rows already there stand for "not entered".
+// A column a version added to a table of the version before, or (field null) a table
+// it added. Columns are only ever added, nullable, so that the rows already there stand
+// for "not entered"; a table comes with one row of empty fields.
 struct AddedColumn {
     QString table;
     const Fields::Field *field;
 };
 
-// What turns a file of version n into one of version n + 1, at index n - 1: the columns
-// the catalogue says version n + 1 added, in the tables' order.
+// What turns a file of version n into one of version n + 1, at index n - 1: the tables and
+// columns the catalogue says version n + 1 added, in the tables' order.
 const QList<QList<AddedColumn>> &upgradeSteps() {
     static const QList<QList<AddedColumn>> steps = [] {
         QList<QList<AddedColumn>> by(YearFile::SchemaVersion - 1);
-        for (const Fields::Table &t : Fields::tables())
+        for (const Fields::Table &t : Fields::tables()) {
+            if (t.since > 1) by[t.since - 2].append({t.name, nullptr});
             for (const Fields::Field &f : t.fields) {
-                Q_ASSERT(f.since >= 1 && f.since <= YearFile::SchemaVersion);
-                if (f.since > 1) by[f.since - 2].append({t.name, &f});
+                Q_ASSERT(f.since >= t.since && f.since <= YearFile::SchemaVersion);
+                if (f.since > t.since) by[f.since - 2].append({t.name, &f});
             }
+        }
         return by;
     }();
     return steps;
 }
 
-QString added(const AddedColumn &c) {
-    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(c.table, c.field->definition());
+QStringList added(const AddedColumn &c) {
+    if (c.field)
+        return {QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(c.table, c.field->definition())};
+    QStringList columns;
+    for (const Fields::Table &t : Fields::tables())
+        if (t.name == c.table)
+            for (const Fields::Field &f : t.fields) columns << f.definition();
+    return {QStringLiteral("CREATE TABLE %1 (%2)").arg(c.table, columns.join(QStringLiteral(", "))),
+            QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(c.table)};
+}
+
+// What a step does to the rows after adding its columns, at index n - 1 as above.
+QStringList rewritten(int version) {
+    if (version != 2) return {};
+    // The route's codes move to S_Uriba in the rule's words; S_Saki is left empty, so
+    // that no reader takes its old codes for new ones.
+    QStringList when;
+    for (int old = 1; old <= 3; ++old)
+        when << QStringLiteral("WHEN %1 THEN %2").arg(old).arg(int(Fields::sakiOfVersion2(old)));
+    return {QStringLiteral("UPDATE T_Cow SET S_Uriba = CASE S_Saki %1 END, S_Saki = NULL "
+                           "WHERE S_Saki IS NOT NULL")
+                .arg(when.join(u' '))};
 }
 
 // The statement as SQLite reads it: comments gone, each run of blanks one space and none
@@ -149,6 +172,10 @@ const QHash<int, Schema> &ownSchemas() {
             by.insert(v, schema);
             if (v == 1) break;
             for (const AddedColumn &c : upgradeSteps()[v - 2]) {
+                if (!c.field) {
+                    schema.remove(c.table.toLower());
+                    continue;
+                }
                 SchemaObject &table = schema[c.table.toLower()];
                 const QString column = u',' + normalized(c.field->definition());
                 // Earlier versions stay unknown, and their files refused, should the
@@ -431,12 +458,15 @@ bool YearFile::upgrade(QString *error) {
     const bool done = transaction(
         [&](QString *err) {
             QSqlQuery step(db());
-            for (int v = std::max(version, 1); v < SchemaVersion; ++v)
-                for (const AddedColumn &c : upgradeSteps()[v - 1])
-                    if (!step.exec(added(c))) {
+            for (int v = std::max(version, 1); v < SchemaVersion; ++v) {
+                QStringList statements;
+                for (const AddedColumn &c : upgradeSteps()[v - 1]) statements << added(c);
+                for (const QString &sql : statements + rewritten(v))
+                    if (!step.exec(sql)) {
                         *err = step.lastError().text();
                         return false;
                     }
+            }
             if (!step.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion))) {
                 *err = step.lastError().text();
                 return false;

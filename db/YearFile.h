@@ -14,7 +14,7 @@
 class YearFile {
   public:
     static constexpr int ApplicationId = 1297241665;  // 'MRVA'
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     // A bare file name in the working folder, checked page by page before it is used.
     // On failure returns nullptr and a Japanese message naming the file. A file of an

@@ -3,8 +3,12 @@
 -- Amounts are whole yen in the 32-bit range, counts in the 16-bit range, dates ISO
 -- text. date(x,'+0 days') is used because date(x) alone accepts 2001-02-31.
 PRAGMA application_id = 1297241665;  -- 'MRVA'
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 
+-- Since version 3 the calf register also keeps the tax and the grants beside the
+-- certificate price, the route in the words of the rule (S_Saki is left empty), the
+-- 個体識別番号 and who sold the head. No comment stands between those columns: SQLite
+-- cannot drop the last of them past one, as a test takes a file back a version.
 CREATE TABLE T_Cow (
     No           INTEGER CHECK (No IS NULL OR (typeof(No) = 'integer' AND No BETWEEN -32768 AND 32767)),
     Name         TEXT    CHECK (Name IS NULL OR length(Name) <= 255),
@@ -35,7 +39,12 @@ CREATE TABLE T_Cow (
     S_Touroku INTEGER CHECK (S_Touroku IS NULL OR (typeof(S_Touroku) = 'integer' AND S_Touroku IN (0, 1))),
     S_Saki    INTEGER CHECK (S_Saki IS NULL OR (typeof(S_Saki) = 'integer' AND S_Saki BETWEEN 1 AND 3)),
     S_Jika    INTEGER CHECK (S_Jika IS NULL OR (typeof(S_Jika) = 'integer' AND S_Jika IN (0, 1))),
-    S_Birth   TEXT    CHECK (S_Birth IS NULL OR (typeof(S_Birth) = 'text' AND date(S_Birth, '+0 days') IS S_Birth))
+    S_Birth   TEXT    CHECK (S_Birth IS NULL OR (typeof(S_Birth) = 'text' AND date(S_Birth, '+0 days') IS S_Birth)),
+    S_Zei     INTEGER CHECK (S_Zei IS NULL OR (typeof(S_Zei) = 'integer' AND S_Zei BETWEEN -2147483648 AND 2147483647)),
+    S_Hokyu   INTEGER CHECK (S_Hokyu IS NULL OR (typeof(S_Hokyu) = 'integer' AND S_Hokyu BETWEEN -2147483648 AND 2147483647)),
+    S_Uriba   INTEGER CHECK (S_Uriba IS NULL OR (typeof(S_Uriba) = 'integer' AND S_Uriba BETWEEN 1 AND 4)),
+    S_Kotai   TEXT    CHECK (S_Kotai IS NULL OR length(S_Kotai) <= 255),
+    S_Aite    TEXT    CHECK (S_Aite IS NULL OR length(S_Aite) <= 255)
 );
 
 CREATE TABLE T_Cost (
@@ -73,6 +82,14 @@ CREATE TABLE T_Proseed (
     Etc2_Name TEXT    CHECK (Etc2_Name IS NULL OR length(Etc2_Name) <= 255),
     Etc2      INTEGER CHECK (Etc2 IS NULL OR (typeof(Etc2) = 'integer' AND Etc2 BETWEEN -2147483648 AND 2147483647))
 );
+
+-- The year's settings for the rule on income from selling beef cattle, one row; since
+-- version 3. Empty: 税込経理, and the period the program knows.
+CREATE TABLE T_Tokurei (
+    Keiri INTEGER CHECK (Keiri IS NULL OR (typeof(Keiri) = 'integer' AND Keiri IN (1, 2))),
+    Kigen TEXT    CHECK (Kigen IS NULL OR (typeof(Kigen) = 'text' AND date(Kigen, '+0 days') IS Kigen))
+);
+INSERT INTO T_Tokurei DEFAULT VALUES;
 
 -- Totals over no rows are NULL: an empty year shows empty fields that count as 0.
 CREATE VIEW Q_Cow_Cal1 AS

@@ -26,6 +26,8 @@ struct Column {
 };
 
 const QString SyoriName = QStringLiteral("処理名");
+// The route's column in files of earlier versions, in their codes: 1 市場, 2 農協, 3 その他.
+const QString OldSakiName = QStringLiteral("売却先");
 
 // T_Cow's exported fields in the table's order, the sale data after every column of
 // earlier versions' files.
@@ -148,13 +150,14 @@ bool findColumns(const QStringList &header, const QString &encoding, QList<int> 
     for (int c = 0; c < columns().size(); ++c) known.insert(normalKey(columns()[c].caption), c);
     // What the calf list calls the purchase amount is the same column.
     known.insert(normalKey(QStringLiteral("素畜費・種付料")), columnOf(Fields::I_Kingaku));
-    *at = QList<int>(columns().size(), -1);
+    known.insert(normalKey(OldSakiName), int(columns().size()));
+    *at = QList<int>(columns().size() + 1, -1);  // the last: an earlier version's route
     for (int i = 0; i < header.size(); ++i) {
         const int c = known.value(normalKey(header[i]), -1);
         if (c < 0) continue;
         if ((*at)[c] >= 0) {
-            *error =
-                QStringLiteral("見出しの行に「%1」の列が 2 つあります。").arg(columns()[c].caption);
+            *error = QStringLiteral("見出しの行に「%1」の列が 2 つあります。")
+                         .arg(c < columns().size() ? columns()[c].caption : OldSakiName);
             return false;
         }
         (*at)[c] = i;
@@ -214,6 +217,17 @@ QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf
             return QStringLiteral("「%1」は %2にしてください（%3）。")
                 .arg(col.caption, col.field->choices(), Binding::excerpt(typed));
         calf->insert(col.field->name, *value);
+    }
+    if (const QString old = cellOf(int(columns().size())).trimmed(); !old.isEmpty()) {
+        const auto code = Amount::parseCount(old);
+        const Fields::Field &uriba = Fields::field(Fields::S_Uriba);
+        if (!code || Fields::sakiOfVersion2(int(*code)) == Fields::Saki::Unset)
+            return QStringLiteral(
+                       "「%1」は 1（家畜市場・卸売市場）、2（農協への委託）か 3（その他）"
+                       "にしてください（%2）。")
+                .arg(OldSakiName, Binding::excerpt(old));
+        if (calf->value(uriba.name).isNull())
+            calf->insert(uriba.name, int(Fields::sakiOfVersion2(int(*code))));
     }
     if (calf->value(QStringLiteral("No")).isNull()) return QStringLiteral("「No」が空です。");
     if (calf->value(QStringLiteral("I_Date")).isNull())

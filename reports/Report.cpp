@@ -26,7 +26,7 @@ bool flow(const Sections &sections, int pageHeight, const std::function<void(con
     Page current;
     int y = 0;
     auto place = [&](const Section &s) {
-        if (y > 0 && y + s.height > pageHeight) {
+        if (y > 0 && (s.newPage || y + s.height > pageHeight)) {
             page(current);
             current.clear();
             y = 0;

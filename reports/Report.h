@@ -36,6 +36,7 @@ Item rule(int x1, int y1, int x2, int y2);
 struct Section {
     int height = 0;
     QList<Item> items;
+    bool newPage = false;  // starts a page of its own even where it would fit
 };
 using Page = QList<Item>;
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,29 +16,32 @@
 #include <iterator>
 #include <numeric>
 
+#include "Binding.h"
 #include "CurrentYear.h"
 #include "EraDate.h"
 #include "Fields.h"
+#include "Judgement.h"
 #include "KeyNav.h"
 #include "MsgBox.h"
 #include "ReportPreview.h"
 #include "SaleDelegate.h"
 #include "SaleModel.h"
 #include "SaleReport.h"
+#include "SaleTerms.h"
 #include "YearFile.h"
 
 const QString Frm_Sale::Title = QStringLiteral("売却牛の明細");
 
 namespace {
 
-// No, 子牛名前, 売却日, then the sale fields, each with the room between two fields.
-const int Widths[] = {40, 120, 80, 100, 100, 70, 150, 70, 90};
+// No, 子牛名前, 売却日, then the sale fields as typed, each with the room between two fields.
+const int Widths[] = {40, 110, 80, 90, 80, 80, 90, 70, 200, 60, 85, 95, 130};
 constexpr int Columns = std::size(Widths);
 constexpr int Spacing = 6;
-static_assert(Columns == SaleModel::FixedColumns + Fields::SaleCount,
-              "a width for every sale field");
 
-constexpr int LastField = Fields::SaleCount - 1;
+int lastPlace() {
+    return SaleModel::placeCount() - 1;
+}
 
 }  // namespace
 
@@ -64,10 +68,13 @@ Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(
     headings->setSectionResizeMode(QHeaderView::Fixed);
     headings->setHighlightSections(false);
     headings->setStretchLastSection(true);
+    Q_ASSERT(Columns == model_->columnCount());
     for (int c = 0; c < Columns; ++c) grid_Sale->setColumnWidth(c, Widths[c] + Spacing);
-    // Every column, with room for the frame and the scroll bar: no sideways scrolling.
-    grid_Sale->setMinimumSize(std::accumulate(Widths, Widths + Columns, 0) + Columns * Spacing + 40,
+    // Wide enough for the register's columns and the prices; the rest scrolls into view
+    // with the field being typed.
+    grid_Sale->setMinimumSize(std::accumulate(Widths, Widths + 8, 0) + 8 * Spacing + 40,
                               360 + headings->sizeHint().height());
+    grid_Sale->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     grid_Sale->installEventFilter(this);
     grid_Sale->viewport()->installEventFilter(this);
     empty_ =
@@ -86,13 +93,49 @@ Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(
     keys_->button(cmd_Hantei);
     // Back to where Enter left the list; Tab goes on to its first field.
     keys_->on(cmd_Hantei, {Qt::Key_Up, Qt::Key_Left, Qt::Key_Backtab},
-              [this] { return moveTo(currentRow(), rowCount() - 1, LastField); });
-    keys_->on(cmd_Hantei, {Qt::Key_Tab}, [this] { return moveTo(currentRow(), 0, 0); });
+              [this] { return moveTo(currentRow(), rowCount() - 1, lastPlace()); });
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(cmd_Hantei);
 
+    // The year's settings, reached by Alt and their letters or by Tab from 判定表, so that
+    // Enter and the arrows in the rows never land on them.
+    const Fields::Field &keiri = Fields::field(Fields::Tokurei::Keiri);
+    cmb_Keiri = new QComboBox(this);
+    cmb_Keiri->setObjectName(QStringLiteral("cmb_Keiri"));
+    for (const Fields::Code &c : keiri.codes) cmb_Keiri->addItem(c.word, c.code);
+    connect(cmb_Keiri, &QComboBox::currentIndexChanged, this, &Frm_Sale::keiriChosen);
+    t_Kigen = new QLineEdit(this);
+    t_Kigen->setObjectName(QStringLiteral("t_Kigen"));
+    t_Kigen->setFixedWidth(100);
+    lbl_Kigen = new QLabel(this);
+    auto *keiriLabel = new QLabel(QStringLiteral("経理方式(&K)"), this);
+    keiriLabel->setBuddy(cmb_Keiri);
+    auto *kigenLabel = new QLabel(QStringLiteral("特例の適用期限(&G)"), this);
+    kigenLabel->setBuddy(t_Kigen);
+    auto *top = new QHBoxLayout;
+    top->addWidget(keiriLabel);
+    top->addWidget(cmb_Keiri);
+    top->addSpacing(24);
+    top->addWidget(kigenLabel);
+    top->addWidget(t_Kigen);
+    top->addWidget(lbl_Kigen);
+    top->addStretch();
+    // Left by the mouse, the date typed counts as by Enter.
+    connect(t_Kigen, &QLineEdit::editingFinished, this, [this] {
+        if (t_Kigen->isModified() && !t_Kigen->hasFocus()) kigenTyped();
+    });
+    keys_->on(cmd_Hantei, {Qt::Key_Tab}, [this] { return cmb_Keiri; });
+    keys_->on(cmb_Keiri, {Qt::Key_Tab, Qt::Key_Return}, [this] { return t_Kigen; });
+    keys_->on(cmb_Keiri, {Qt::Key_Backtab}, [this] { return cmd_Hantei; });
+    keys_->on(t_Kigen, {Qt::Key_Tab, Qt::Key_Return}, [this]() -> QWidget * {
+        return kigenTyped() ? moveTo(currentRow(), 0, 0) : nullptr;
+    });
+    keys_->on(t_Kigen, {Qt::Key_Backtab},
+              [this]() -> QWidget * { return kigenTyped() ? cmb_Keiri : nullptr; });
+
     auto *outer = new QVBoxLayout(this);
+    outer->addLayout(top);
     outer->addWidget(grid_Sale, 1);
     outer->addLayout(bottom);
 
@@ -105,6 +148,66 @@ Frm_Sale::Frm_Sale(CurrentYear &year, QWidget *parent) : QWidget(parent), year_(
     fill();
 }
 
+void Frm_Sale::showTerms() {
+    SaleTerms::Terms terms;
+    QString error;
+    if (!SaleTerms::load(*file_, &terms, &error)) MsgBox::show(this, error, Title);
+    const QSignalBlocker quiet(cmb_Keiri);
+    cmb_Keiri->setCurrentIndex(cmb_Keiri->findData(int(terms.keiri)));
+    const QDate own = Judgement::ownLastDate();
+    const QDate used = terms.kigen.isValid() ? terms.kigen : own;
+    t_Kigen->setText(EraDate::format(used));
+    lbl_Kigen->setText(used == own ? EraDate::written(used)
+                                   : QStringLiteral("%1（手入力。プログラムの期限は%2）")
+                                         .arg(EraDate::written(used), EraDate::written(own)));
+}
+
+void Frm_Sale::keiriChosen(int index) {
+    SaleTerms::Terms terms;
+    QString error;
+    if (SaleTerms::load(*file_, &terms, &error)) {
+        terms.keiri = Fields::Keiri(cmb_Keiri->itemData(index).toInt());
+        if (SaleTerms::save(*file_, terms, &error)) return;
+    }
+    MsgBox::show(this, error, Title);
+    showTerms();  // back to what the file holds
+}
+
+bool Frm_Sale::kigenTyped() {
+    SaleTerms::Terms terms;
+    QString error;
+    if (!SaleTerms::load(*file_, &terms, &error)) {
+        MsgBox::show(this, error, Title);
+        return false;
+    }
+    const QString caption = Fields::field(Fields::Tokurei::Kigen).caption;
+    const QDate own = Judgement::ownLastDate();
+    const auto typed = Binding::toStored(t_Kigen->text(), Binding::Kind::Date, caption, &error);
+    QDate date = own;  // emptied: the program's again
+    if (typed && !typed->isNull()) date = QDate::fromString(typed->toString(), Qt::ISODate);
+    if (typed && date < own)
+        error = QStringLiteral(
+                    "「%1」はプログラムの期限（%2）より前にはできません。"
+                    "法律で延長されたときに、その日付を入れてください。")
+                    .arg(caption, EraDate::written(own));
+    if (!typed || date < own) {
+        MsgBox::show(this, error, Title);
+        t_Kigen->setFocus();
+        return false;
+    }
+    t_Kigen->setModified(false);
+    const QDate stored = date == own ? QDate() : date;
+    if (stored != terms.kigen) {
+        terms.kigen = stored;
+        if (!SaleTerms::save(*file_, terms, &error)) {
+            MsgBox::show(this, error, Title);
+            return false;
+        }
+    }
+    showTerms();
+    return true;
+}
+
 int Frm_Sale::rowCount() const {
     return model_->rowCount();
 }
@@ -113,18 +216,23 @@ int Frm_Sale::currentRow() const {
     return grid_Sale->currentIndex().row();
 }
 
-QLineEdit *Frm_Sale::field(int row, int column) const {
-    if (column < 0 || column >= Fields::SaleCount) return nullptr;
+QLineEdit *Frm_Sale::field(int row, Fields::Sale field) const {
+    return fieldAt(row, SaleModel::placeOf(field));
+}
+
+QLineEdit *Frm_Sale::fieldAt(int row, int place) const {
+    if (place < 0 || place > lastPlace()) return nullptr;
     return qobject_cast<QLineEdit *>(
-        grid_Sale->indexWidget(model_->index(row, SaleModel::columnOf(column))));
+        grid_Sale->indexWidget(model_->index(row, SaleModel::columnOf(place))));
 }
 
 void Frm_Sale::fill() {
+    showTerms();
     // Back to the same calf and field after a re-read, and the focus with it unless it is
     // on the button.
     const QModelIndex was = grid_Sale->currentIndex();
     const qint64 rowid = model_->rowid(was.row());
-    const int column = was.isValid() ? SaleModel::fieldOf(was.column()) : Fields::S_Kingaku;
+    const int column = was.isValid() ? SaleModel::placeOf(was.column()) : 0;
     const QWidget *focus = QApplication::focusWidget();
     const bool typing = !focus || focus->window() != this || grid_Sale->isAncestorOf(focus);
     QString error;
@@ -143,14 +251,14 @@ void Frm_Sale::fill() {
 QLineEdit *Frm_Sale::open(int row, int column, bool focus) {
     const QModelIndex at = model_->index(row, SaleModel::columnOf(column));
     const QModelIndex was = grid_Sale->currentIndex();
-    QLineEdit *edit = field(row, column);
+    QLineEdit *edit = fieldAt(row, column);
     if (edit) {
         if (focus) edit->setFocus();
         return edit;  // where the farmer may have scrolled away from it: the list stays
     }
     grid_Sale->setCurrentIndex(at);
     grid_Sale->openPersistentEditor(at);
-    edit = field(row, column);
+    edit = fieldAt(row, column);
     addKeys(edit, row, column);
     // Before the field left goes: a focus field hidden hands the focus down the window.
     if (focus) edit->setFocus();
@@ -164,17 +272,17 @@ void Frm_Sale::addKeys(QLineEdit *edit, int r, int c) {
     // at a freed one's address for one it already watches.
     auto *keys = new KeyNav(edit);
     const auto next = [this, r, c] {
-        return c < LastField ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
+        return c < lastPlace() ? moveTo(r, r, c + 1) : moveTo(r, r + 1, 0);
     };
     const auto previous = [this, r, c] {
-        return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, LastField);
+        return c > 0 ? moveTo(r, r, c - 1) : moveTo(r, r - 1, lastPlace());
     };
-    const bool first = r == 0 && c == 0, last = r + 1 == rowCount() && c == LastField;
+    const bool first = r == 0 && c == 0, last = r + 1 == rowCount() && c == lastPlace();
     keys->on(edit, {Qt::Key_Right}, next);
     keys->on(edit, {Qt::Key_Left}, previous);
     keys->on(edit, {Qt::Key_Tab}, [this, next, last] { return last ? cmd_Hantei : next(); });
     keys->on(edit, {Qt::Key_Backtab},
-             [this, previous, first] { return first ? cmd_Hantei : previous(); });
+             [this, previous, first]() -> QWidget * { return first ? t_Kigen : previous(); });
     keys->on(edit, {Qt::Key_Return}, [this, next, r, last]() -> QWidget * {
         // Enter at the end of the list leaves its last row too, so that the row is
         // stored now and not only when the window closes.
@@ -193,7 +301,8 @@ QWidget *Frm_Sale::moveTo(int fromRow, int row, int column) {
 
 bool Frm_Sale::saveRow(int r) {
     const SaleModel::Refusal no = model_->save(*file_, r);
-    refusedInput_ = no.field >= 0;
+    refusedInput_ = no.place >= 0;
+    if (!no.warning.isEmpty()) MsgBox::show(this, no.warning, Title);
     if (no.error.isEmpty()) return true;
     MsgBox::show(this, no.error, Title);
     if (!refusedInput_) {
@@ -203,8 +312,8 @@ bool Frm_Sale::saveRow(int r) {
         fill();
         if (model_->rowid(r) != rowid) return false;
     }
-    const int column = refusedInput_ ? no.field : Fields::S_Kingaku;
-    const bool opened = field(r, column);
+    const int column = refusedInput_ ? no.place : 0;
+    const bool opened = fieldAt(r, column);
     QLineEdit *edit = open(r, column);
     // The caret where the farmer left it, or at the end of a field opened for the message;
     // of a too long text, what does not fit selected, so that one key removes it.
@@ -231,7 +340,7 @@ bool Frm_Sale::eventFilter(QObject *watched, QEvent *event) {
     // are only read.
     const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
     const QModelIndex index = grid_Sale->indexAt(at);
-    const int column = SaleModel::fieldOf(index.column());
+    const int column = SaleModel::placeOf(index.column());
     if (index.isValid() && column >= 0)
         if (auto *edit = qobject_cast<QLineEdit *>(moveTo(currentRow(), index.row(), column))) {
             edit->deselect();

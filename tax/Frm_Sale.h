@@ -3,8 +3,11 @@
 #include <QWidget>
 #include <memory>
 
+#include "Fields.h"
+
 class CurrentYear;
 class KeyNav;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,9 +31,9 @@ class Frm_Sale : public QWidget {
     void cmd_Hantei_Click();
 
     int rowCount() const;
-    // The entry field of a row (from 0) and a Fields::Sale while it is open, or nullptr:
+    // The entry field of a row (from 0) and a sale field while it is open, or nullptr:
     // the list keeps one field open, the one being typed or last typed.
-    QLineEdit *field(int row, int column) const;
+    QLineEdit *field(int row, Fields::Sale field) const;
 
   protected:
     bool event(QEvent *event) override;
@@ -39,8 +42,13 @@ class Frm_Sale : public QWidget {
 
   private:
     void fill();
+    void showTerms();
+    void keiriChosen(int index);
+    bool kigenTyped();  // false when refused: the field keeps what was typed
     bool saveRow(int r);
     QWidget *moveTo(int fromRow, int row, int column);
+    // Columns here are places in the typing order (SaleModel::shown()).
+    QLineEdit *fieldAt(int row, int place) const;
     QLineEdit *open(int row, int column, bool focus = true);
     void addKeys(QLineEdit *edit, int row, int column);
     int currentRow() const;
@@ -53,4 +61,9 @@ class Frm_Sale : public QWidget {
     bool refusedInput_ = false;  // the last save refused what was typed
     KeyNav *keys_ = nullptr;     // the button's; each open field has its own
     QPushButton *cmd_Hantei = nullptr;
+    // The year's settings for the rule, above the rows.
+    QComboBox *cmb_Keiri = nullptr;
+    QLineEdit *t_Kigen = nullptr;
+    QLabel *lbl_Kigen = nullptr;
+    bool showingTerms_ = false;
 };

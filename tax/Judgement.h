@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "SoldHead.h"
 
@@ -17,12 +19,17 @@ enum class Result {
 
 struct Verdict {
     Result result;
-    QString reason;  // empty for Exempt
+    QString reason;  // why, for every result
 };
 
-// The last sale date the rule covers: 租税特別措置法第25条第1項 reads "令和8年12月31日まで"
-// (as amended by the 令和5年度 tax reform). Extended before, it may be extended again.
-QDate lastDate();
+// The periods the law has given the rule for individuals, oldest first: the last sale
+// date each covered and the act that set it. The last is the one the program knows.
+struct Period {
+    QDate last;
+    const char *law;
+};
+const QList<Period> &periods();
+QDate ownLastDate();
 
 // Dates of a head that cannot all be true, birth first. A calf bred on the farm has
 // its dam's service date as 導入・種付年月日, before its birth: only a head bought in
@@ -30,7 +37,21 @@ QDate lastDate();
 enum class Dates { Agree, BornAfterSold, BornAfterBought, SoldBeforeBought };
 Dates dates(const SoldHead &head);
 
-Verdict judge(const SoldHead &head);
+// lastDate: the last sale date the rule covers in this year's file.
+Verdict judge(const SoldHead &head, const QDate &lastDate);
+
+// What the price limit is held against: the price before tax with the grants.
+qint64 limitPrice(const SoldHead &head);
+// The head's income on the year's basis, and so its part of the 5 % base: the price and
+// the grants, with the tax under 税込経理. 0 for a head with no price above 0.
+qint64 income(const SoldHead &head, Fields::Keiri keiri);
+
+// What a head lacks that its judgement depends on, by the fields' captions.
+QStringList missing(const SoldHead &head);
+
+// A warning for a 個体識別番号 that is not ten digits or fails the register's check digit,
+// or "" (for an empty one too). The check is inferred from real numbers: never a refusal.
+QString idWarning(const QString &number);
 
 // "特例の対象外", "免税対象飼育牛", "免税対象外".
 QString label(Result result);

@@ -46,16 +46,44 @@ bool SaleData::load(const YearFile &file, std::vector<SoldHead> *heads, QString 
 void SaleData::apply(const QVariantList &stored, SoldHead *h) {
     h->S_Kingaku.reset();
     if (!stored[S_Kingaku].isNull()) h->S_Kingaku = stored[S_Kingaku].toLongLong();
+    h->S_Zei = stored[S_Zei].toLongLong();
+    h->S_Hokyu = stored[S_Hokyu].toLongLong();
     h->S_Hinsyu = Hinsyu(stored[S_Hinsyu].toInt());
     h->S_Touroku = stored[S_Touroku].toInt() == 1;
-    h->S_Saki = Saki(stored[S_Saki].toInt());
+    h->S_Uriba = Saki(stored[S_Uriba].toInt());
     h->S_Jika = stored[S_Jika].toInt() == 1;
     h->S_Birth = dateOf(stored[S_Birth]);
+    h->S_Kotai = stored[S_Kotai].toString();
+    h->S_Aite = stored[S_Aite].toString();
 }
 
-QString SaleData::refusal(const SoldHead &head, const QVariantList &stored) {
+QString SaleData::warning(const SoldHead &head, const QVariantList &stored) {
     SoldHead h = head;
     apply(stored, &h);
+    QStringList said;
+    // Live cattle bear 10 %; more is likely the price typed into the wrong field.
+    if (h.S_Kingaku && h.S_Zei * 10 > *h.S_Kingaku)
+        said << QStringLiteral("「%1」が「%2」の 10 % を超えています。")
+                    .arg(field(S_Zei).caption, field(S_Kingaku).caption);
+    if (h.S_Kingaku && h.S_Hokyu > *h.S_Kingaku)
+        said << QStringLiteral("「%1」が「%2」を超えています。")
+                    .arg(field(S_Hokyu).caption, field(S_Kingaku).caption);
+    if (const QString id = Judgement::idWarning(h.S_Kotai); !id.isEmpty()) said << id;
+    if (said.isEmpty()) return {};
+    return said.join(QLatin1Char('\n')) +
+           QStringLiteral("\n入力のとおり保存しました。売却証明書と見比べてください。");
+}
+
+QString SaleData::refusal(const SoldHead &head, const QVariantList &stored, Sale *at) {
+    SoldHead h = head;
+    apply(stored, &h);
+    for (Sale amount : {S_Zei, S_Hokyu})
+        if (stored[amount].toLongLong() < 0) {
+            *at = amount;
+            return QStringLiteral("「%1」は 0 円以上で入力してください。")
+                .arg(field(amount).caption);
+        }
+    *at = S_Birth;
     switch (Judgement::dates(h)) {
         case Judgement::Dates::BornAfterSold:
             return QStringLiteral("「%1」が売却日（%2）より後になっています。")

@@ -45,7 +45,7 @@ class ChoiceEdit : public QLineEdit {
 
 QWidget *SaleDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
                                     const QModelIndex &index) const {
-    const Fields::Field &f = Fields::field(Fields::Sale(SaleModel::fieldOf(index.column())));
+    const Fields::Field &f = Fields::field(SaleModel::shown()[SaleModel::placeOf(index.column())]);
     auto *self = const_cast<SaleDelegate *>(this);
     QLineEdit *edit = nullptr;
     if (!f.codes.isEmpty()) {

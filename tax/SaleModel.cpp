@@ -20,6 +20,13 @@ bool chosen(int field) {
 
 }  // namespace
 
+const QList<Fields::Sale> &SaleModel::shown() {
+    using namespace Fields;
+    static const QList<Sale> order = {S_Kingaku, S_Zei,  S_Hokyu, S_Hinsyu, S_Touroku,
+                                      S_Uriba,   S_Jika, S_Birth, S_Kotai,  S_Aite};
+    return order;
+}
+
 bool SaleModel::load(const YearFile &file, QString *error) {
     std::vector<SaleData::Row> data;
     if (!SaleData::load(file, &data, error)) return false;
@@ -76,20 +83,22 @@ SaleModel::Refusal SaleModel::save(YearFile &file, int r) {
     Row &row = rows_[r];
     Refusal no;
     QVariantList stored = row.stored;
-    for (int f = 0; f < Fields::SaleCount; ++f) {
+    // In the order typed, so that the first field refused is the one the farmer reached first.
+    for (Fields::Sale f : shown()) {
         if (chosen(f)) continue;
         const Fields::Field &field = fieldAt(f);
         const auto value = Binding::toStored(row.typed[f], field.kind, field.caption, &no.error);
         if (!value) {
-            no.field = f;
+            no.place = placeOf(f);
             if (field.kind == Kind::Text) no.fits = Binding::fitting(row.typed[f]);
             return no;
         }
         stored[f] = *value;
     }
-    no.error = SaleData::refusal(row.head, stored);
+    Fields::Sale refused = Fields::S_Birth;
+    no.error = SaleData::refusal(row.head, stored, &refused);
     if (!no.error.isEmpty()) {
-        no.field = Fields::S_Birth;
+        no.place = placeOf(refused);
         return no;
     }
     if (!SaleData::save(file, row.rowid, stored, &no.error)) return no;
@@ -98,9 +107,9 @@ SaleModel::Refusal SaleModel::save(YearFile &file, int r) {
     // As stored: "1000" comes back "1,000", "R1.5.1" as the era form; one cell at a time,
     // so that an open editor shows it too.
     showStored(&row);
-    for (int f = 0; f < Fields::SaleCount; ++f)
-        emit dataChanged(index(r, columnOf(f)), index(r, columnOf(f)));
-    return {};
+    for (int p = 0; p < placeCount(); ++p)
+        emit dataChanged(index(r, columnOf(p)), index(r, columnOf(p)));
+    return {{}, -1, -1, SaleData::warning(row.head, stored)};
 }
 
 int SaleModel::rowCount(const QModelIndex &parent) const {
@@ -108,13 +117,14 @@ int SaleModel::rowCount(const QModelIndex &parent) const {
 }
 
 int SaleModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : FixedColumns + Fields::SaleCount;
+    return parent.isValid() ? 0 : FixedColumns + placeCount();
 }
 
 QVariant SaleModel::data(const QModelIndex &index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
     const Row &row = rows_[index.row()];
-    const int f = fieldOf(index.column());
+    const int place = placeOf(index.column());
+    const int f = place < 0 ? -1 : shown()[place];
     if (role == Qt::TextAlignmentRole) {
         const bool number =
             f >= 0 && !chosen(f) && fieldAt(f).kind != Kind::Text && fieldAt(f).kind != Kind::Date;
@@ -135,8 +145,9 @@ QVariant SaleModel::data(const QModelIndex &index, int role) const {
 
 bool SaleModel::setData(const QModelIndex &index, const QVariant &value, int role) {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::EditRole) return false;
-    const int f = fieldOf(index.column());
-    if (f < 0) return false;
+    const int place = placeOf(index.column());
+    if (place < 0) return false;
+    const int f = shown()[place];
     Row &row = rows_[index.row()];
     if (!chosen(f))
         row.typed[f] = value.toString();
@@ -152,7 +163,7 @@ bool SaleModel::setData(const QModelIndex &index, const QVariant &value, int rol
 Qt::ItemFlags SaleModel::flags(const QModelIndex &index) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled |
-           (fieldOf(index.column()) >= 0 ? Qt::ItemIsEditable : Qt::ItemFlags());
+           (placeOf(index.column()) >= 0 ? Qt::ItemIsEditable : Qt::ItemFlags());
 }
 
 QVariant SaleModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -164,7 +175,7 @@ QVariant SaleModel::headerData(int section, Qt::Orientation orientation, int rol
                                     QStringLiteral("売却日")};
     if (section < FixedColumns) return fixed[section];
     // A chosen field's heading lists its choices, one a line: they are typed by number.
-    const Fields::Field &f = fieldAt(fieldOf(section));
+    const Fields::Field &f = fieldAt(shown()[placeOf(section)]);
     QStringList parts{f.caption};
     for (const Fields::Code &c : f.codes) parts << QStringLiteral("%1 %2").arg(c.code).arg(c.word);
     return parts.join(QLatin1Char('\n'));

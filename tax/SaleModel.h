@@ -9,15 +9,21 @@
 
 class YearFile;
 
+#include "Fields.h"
+
 // The grid of 売却牛の明細: No, 子牛名前 and 売却日 from the register, then the sale fields
-// (Fields::Sale) as they are being typed. A row's typing lives here until it is stored, so
-// that nothing typed depends on an editor staying open.
+// as they are being typed, in the order they are typed (a place, from 0, in shown()). A
+// row's typing lives here until it is stored, so that nothing typed depends on an editor
+// staying open.
 class SaleModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     static constexpr int FixedColumns = 3;  // No, 子牛名前, 売却日: read, never typed here
-    static int columnOf(int field) { return FixedColumns + field; }
-    static int fieldOf(int column) { return column - FixedColumns; }  // < 0 for a fixed one
+    static const QList<Fields::Sale> &shown();
+    static int placeCount() { return int(shown().size()); }
+    static int columnOf(int place) { return FixedColumns + place; }
+    static int placeOf(int column) { return column - FixedColumns; }  // < 0 for a fixed one
+    static int placeOf(Fields::Sale field) { return int(shown().indexOf(field)); }
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -29,8 +35,9 @@ class SaleModel : public QAbstractTableModel {
 
     struct Refusal {
         QString error;        // empty: stored, or nothing typed to store
-        int field = -1;       // the Fields::Sale that refused what was typed; -1: the write
+        int place = -1;       // the field that refused what was typed; -1: the write
         qsizetype fits = -1;  // of a text too long: how much of it the field holds
+        QString warning;      // stored, with something the farmer should check
     };
     // Stores a row typed since it was read; refused, the row keeps what was typed.
     Refusal save(YearFile &file, int row);

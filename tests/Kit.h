@@ -126,11 +126,21 @@ inline QString sqlText(const QString &file, const QString &sql) {
     return error.isEmpty() ? lines.join(QLatin1Char(';')) : QStringLiteral("error: ") + error;
 }
 
-// Takes a year file made from today's template back to the first version, as farms still
-// hold them: none of the columns added since, user_version 1.
-inline void makeVersion1(const QString &file) {
+// Takes a year file made from today's template back to an earlier version, as farms still
+// hold them: none of the tables and columns added since, its user_version.
+inline void makeVersion(const QString &file, int version) {
     QStringList steps;
-    for (const Fields::Field &f : Fields::cow())
-        if (f.since > 1) steps << QStringLiteral("ALTER TABLE T_Cow DROP COLUMN %1").arg(f.name);
-    sqlExec(file, steps << QStringLiteral("PRAGMA user_version = 1"));
+    for (const Fields::Table &t : Fields::tables()) {
+        if (t.since > version) {
+            steps << QStringLiteral("DROP TABLE %1").arg(t.name);
+            continue;
+        }
+        for (const Fields::Field &f : t.fields)
+            if (f.since > version)
+                steps << QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(t.name, f.name);
+    }
+    sqlExec(file, steps << QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+inline void makeVersion1(const QString &file) {
+    makeVersion(file, 1);
 }

@@ -60,18 +60,20 @@ QByteArray sjis(const QString &text) {
 void fillWorkedExample(const TestYear &y) {
     y.exec(QStringLiteral(
         "INSERT INTO T_Cow (No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
-        "HiikuKingaku, Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
+        "HiikuKingaku, Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Uriba, S_Jika, S_Birth, S_Zei, "
+        "S_Kotai, S_Aite) VALUES "
         "(1, 'はなこ, 1号', 'ゆり', '2000-03-01', NULL, 300000, NULL, 2, 12, 1176912, 1476912, "
-        "NULL, NULL, NULL, NULL, NULL, NULL),"
+        "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
         "(2, 'さくら\"2\"', NULL, '2001-04-10', 400000, NULL, NULL, 1, 9, 882684, 1282684, "
-        "NULL, NULL, NULL, NULL, NULL, NULL),"
+        "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),"
         "(3, 'もも' || char(10) || '3', 'うめ', '2000-11-01', 250000, 250000, '2001-05-20', 3, 5, "
-        "490380, 0, 820000, 2, 0, 1, 1, '2000-10-02')"));
+        "490380, 0, 820000, 2, 0, 3, 1, '2000-10-02', 82000, '0861094620', 'みどり農協')"));
 }
 
 const QString CowColumns = QStringLiteral(
     "SELECT No, Name, OName, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, HiikuKingaku, "
-    "Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow ORDER BY rowid");
+    "Kimatu, S_Kingaku, S_Hinsyu, S_Touroku, S_Jika, S_Birth, S_Zei, S_Hokyu, S_Uriba, S_Kotai, "
+    "S_Aite FROM T_Cow ORDER BY rowid");
 
 }  // namespace
 
@@ -164,7 +166,9 @@ class TstExchange : public QObject {
                    "2,H13/4/1,,2,\r\n3,H13/4/1,,,0\r\n4,H13/4/1,4,1,3\r\n")
             << "1|2:「品種区分」は 1 から 4 の番号にしてください（5）。"
                "|3:「高等登録」は 0（いいえ）か 1（はい）にしてください（2）。"
-               "|4:「売却先」は 1 から 3 の番号にしてください（0）。";
+               "|4:「売却先」は 1（家畜市場・卸売市場）、2（農協への委託）か "
+               "3（その他）にしてください"
+               "（0）。";
         QTest::newRow("a sale price below 1")
             << QByteArray("No,導入・種付年月日,売却価額\r\n1,H13/4/1,-500000\r\n2,H13/4/1,1\r\n")
             << "1|2:「売却価額」には 1 から 2,147,483,647 "
@@ -234,12 +238,15 @@ class TstExchange : public QObject {
             csv,
             Bom +
                 "No,子牛名前,親牛名前,導入・種付年月日,導入・種付金額,期首棚卸高,売却・死亡年月日,"
-                "処理,処理名,肥育月数,肥育金額,期末棚卸高,売却価額,品種区分,高等登録,売却先,自家産,"
-                "生年月日\r\n"
-                "1,\"はなこ, 1号\",ゆり,2000/03/01,,300000,,2,肥育中,12,1176912,1476912,,,,,,\r\n"
-                "2,\"さくら\"\"2\"\"\",,2001/04/10,400000,,,1,導入・種付,9,882684,1282684,,,,,,\r\n"
+                "処理,処理名,肥育月数,肥育金額,期末棚卸高,売却価額,品種区分,高等登録,自家産,"
+                "生年月日,"
+                "消費税等,補給金等,売却先区分,個体識別番号,市場・農協名\r\n"
+                "1,\"はなこ, "
+                "1号\",ゆり,2000/03/01,,300000,,2,肥育中,12,1176912,1476912,,,,,,,,,,\r\n"
+                "2,\"さくら\"\"2\"\"\",,2001/04/10,400000,,,1,導入・種付,9,882684,1282684,,,,,,,,,,"
+                "\r\n"
                 "3,\"もも\n3\",うめ,2000/11/01,250000,250000,2001/05/20,3,売却,5,490380,0,"
-                "820000,2,0,1,1,2000/10/02\r\n");
+                "820000,2,0,1,2000/10/02,82000,,3,0861094620,みどり農協\r\n");
         TestYear empty(QStringLiteral("cowdata14.mdb"));
         writeBytes(QStringLiteral("in.csv"), csv);
         onModal([](QWidget *preview) {

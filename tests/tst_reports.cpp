@@ -533,7 +533,7 @@ class TstReports : public QObject {
             h.Name = QString::fromUtf8(name);
             h.S_Hinsyu = breed;
             h.S_Touroku = reg;
-            h.S_Saki = place;
+            h.S_Uriba = place;
             h.S_Kingaku = price;
             h.cost = cost;
             h.I_Date = bought;
@@ -586,7 +586,9 @@ class TstReports : public QObject {
         for (const Case &c : cases) {
             const QString pdf = dir.path() + "/" + SaleReport::pdfName("08");
             QString error;
-            QVERIFY2(SaleReport::savePdf(c.heads, c.hanbai, "08", pdf, &error), qPrintable(error));
+            SaleReport::Inputs in;
+            in.hanbai = c.hanbai;
+            QVERIFY2(SaleReport::savePdf(c.heads, in, "08", pdf, &error), qPrintable(error));
             QCOMPARE(missingIn("pdftotext", pdf, c.name, c.texts).join(" | "), QString());
         }
     }
@@ -599,8 +601,9 @@ class TstReports : public QObject {
         QTest::addColumn<int>("saki");
         QTest::addColumn<QString>("printed");  // 区分|登録|売却先
         QTest::newRow("registered beef at a market") << 1 << true << 1 << "肉専用種|有|市場";
-        QTest::newRow("cross consigned to the 農協") << 2 << false << 2 << "交雑種||農協委託";
-        QTest::newRow("dairy sold elsewhere") << 3 << false << 3 << "乳用種||その他";
+        QTest::newRow("cross consigned to the 農協") << 2 << false << 3 << "交雑種||農協委託";
+        QTest::newRow("dairy at a certified meat market") << 3 << false << 2 << "乳用種||認定市場";
+        QTest::newRow("dairy sold elsewhere") << 3 << false << 4 << "乳用種||その他";
         QTest::newRow("breeding stock") << 4 << false << 1 << "対象外の牛||市場";
         QTest::newRow("nothing entered") << 0 << false << 0 << "||";
     }
@@ -614,9 +617,9 @@ class TstReports : public QObject {
         h.O_Date = QDate(2026, 5, 20);
         h.S_Hinsyu = SoldHead::Hinsyu(hinsyu);
         h.S_Touroku = touroku;
-        h.S_Saki = SoldHead::Saki(saki);
+        h.S_Uriba = SoldHead::Saki(saki);
         Report::Document doc;
-        SaleReport::build({h}, std::nullopt, "08", &doc);
+        SaleReport::build({h}, {}, "08", &doc);
         const Report::Section line = sectionsOf(doc).value(1);
         QCOMPARE(
             QStringList({at(line, 2745, 45), at(line, 3495, 45), at(line, 3895, 45)}).join('|'),

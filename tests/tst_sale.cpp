@@ -23,7 +23,7 @@
 namespace {
 
 const QString SaleFields = QStringLiteral(
-    "SELECT No, S_Kingaku, S_Hinsyu, S_Touroku, S_Saki, S_Jika, S_Birth FROM T_Cow "
+    "SELECT No, S_Kingaku, S_Hinsyu, S_Touroku, S_Uriba, S_Jika, S_Birth FROM T_Cow "
     "WHERE No IN (1, 3, 4) ORDER BY rowid");
 const QString OldFields = QStringLiteral(
     "SELECT No, Name, I_Date, I_Kingaku, Kisyu, O_Date, Syori, Hiikutuki, "
@@ -55,6 +55,30 @@ class TstSale : public QObject {
   private slots:
     void initTestCase() { MsgBox::setHeadless(true); }
     void init() { MsgBox::clearShown(); }
+
+    // A file of version 2 comes up with its prices kept as 売却価額 and its routes in the
+    // rule's words (its 2 was 農協, its 3 その他), in the template's schema.
+    void upgradeFromVersion2() {
+        WorkingFolder dir;
+        QString error;
+        QVERIFY(YearFiles::createFromTemplate(Y13, &error));
+        const QString schema = sqlText(Y13, "SELECT group_concat(sql) FROM sqlite_master");
+        makeVersion(Y13, 2);
+        sqlExec(Y13, {"INSERT INTO T_Cow (No, Syori, S_Kingaku, S_Saki) VALUES (1, 3, 900000, 1), "
+                      "(2, 3, 700000, 2), (3, 3, NULL, 3), (4, 3, 5, NULL)"});
+        QVERIFY2(YearFile::open(Y13, &error), qPrintable(error));
+        QCOMPARE(sqlText(Y13, "SELECT No, S_Kingaku, S_Saki, S_Uriba, S_Zei, S_Hokyu FROM T_Cow"),
+                 "1|900000|NULL|1|NULL|NULL;2|700000|NULL|3|NULL|NULL;3|NULL|NULL|4|NULL|NULL;"
+                 "4|5|NULL|NULL|NULL|NULL");
+        QCOMPARE(sqlText(Y13, "SELECT count(*), max(Keiri), max(Kigen) FROM T_Tokurei"),
+                 "1|NULL|NULL");
+        QCOMPARE(sqlText(Y13, "PRAGMA user_version"), "3");
+        QCOMPARE(Backup::of(Y13).size(), 1);
+        // Opened again, it passes the schema check as a file made new does.
+        QVERIFY2(YearFile::open(Y13, &error, true), qPrintable(error));
+        QCOMPARE(sqlText(Y13, "SELECT count(*) FROM sqlite_master WHERE name = 'T_Tokurei'"), "1");
+        Q_UNUSED(schema);
+    }
 
     // A year file of the first version with calves, opened in each way: only a writable
     // open upgrades it, and only after a backup of it as it was.
@@ -98,7 +122,7 @@ class TstSale : public QObject {
         QCOMPARE(rows[0].stored, QVariantList(Fields::SaleCount));
         file.reset();
         QCOMPARE(sqlText(Y13, OldFields), oldData);
-        QCOMPARE(sqlText(Y13, "PRAGMA user_version"), upgraded ? "2" : "1");
+        QCOMPARE(sqlText(Y13, "PRAGMA user_version"), upgraded ? "3" : "1");
         if (!upgraded) {
             QCOMPARE(bytesOf(Y13), oldBytes);
             QVERIFY(backupBlocked || Backup::of(Y13).isEmpty());
@@ -193,20 +217,20 @@ class TstSale : public QObject {
         const QString none = one("NULL|NULL|NULL|NULL|NULL|NULL");
         const QString badAmount = "「売却価額」には 1 から 2,147,483,647 までの金額";
         QTest::newRow("Enter through a row, from its last field to the next row")
-            << "1200000|⏎|1|⏎|1|⏎|1|⏎|0|⏎|H12.4.1|⏎"
+            << "1200000|⏎|⏎|⏎|1|⏎|1|⏎|1|⏎|0|⏎|H12.4.1|⏎|⏎|⏎"
             << "3 1,0:" << one("1200000|1|1|1|0|2000-04-01") << "";
         QTest::newRow("a full-width digit; ↓ saves and keeps the column")
-            << "850000|→|２|↓"
-            << "3 1,1:" << one("850000|2|NULL|NULL|NULL|NULL") << "";
+            << "850000|→|→|→|２|↓"
+            << "3 1,3:" << one("850000|2|NULL|NULL|NULL|NULL") << "";
         QTest::newRow("one field changed, the others of the row kept; ↑ above")
-            << "↓|↓|→|→|→|3|←|←|⌫|↑"
-            << "3 1,1:" << none.chopped(four.size()) + "4|500000|NULL|1|3|1|2000-03-03"
+            << "↓|↓|→|→|→|→|→|3|←|←|⌫|↑"
+            << "3 1,3:" << none.chopped(four.size()) + "4|500000|NULL|1|3|1|2000-03-03"
             << "";
         QTest::newRow("← from a row's first field to the row above; ↑ at the top stays")
             << "↓|←|↑|↑"
-            << "3 0,5:" << none << "";
-        QTest::newRow("a choice not on the list is not taken") << "→|5|0|↓"
-                                                               << "3 1,1:" << none << "";
+            << "3 0,9:" << none << "";
+        QTest::newRow("a choice not on the list is not taken") << "→|→|→|5|0|↓"
+                                                               << "3 1,3:" << none << "";
         QTest::newRow("a bad amount: the ledgers' message, the typing kept")
             << "12x|↓"
             << "3 0,0:12x" << none << badAmount;
@@ -219,23 +243,23 @@ class TstSale : public QObject {
             << "1|↓"
             << "3 1,0:" << one("1|NULL|NULL|NULL|NULL|NULL") << "";
         QTest::newRow("born after the sale")
-            << "→|→|→|→|→|H13.6.2|⏎"
-            << "3 0,5:H13.6.2" << none << "「生年月日」が売却日（H13/6/1）より後になっています。";
+            << "→|→|→|→|→|→|→|H13.6.2|⏎|⏎|⏎"
+            << "3 0,7:H13.6.2" << none << "「生年月日」が売却日（H13/6/1）より後になっています。";
         QTest::newRow("a calf bought in, born after its 導入日")
-            << "→|→|→|→|→|H12.4.2|⏎"
-            << "3 0,5:H12.4.2" << none << "「生年月日」が導入日（H12/4/1）より後になっています。";
+            << "→|→|→|→|→|→|→|H12.4.2|⏎|⏎|⏎"
+            << "3 0,7:H12.4.2" << none << "「生年月日」が導入日（H12/4/1）より後になっています。";
         QTest::newRow("a home-bred calf, born after its dam's service")
-            << "→|→|→|→|1|→|H12.4.2|⏎"
+            << "→|→|→|→|→|→|1|→|H12.4.2|⏎|⏎|⏎"
             << "3 1,0:" << one("NULL|NULL|NULL|NULL|1|2000-04-02") << "";
         QTest::newRow("Enter on the list's last field stores the row, 判定表 next")
-            << "↓|↓|→|→|→|→|→|H12.1.1|⏎"
+            << "↓|↓|→|→|→|→|→|→|→|H12.1.1|⏎|⏎|⏎"
             << "3 -" << none.chopped(four.size()) + "4|500000|1|1|1|1|2000-01-01"
             << "";
-        QTest::newRow("↑ from 判定表 back to the last field") << "↓|↓|→|→|→|→|→|⏎|↑"
-                                                              << "3 2,5:H12/3/3" << none << "";
+        QTest::newRow("↑ from 判定表 back to the last field") << "↓|↓|→|→|→|→|→|→|→|→|→|⏎|↑"
+                                                              << "3 2,9:" << none << "";
         QTest::newRow("a bad date at the row's end")
-            << "←|→|→|→|→|→|H13/2/29|⏎"
-            << "3 0,5:H13/2/29" << none
+            << "←|→|→|→|→|→|→|→|H13/2/29|⏎|⏎|⏎"
+            << "3 0,7:H13/2/29" << none
             << "「生年月日」は正しい日付で入力してください（例：H13/4/1、2001/4/1）。";
         QTest::newRow("closing saves the row being typed")
             << "990000|close"
@@ -251,11 +275,14 @@ class TstSale : public QObject {
             << "700000|delete|↓"
             << "2 0,0:" << three + four << "cowdata13.mdb の保存に失敗";
         QTest::newRow("Tab along a row and on into the next, which saves the row")
-            << "700000|⇥|⇥|⇥|⇥|⇥|⇥"
+            << "700000|⇥|⇥|⇥|⇥|⇥|⇥|⇥|⇥|⇥|⇥"
             << "3 1,0:" << one("700000|NULL|NULL|NULL|NULL|NULL") << "";
         QTest::newRow("Tab from the list's last field to 判定表, Shift+Tab back")
-            << "↓|↓|→|→|→|→|→|⇥|⇤"
-            << "3 2,5:H12/3/3" << none << "";
+            << "↓|↓|→|→|→|→|→|→|→|→|→|⇥|⇤"
+            << "3 2,9:" << none << "";
+        QTest::newRow("Shift+Tab from the first field to the year's settings, Tab back")
+            << "⇤|⇤|⇥|⇥"
+            << "3 0,0:" << none << "";
         QTest::newRow("a click into another row saves the row")
             << "700000|click 2,0"
             << "3 2,0:500,000" << one("700000|NULL|NULL|NULL|NULL|NULL") << "";
@@ -281,7 +308,7 @@ class TstSale : public QObject {
             "(3, 'う', '2000-05-01', '2001-07-01', 3)");
         y.exec(
             "INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori, S_Kingaku, S_Hinsyu, "
-            "S_Touroku, S_Saki, S_Jika, S_Birth) VALUES "
+            "S_Touroku, S_Uriba, S_Jika, S_Birth) VALUES "
             "(4, 'え', '2000-06-01', '2001-08-01', 3, 500000, 1, 1, 1, 1, '2000-03-03')");
         auto *w = new Frm_Sale(theYear());
         w->setAttribute(Qt::WA_DeleteOnClose);
@@ -345,8 +372,9 @@ class TstSale : public QObject {
         QString where = QStringLiteral("-");
         if (window)
             for (int r = 0; r < window->rowCount(); ++r)
-                for (int c = 0; c < Fields::SaleCount; ++c)
-                    if (const QLineEdit *f = window->field(r, c); f && f->hasFocus())
+                for (int c = 0; c < SaleModel::placeCount(); ++c)
+                    if (const QLineEdit *f = window->field(r, SaleModel::shown()[c]);
+                        f && f->hasFocus())
                         where = QStringLiteral("%1,%2:%3").arg(r).arg(c).arg(f->text());
         QCOMPARE(QStringLiteral("%1 %2").arg(window ? window->rowCount() : 3).arg(where), focus);
         QCOMPARE(y.text(SaleFields), stored);

@@ -107,7 +107,7 @@ class TstYearFile : public QObject {
         const QString names =
             "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
             "WHERE type = '%1' ORDER BY name)";
-        QCOMPARE(sqlRows(Y13, {names.arg("table")}), (Rows{{"T_Cost,T_Cow,T_Proseed"}}));
+        QCOMPARE(sqlRows(Y13, {names.arg("table")}), (Rows{{"T_Cost,T_Cow,T_Proseed,T_Tokurei"}}));
         QCOMPARE(sqlRows(Y13, {names.arg("view")}),
                  (Rows{{"Q_Cost_Cal1,Q_Cost_Ikusei,Q_Cost_Konsiryou,Q_Cost_Tesuu,"
                         "Q_Cost_Zensiryou,Q_Cow_Cal1,Q_Proseed_Cal1,Q_Syuusi"}}));
