@@ -35,7 +35,7 @@ const QString Frm_Sale::Title = QStringLiteral("売却牛の明細");
 namespace {
 
 // No, 子牛名前, 売却日, then the sale fields as typed, each with the room between two fields.
-const int Widths[] = {40, 110, 80, 90, 80, 80, 90, 70, 200, 60, 85, 95, 130};
+const int Widths[] = {40, 110, 80, 90, 80, 80, 90, 70, 250, 60, 85, 95, 130};
 constexpr int Columns = std::size(Widths);
 constexpr int Spacing = 6;
 

@@ -1,3 +1,4 @@
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include "Judgement.h"
@@ -75,6 +76,110 @@ class TstJudgement : public QObject {
             // No price of 0 or below in the report's totals: a negative one would cut the base.
             const SaleReport::Summary sum = SaleReport::summarize({h}, {});
             QCOMPARE(sum.totals[sum.lines[0].group()].price, r.price > 0 ? *r.price : 0);
+        }
+    }
+    // The certificate's three amounts: the limit is held against the price with the grants,
+    // before tax; the 5 % base takes the tax too under 税込経理 only. And the period as the
+    // farmer sets it.
+    void certificate() {
+        using K = Fields::Keiri;
+        struct Row {
+            const char *name;
+            qint64 price, tax, grant;
+            B breed;
+            QDate sold, last;
+            R result;
+            const char *reason;
+            qint64 inclusive, exclusive;  // the head's income on each basis
+        };
+        const QDate jun1(2026, 6, 1), own = Judgement::ownLastDate();
+        // clang-format off
+        const Row rows[] = {
+            {"beef, tax outside the box", 950'000, 95'000, 0, B::Beef, jun1, own, R::Exempt, "基準価額未満", 1'045'000, 950'000},
+            {"cross, grant over the limit", 780'000, 78'000, 30'000, B::Cross, jun1, own, R::Taxed, "価額が基準以上", 888'000, 810'000},
+            {"dairy, grant just under", 480'000, 48'000, 19'999, B::Dairy, jun1, own, R::Exempt, "基準価額未満", 547'999, 499'999},
+            {"sold in 2027, the program's period", 900'000, 90'000, 0, B::Beef, QDate(2027, 3, 1), own, R::Outside, "特例の期間外", 990'000, 900'000},
+            {"sold in 2027, the period set later", 900'000, 90'000, 0, B::Beef, QDate(2027, 3, 1), QDate(2029, 12, 31), R::Exempt, "基準価額未満", 990'000, 900'000},
+        };
+        // clang-format on
+        for (const Row &r : rows) {
+            SoldHead h;
+            h.S_Kingaku = r.price;
+            h.S_Zei = r.tax;
+            h.S_Hokyu = r.grant;
+            h.S_Hinsyu = r.breed;
+            h.S_Uriba = P::Market;
+            h.S_Jika = true;
+            h.O_Date = r.sold;
+            const Judgement::Verdict v = Judgement::judge(h, r.last);
+            QVERIFY2(v.result == r.result && v.reason == QString::fromUtf8(r.reason),
+                     qPrintable(QStringLiteral("%1: %2").arg(r.name, v.reason)));
+            QCOMPARE(Judgement::income(h, K::Inclusive), r.inclusive);
+            QCOMPARE(Judgement::income(h, K::Exclusive), r.exclusive);
+        }
+    }
+
+    // Real ear-tag numbers pass; each one with any single digit changed fails, as does
+    // anything not ten digits. Full-width digits count as their twins.
+    void idNumbers() {
+        const QStringList real = {"1490915461", "0861094620", "1577804244", "1657613438",
+                                  "1362646332", "1251446067", "1299264371", "1094090137",
+                                  "1083079037", "0396006198", "1389725782", "1381820713",
+                                  "0105204730", "0179203417"};
+        for (const QString &n : real) {
+            QVERIFY2(Judgement::idWarning(n).isEmpty(), qPrintable(n));
+            for (int i = 0; i < 10; ++i)
+                for (int d = 1; d <= 9; ++d) {
+                    QString wrong = n;
+                    wrong[i] = QChar('0' + (n[i].unicode() - '0' + d) % 10);
+                    QVERIFY2(!Judgement::idWarning(wrong).isEmpty(), qPrintable(wrong));
+                }
+        }
+        QVERIFY(Judgement::idWarning(QString()).isEmpty());
+        QVERIFY(Judgement::idWarning(QStringLiteral("１４９０９１５４６１")).isEmpty());
+        for (const char *bad : {"149091546", "14909154610", "149091546x"})
+            QVERIFY(!Judgement::idWarning(QString::fromLatin1(bad)).isEmpty());
+    }
+
+    // Generated years: the groups and what belongs to no sold head add up to the detail
+    // statement's 所得 to the yen, whatever the costs, the prices and the basis; the costs
+    // outside the heads' values are shared by income and lose at most a yen a head.
+    void splitReconciles() {
+        QRandomGenerator random(20261209);
+        for (int year = 0; year < 200; ++year) {
+            std::vector<SoldHead> heads;
+            const int count = random.bounded(1, 40);
+            for (int i = 0; i < count; ++i) {
+                SoldHead h;
+                h.No = i + 1;
+                if (random.bounded(10) > 0) h.S_Kingaku = random.bounded(1, 2'000'000);
+                h.S_Zei = random.bounded(100'000);
+                h.S_Hokyu = random.bounded(3) == 0 ? random.bounded(50'000) : 0;
+                h.S_Hinsyu = B(random.bounded(5));
+                h.S_Uriba = P(random.bounded(5));
+                h.S_Jika = true;
+                h.O_Date = QDate(2026, 1 + random.bounded(12), 1);
+                h.cost = random.bounded(1'500'000);
+                heads.push_back(h);
+            }
+            SaleReport::Inputs in;
+            in.keiri = random.bounded(2) ? Fields::Keiri::Inclusive : Fields::Keiri::Exclusive;
+            in.income = random.bounded(Q_INT64_C(80'000'000));
+            in.costs = random.bounded(Q_INT64_C(80'000'000)) - 10'000'000;
+            const SaleReport::Summary sum = SaleReport::summarize(heads, in);
+            QVERIFY(sum.split);
+            const SaleReport::Split &sp = *sum.split;
+            qint64 gain = sp.rest.gain();
+            for (const SaleReport::Part &p : sp.groups) gain += p.gain();
+            QCOMPARE(gain, *in.income - *in.costs);
+            QCOMPARE(sp.statement, *in.income - *in.costs);
+            QCOMPARE(sp.specific.gain(), sp.groups[0].gain() + sp.groups[1].gain());
+            qint64 sold = 0;
+            for (const SaleReport::Line &l : sum.lines) sold += l.income;
+            // Only the sharing's dropped yen, where there was a price to share by.
+            if (sold > 0) QVERIFY(qAbs(sp.rest.costs) < count);
+            QCOMPARE(sp.rest.income, *in.income - sold);
+            QCOMPARE(sp.groups[1].income, sum.base);
         }
     }
 };

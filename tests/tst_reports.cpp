@@ -553,6 +553,13 @@ class TstReports : public QObject {
         for (int no = 1; no <= 1501; ++no)
             many.push_back(
                 head(no, "牛", B::Beef, false, P::Market, no == 700 ? 400'000 : 500'000 + no, 0));
+        // What the farmer cannot see in the window: a breed and a birth date missing, a
+        // sale dated outside the file's year, exempt heads sold at a loss.
+        SoldHead unbred = head(7, "未入G", B::Unset, false, P::Market, 300'000, 200'000);
+        SoldHead unborn = head(8, "委託H", B::Beef, false, P::Consigned, 300'000, 200'000);
+        SoldHead offYear = head(9, "前年I", B::Beef, false, P::Market, 300'000, 900'000);
+        offYear.O_Date = QDate(2025, 12, 28);
+        offYear.I_Date = QDate(2025, 1, 5);
         struct Case {
             const char *name;
             std::vector<SoldHead> heads;
@@ -576,6 +583,12 @@ class TstReports : public QObject {
              1'550'000,
              {"売却した特定の肉用牛 1 頭は、すべて免税対象飼育牛で 1,500 頭以内です。",
               "特例の期間外", "期間はその後延長されていることがあります。"}},
+            {"sale-checks",
+             {unbred, unborn, offYear},
+             900'000,
+             {"入力が足りない売却が 2 頭あります", "未入G", "品種区分が未入力", "委託H",
+              "生年月日が未入力", "売却日が 2026 年の中にない", "No 9 前年I（R7.12.28）",
+              "農協への委託で生年月日が未入力の牛が 1 頭", "の損失です"}},
             {"sale-cap",
              many,
              0,
@@ -588,6 +601,7 @@ class TstReports : public QObject {
             QString error;
             SaleReport::Inputs in;
             in.hanbai = c.hanbai;
+            in.western = 2026;
             QVERIFY2(SaleReport::savePdf(c.heads, in, "08", pdf, &error), qPrintable(error));
             QCOMPARE(missingIn("pdftotext", pdf, c.name, c.texts).join(" | "), QString());
         }

@@ -2,6 +2,7 @@
 // field catalogue, and the window that enters it.
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "Fields.h"
 #include "Frm_Sale.h"
 #include "MsgBox.h"
+#include "Report.h"
 #include "ReportPreview.h"
 #include "SaleData.h"
 #include "SaleModel.h"
@@ -386,6 +388,131 @@ class TstSale : public QObject {
             message.isEmpty() ? shown.isEmpty() : shown.size() == 1 && shown[0].startsWith(message),
             qPrintable(shown.join('\n')));
         delete window;
+    }
+    // Two heads typed from the certificates: the 肉専用種 under its limit before tax, the
+    // 交雑種 over its limit with its grant; the 5 % figure on each basis; and a year past the
+    // program's period judged by the rule once the farmer sets the law's later date.
+    void certificateFromTheKeyboard_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("sold");
+        QTest::addColumn<QString>("keys");  // at the top of the window, after the rows
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("税込 then 税抜")
+            << "cowdata08.mdb"
+            << "2026-06-01"
+            << "keiri"
+            << QStringList{"基準価額未満", "価額が基準以上", "888,000 円 × 5 % ＝ 44,400 円",
+                           "経理方式：税込経理"}
+            << QStringList{"810,000 円 × 5 % ＝ 40,500 円", "経理方式：税抜経理"};
+        QTest::newRow("a 2027 year, the period set later")
+            << "cowdata09.mdb"
+            << "2027-06-01"
+            << "R11/12/31" << QStringList{"特例の期間外", "特例の期間外としています"}
+            << QStringList{"基準価額未満", "価額が基準以上", "888,000 円 × 5 % ＝ 44,400 円",
+                           "令和11年12月31日（手入力。プログラムの期限は令和8年12月31日）"};
+    }
+    void certificateFromTheKeyboard() {
+        QFETCH(QString, file);
+        QFETCH(QString, sold);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        TestYear y(file);
+        y.exec(QStringLiteral("INSERT INTO T_Cow (No, Name, I_Date, O_Date, Syori, Kisyu) VALUES "
+                              "(1, 'くろ', '2025-04-01', '%1', 3, 600000), "
+                              "(2, 'まじり', '2025-04-01', '%1', 3, 500000)")
+                   .arg(sold));
+        auto w = std::make_unique<Frm_Sale>(theYear());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        const auto type = [](const QString &tokens) {
+            for (const QString &t : tokens.split('|')) {
+                QWidget *at = QApplication::focusWidget();
+                if (t == "⏎")
+                    QTest::keyClick(at, Qt::Key_Return);
+                else
+                    QTest::keyClicks(at, t);
+            }
+        };
+        // 売却価額, 消費税等, 補給金等, 品種区分, 高等登録, 売却先, 自家産, then Enter to the end.
+        type("950000|⏎|95000|⏎|⏎|1|⏎|0|⏎|1|⏎|1|⏎|⏎|1490915461|⏎|⏎");
+        type("780000|⏎|78000|⏎|30000|⏎|2|⏎|0|⏎|1|⏎|1|⏎|⏎|⏎|⏎");
+        QCOMPARE(QApplication::focusWidget(), w->findChild<QPushButton *>("cmd_Hantei"));
+        QCOMPARE(y.text("SELECT S_Kingaku, S_Zei, S_Hokyu, S_Hinsyu, S_Uriba, S_Kotai FROM T_Cow"),
+                 "950000|95000|NULL|1|1|1490915461;780000|78000|30000|2|1|NULL");
+        const auto report = [&] {
+            QString all;
+            ReportPreview::setShownHook([&](QDialog *preview, const Report::Document &doc) {
+                QString error;
+                doc.sections(
+                    [&](const Report::Section &s) {
+                        for (const Report::Item &i : s.items) all += i.text;
+                    },
+                    &error);
+                preview->close();
+            });
+            w->cmd_Hantei_Click();
+            ReportPreview::setShownHook(nullptr);
+            return all.remove(' ');
+        };
+        const auto holds = [](const QString &all, const QStringList &texts) {
+            QStringList missing;
+            for (QString t : texts)
+                if (!all.contains(t.remove(' '))) missing << t;
+            return missing.join(" | ");
+        };
+        QCOMPARE(holds(report(), before), QString());
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        if (keys == "keiri") {
+            auto *keiri = w->findChild<QComboBox *>("cmb_Keiri");
+            QTest::keyClick(w.get(), Qt::Key_K, Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget(), keiri);
+            QTest::keyClick(keiri, Qt::Key_Down);
+            QCOMPARE(y.text("SELECT Keiri FROM T_Tokurei"), "2");
+        } else {
+            QTest::keyClick(w.get(), Qt::Key_G, Qt::AltModifier);
+            auto *kigen = w->findChild<QLineEdit *>("t_Kigen");
+            QCOMPARE(QApplication::focusWidget(), kigen);
+            kigen->selectAll();
+            type(keys + "|⏎");
+            QCOMPARE(y.text("SELECT Kigen FROM T_Tokurei"), "2029-12-31");
+            QCOMPARE(QApplication::focusWidget(), w->field(0, Fields::S_Kingaku));
+        }
+        QCOMPARE(holds(report(), after), QString());
+        QVERIFY2(MsgBox::shown().isEmpty(), qPrintable(MsgBox::shown().value(0).text));
+    }
+
+    // The year's period can only be set later than the program's, and is kept typed when
+    // refused; emptied, the program's date is used again.
+    void periodRefused() {
+        TestYear y(QStringLiteral("cowdata08.mdb"));
+        y.exec(
+            "INSERT INTO T_Cow (No, I_Date, O_Date, Syori) VALUES (1, '2026-01-01', '2026-06-01', "
+            "3)");
+        auto w = std::make_unique<Frm_Sale>(theYear());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto *kigen = w->findChild<QLineEdit *>("t_Kigen");
+        kigen->setFocus();
+        for (const char *typed : {"R8/12/30", "R8/2/30"}) {
+            kigen->selectAll();
+            QTest::keyClicks(kigen, QString::fromUtf8(typed));
+            QTest::keyClick(kigen, Qt::Key_Return);
+            QCOMPARE(kigen->text(), QString::fromUtf8(typed));
+            QCOMPARE(QApplication::focusWidget(), kigen);
+            QCOMPARE(y.text("SELECT Kigen FROM T_Tokurei"), "NULL");
+        }
+        QCOMPARE(MsgBox::shown().size(), 2);
+        QVERIFY(MsgBox::shown()[0].text.contains("プログラムの期限（令和8年12月31日）より前"));
+        y.exec("UPDATE T_Tokurei SET Kigen = '2029-12-31'");
+        w->Form_Activate();
+        kigen->setFocus();
+        kigen->clear();
+        QTest::keyClick(kigen, Qt::Key_Return);
+        QCOMPARE(y.text("SELECT Kigen FROM T_Tokurei"), "NULL");
+        QCOMPARE(kigen->text(), "R8/12/31");
     }
 };
 
