@@ -221,6 +221,23 @@ class TstExchange : public QObject {
         QCOMPARE(show(imp.calves[2]), QStringLiteral("14|NULL|2019-05-01|NULL|NULL|4|8|NULL|NULL"));
     }
 
+    // A file of an earlier version names the route 売却先, in its own codes: 2 was the 農協,
+    // 3 any other way. A file with both columns keeps the new one.
+    void oldRouteColumn() {
+        CowCsv::Import imp;
+        QString error;
+        QVERIFY2(CowCsv::read("No,導入・種付年月日,売却先\r\n1,H13/4/1,1\r\n2,H13/4/1,2\r\n"
+                              "3,H13/4/1,3\r\n4,H13/4/1,\r\n",
+                              {}, &imp, &error),
+                 qPrintable(error));
+        QStringList routes;
+        for (const QVariantMap &c : imp.calves) routes << c.value("S_Uriba").toString();
+        QCOMPARE(routes.join('|'), "1|3|4|");
+        QVERIFY(CowCsv::read("No,導入・種付年月日,売却先,売却先区分\r\n1,H13/4/1,2,2\r\n", {}, &imp,
+                             &error));
+        QCOMPARE(imp.calves.value(0).value("S_Uriba").toInt(), 2);
+    }
+
     // The worked example goes out in the documented layout and comes back into an empty
     // year as the same rows.
     void exportAndRoundTrip() {

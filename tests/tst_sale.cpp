@@ -241,6 +241,13 @@ class TstSale : public QObject {
             << "3 0,0:-500000" << none << badAmount;
         QTest::newRow("a price of 0 is refused") << "0|↓"
                                                  << "3 0,0:0" << none << badAmount;
+        QTest::newRow("a tax above 10 % is stored, with a warning")
+            << "950000|→|96000|↓"
+            << "3 1,1:" << one("950000|NULL|NULL|NULL|NULL|NULL")
+            << "「消費税等」が「売却価額」の 10 % を超えています。";
+        QTest::newRow("a negative grant is refused, the typing kept")
+            << "950000|→|→|-1|↓"
+            << "3 0,2:-1" << none << "「補給金等」は 0 円以上で入力してください。";
         QTest::newRow("a price of 1 yen is taken")
             << "1|↓"
             << "3 1,0:" << one("1|NULL|NULL|NULL|NULL|NULL") << "";
