@@ -156,7 +156,7 @@ void Frm_Sale::showTerms() {
     cmb_Keiri->setCurrentIndex(cmb_Keiri->findData(int(terms.keiri)));
     const QDate own = Judgement::ownLastDate();
     const QDate used = terms.kigen.isValid() ? terms.kigen : own;
-    t_Kigen->setText(EraDate::format(used));
+    if (!t_Kigen->isModified()) t_Kigen->setText(EraDate::format(used));  // typing stays
     lbl_Kigen->setText(used == own ? EraDate::written(used)
                                    : QStringLiteral("%1（手入力。プログラムの期限は%2）")
                                          .arg(EraDate::written(used), EraDate::written(own)));
@@ -384,7 +384,8 @@ void Frm_Sale::Form_Activate() {
 void Frm_Sale::closeEvent(QCloseEvent *e) {
     // Typing that cannot be stored is kept for correction; a write that failed has said
     // that nothing was saved, and the window goes.
-    if (file_ && !saveRow(currentRow()) && refusedInput_) {
+    if (file_ &&
+        ((!saveRow(currentRow()) && refusedInput_) || (t_Kigen->isModified() && !kigenTyped()))) {
         e->ignore();
         return;
     }

@@ -520,6 +520,13 @@ class TstSale : public QObject {
         QTest::keyClick(kigen, Qt::Key_Return);
         QCOMPARE(y.text("SELECT Kigen FROM T_Tokurei"), "NULL");
         QCOMPARE(kigen->text(), "R8/12/31");
+        // Typed and left unconfirmed, a date survives a re-read and is stored on closing.
+        kigen->selectAll();
+        QTest::keyClicks(kigen, "R9/12/31");
+        w->Form_Activate();
+        QCOMPARE(kigen->text(), "R9/12/31");
+        QVERIFY(w->close());
+        QCOMPARE(y.text("SELECT Kigen FROM T_Tokurei"), "2027-12-31");
     }
 };
 
