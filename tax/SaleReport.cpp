@@ -5,7 +5,6 @@
 
 #include "Amount.h"
 #include "Binding.h"
-#include "Calves.h"
 #include "Clock.h"
 #include "CurrentYear.h"
 #include "EraDate.h"
