@@ -71,7 +71,7 @@ rm -rf "$pdfs" && mkdir -p "$pdfs"
 export MORIVA_PDF_CHECKS=$(winepath -w "$pdfs")
 check_pdfs() {
   local name tool text shown bad=0
-  for name in menu-inventory menu-statement menu-sale bigfarm-statement sale-five sale-first sale-cap; do
+  for name in menu-inventory menu-statement menu-sale bigfarm-statement sale-five sale-first sale-checks sale-cap; do
     if [ ! -s "$pdfs/$name.pdf" ] || [ ! -s "$pdfs/$name.checks" ]; then
       say "tst_reports left no $name.pdf and $name.checks in $pdfs"
       bad=1
