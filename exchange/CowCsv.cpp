@@ -220,12 +220,12 @@ QString calfOf(const QStringList &cells, const QList<int> &at, QVariantMap *calf
     }
     if (const QString old = cellOf(int(columns().size())).trimmed(); !old.isEmpty()) {
         const auto code = Amount::parseCount(old);
+        // Read by the old route's own catalogue entry, which keeps its codes.
+        const Fields::Field &saki = Fields::field(Fields::S_Saki);
         const Fields::Field &uriba = Fields::field(Fields::S_Uriba);
-        if (!code || Fields::sakiOfVersion2(int(*code)) == Fields::Saki::Unset)
-            return QStringLiteral(
-                       "「%1」は 1（家畜市場・卸売市場）、2（農協への委託）か 3（その他）"
-                       "にしてください（%2）。")
-                .arg(OldSakiName, Binding::excerpt(old));
+        if (!code || !saki.code(int(*code)))
+            return QStringLiteral("「%1」は %2にしてください（%3）。")
+                .arg(OldSakiName, saki.choices(), Binding::excerpt(old));
         if (calf->value(uriba.name).isNull())
             calf->insert(uriba.name, int(Fields::sakiOfVersion2(int(*code))));
     }
