@@ -306,6 +306,31 @@ void taxForm(const Summary &sum, const QString &year, const Report::Sink &out) {
         0, out);
 }
 
+// What the year's file says beside its sold heads: its settings and its statement's
+// figures. False with a message.
+bool inputsOf(const Frm_Wk *wk, const std::vector<SoldHead> &sold, Inputs *in, QString *error) {
+    QList<Statement::Line> lines;
+    SaleTerms::Terms terms;
+    if (!Statement::compute(*wk, &lines, error) || !SaleTerms::load(*wk->file(), &terms, error))
+        return false;
+    *in = {};
+    in->keiri = terms.keiri;
+    if (terms.kigen.isValid()) {
+        in->lastDate = terms.kigen;
+        in->lastDateSet = terms.kigen != Judgement::ownLastDate();
+    }
+    // The file's name gives the era year's digits only; its dates say the era.
+    QDate latest;
+    for (const SoldHead &h : sold) latest = std::max(latest, h.O_Date);
+    if (const auto era = EraDate::yearOfDigits(wk->t_Nendo.toInt(), latest, Clock::today()))
+        in->western = era->western;
+    const Statement::Figures f = Statement::figures(wk->totals());
+    in->hanbai = lines.value(0).amount;  // line 1: 販売金額
+    in->income = f.kei1;
+    in->costs = f.kei3;
+    return true;
+}
+
 }  // namespace
 
 void build(const std::vector<SoldHead> &heads, const Inputs &inputs, const QString &year,
@@ -355,35 +380,6 @@ void build(const std::vector<SoldHead> &heads, const Inputs &inputs, const QStri
     };
 }
 
-bool inputsOf(const CurrentYear &year, const std::vector<SoldHead> &sold, Inputs *in,
-              QString *error) {
-    const Frm_Wk *wk = year.wk();
-    if (!wk) {
-        *error = CurrentYear::notOpen();
-        return false;
-    }
-    QList<Statement::Line> lines;
-    SaleTerms::Terms terms;
-    if (!Statement::compute(*wk, &lines, error) || !SaleTerms::load(*wk->file(), &terms, error))
-        return false;
-    *in = {};
-    in->keiri = terms.keiri;
-    if (terms.kigen.isValid()) {
-        in->lastDate = terms.kigen;
-        in->lastDateSet = terms.kigen != Judgement::ownLastDate();
-    }
-    // The file's name gives the era year's digits only; its dates say the era.
-    QDate latest;
-    for (const SoldHead &h : sold) latest = std::max(latest, h.O_Date);
-    if (const auto era = EraDate::yearOfDigits(wk->t_Nendo.toInt(), latest, Clock::today()))
-        in->western = era->western;
-    const Statement::Figures f = Statement::figures(wk->totals());
-    in->hanbai = lines.value(0).amount;  // line 1: 販売金額
-    in->income = f.kei1;
-    in->costs = f.kei3;
-    return true;
-}
-
 bool buildYear(const CurrentYear &year, Report::Document *doc, int *heads, QString *error) {
     const Frm_Wk *wk = year.wk();
     if (!wk) {
@@ -392,8 +388,7 @@ bool buildYear(const CurrentYear &year, Report::Document *doc, int *heads, QStri
     }
     std::vector<SoldHead> sold;
     Inputs in;
-    if (!SaleData::load(*wk->file(), &sold, error) || !inputsOf(year, sold, &in, error))
-        return false;
+    if (!SaleData::load(*wk->file(), &sold, error) || !inputsOf(wk, sold, &in, error)) return false;
     if (heads) *heads = int(sold.size());
     build(sold, in, wk->t_Nendo, doc);
     return true;

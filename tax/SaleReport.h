@@ -22,10 +22,6 @@ namespace SaleReport {
 void build(const std::vector<SoldHead> &heads, const Inputs &inputs, const QString &year,
            Report::Document *doc);
 
-// What the current year's file says beside its sold heads. False with a message.
-bool inputsOf(const CurrentYear &year, const std::vector<SoldHead> &sold, Inputs *inputs,
-              QString *error);
-
 // The current year's report: the work window's year file's sold calves, its settings for
 // the rule and its statement's figures. *heads (when given) is how many were sold. False with a
 // message when the year cannot be read.
