@@ -520,6 +520,16 @@ class TstSale : public QObject {
         QTest::keyClick(kigen, Qt::Key_Return);
         QCOMPARE(y.text("SELECT Kigen FROM T_Tokurei"), "NULL");
         QCOMPARE(kigen->text(), "R8/12/31");
+        // A write refused: the farmer is told, the choice goes back to what the file holds.
+        y.exec(
+            "CREATE TRIGGER refuse BEFORE UPDATE ON T_Tokurei BEGIN "
+            "SELECT RAISE(ABORT, 'refused'); END");
+        auto *keiri = w->findChild<QComboBox *>("cmb_Keiri");
+        keiri->setCurrentIndex(1);
+        QCOMPARE(keiri->currentIndex(), 0);
+        QCOMPARE(y.text("SELECT Keiri FROM T_Tokurei"), "1");  // 税込, stored with the period
+        QVERIFY(MsgBox::shown().last().text.contains("保存に失敗"));
+        y.exec("DROP TRIGGER refuse");
         // Typed and left unconfirmed, a date survives a re-read and is stored on closing.
         kigen->selectAll();
         QTest::keyClicks(kigen, "R9/12/31");
